@@ -1,0 +1,31 @@
+# Common compile settings for every target of the project.
+add_library(quenor_build_flags INTERFACE)
+target_compile_options(quenor_build_flags INTERFACE -Wall -Wextra -Wpedantic)
+if(QUENOR_WERROR)
+    target_compile_options(quenor_build_flags INTERFACE -Werror)
+endif()
+if(QUENOR_SANITIZE)
+    target_compile_options(quenor_build_flags INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(quenor_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# quenor_library(NAME SOURCES... [DEPS ...]): a static library of the tool.
+function(quenor_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC quenor_build_flags ${ARG_DEPS})
+endfunction()
+
+# quenor_test(NAME SOURCES... [DEPS ...]): a GoogleTest program registered with CTest.
+function(quenor_test name)
+    if(NOT QUENOR_BUILD_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE quenor_build_flags ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QUENOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quenor {
+
+// The process environment. Names match without regard to letter case, as on Windows.
+class Environment {
+public:
+    virtual ~Environment() = default;
+    virtual std::optional<std::string> variable(std::string_view name) const = 0;
+
+    // Replaces every %NAME% whose variable is set by its value; everything else, an
+    // unset %NAME% included, stays as it is.
+    std::string expandReferences(std::string_view text) const;
+};
+
+// The running system's version numbers, the way the tool names the system in its log.
+struct SystemVersion {
+    unsigned major = 0;
+    unsigned minor = 0;
+};
+
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+    virtual SystemVersion version() const = 0;
+};
+
+}  // namespace quenor

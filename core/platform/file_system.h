@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace quenor {
+
+// The files the tool touches, addressed by the tool's own path texts (which may use "\"
+// as separator, as the game's registry values do). Every operation opens and closes what
+// it needs; a failure raises ToolError naming the path and the cause.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // True when a regular file (not a folder) exists at the path.
+    virtual bool isRegularFile(const std::string& path) const = 0;
+    // Appends bytes to a file, creating it when missing.
+    virtual void appendToFile(const std::string& path, std::string_view bytes) = 0;
+    // Reads a whole file; a file larger than maxBytes is refused.
+    virtual std::string readFile(const std::string& path, std::size_t maxBytes) const = 0;
+    // Creates or truncates a file and writes bytes to it.
+    virtual void writeFile(const std::string& path, std::string_view bytes) = 0;
+    // Copies a file over another, replacing it.
+    virtual void copyFile(const std::string& from, const std::string& to) = 0;
+    // Deletes a file.
+    virtual void removeFile(const std::string& path) = 0;
+    // The host path that a tool path names, for libraries that open files themselves.
+    virtual std::filesystem::path hostPath(const std::string& path) const = 0;
+    // The separator the tool puts between a folder and a name.
+    virtual char separator() const = 0;
+
+    std::string join(const std::string& folder, std::string_view name) const {
+        return folder + separator() + std::string(name);
+    }
+};
+
+}  // namespace quenor
