@@ -29,3 +29,22 @@ function(quenor_test name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QUENOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
+
+# quenor_fuzzer(NAME SOURCE file DEPS ... CORPUS dir...): a fuzz target defining
+# LLVMFuzzerTestOneInput. With QUENOR_BUILD_FUZZERS and clang it builds NAME as a libFuzzer
+# program; with tests on it always builds NAME_replay, which CTest runs over the corpus folders.
+function(quenor_fuzzer name)
+    cmake_parse_arguments(ARG "" "SOURCE" "DEPS;CORPUS" ${ARGN})
+    if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        add_executable(${name} ${ARG_SOURCE})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_link_libraries(${name} PRIVATE quenor_build_flags ${ARG_DEPS})
+    endif()
+    if(QUENOR_BUILD_TESTS)
+        add_executable(${name}_replay ${ARG_SOURCE}
+            ${PROJECT_SOURCE_DIR}/tests/support/fuzz_replay_main.cpp)
+        target_link_libraries(${name}_replay PRIVATE quenor_build_flags ${ARG_DEPS})
+        add_test(NAME ${name}_corpus COMMAND ${name}_replay ${ARG_CORPUS})
+    endif()
+endfunction()
