@@ -10,6 +10,13 @@ if(QUENOR_SANITIZE)
     target_link_options(quenor_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    # Instrument every library for coverage so the fuzzers see into them.
+    target_compile_options(quenor_build_flags INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(quenor_build_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
 # quenor_library(NAME SOURCES... [DEPS ...]): a static library of the tool.
 function(quenor_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
