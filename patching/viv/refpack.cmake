@@ -1,0 +1,16 @@
+# RefPack (QFS) compression: the codec, its tests and its fuzz target.
+quenor_library(quenor_refpack SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/refpack_header.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/refpack_decode.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/refpack_match_finder.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/refpack_encode.cpp)
+
+quenor_test(refpack_tests SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/refpack_test_support.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/refpack_decode_tests.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/refpack_encode_tests.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/refpack_node_crosscheck_tests.cpp
+    DEPS quenor_refpack)
+
+quenor_fuzzer(refpack_fuzz SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/refpack_fuzz.cpp
+    DEPS quenor_refpack CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/refpack_corpus)
