@@ -1,0 +1,15 @@
+# The BIG-family archive library: reading, crash-safe editing and creating archives.
+quenor_library(quenor_viv
+    SOURCES
+        ${CMAKE_CURRENT_SOURCE_DIR}/archive_create.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/archive_edit.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/archive_reader.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/big_archive.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/fault_file_io.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/file_io.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/free_space.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/memory_file_io.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/posix_file_io.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/viv_operations.cpp
+    DEPS quenor_refpack
+)

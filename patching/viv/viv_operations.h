@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "patching/viv/archive_edit.h"
+#include "patching/viv/file_io.h"
+
+namespace quenor::viv {
+
+// The two archive operations of the patcher. Both throw ArchiveError (a complete sentence
+// naming the archive, the entry and the cause) and leave nothing half-written.
+
+// Writes the plain content (decoded when stored compressed) of the entry a loader uses for
+// `name` to `destination`, replacing that file safely (temporary file, sync, rename).
+void exportEntry(const std::filesystem::path& archive, std::string_view name,
+                 const std::filesystem::path& destination, FileIo& io = posixFileIo());
+
+// Stores the content of `source` under its own file name (or `name` when given): replaces the
+// entry of that name, compressed again when it was stored compressed, or adds it at the end.
+UpdateResult addFile(const std::filesystem::path& archive, const std::filesystem::path& source,
+                     FileIo& io = posixFileIo(), std::optional<std::string> name = std::nullopt);
+
+}  // namespace quenor::viv
