@@ -52,8 +52,12 @@ bool TaggedValue::equalsEmpty() const {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads [blanks][sign]digits[separator digits][blanks] (digits on at least one side of the
 // separator) and rounds it to the nearest integer, a half to the even neighbour. The
@@ -75,8 +79,8 @@ std::optional<long long> parseRounded(const std::string& text, char separator) {
         ++i;
         ++digits;
     }
-    int firstFraction = 0;       // first digit after the separator
-    bool restNonZero = false;    // any non-zero digit after the first
+    int firstFraction = 0;     // first digit after the separator
+    bool restNonZero = false;  // any non-zero digit after the first
     if (i < n && text[i] == separator) {
         ++i;
         bool first = true;

@@ -11,7 +11,7 @@ namespace quenor {
 // A value that is empty, a 16-bit or 32-bit signed integer, a text (8-bit characters)
 // or a list of bytes: the arguments and results of the registry routines.
 class TaggedValue {
-public:
+  public:
     enum class Kind { Empty, Int16, Int32, Text, Bytes };
     using Bytes = std::vector<std::uint8_t>;
 
@@ -41,7 +41,7 @@ public:
 
     friend bool operator==(const TaggedValue&, const TaggedValue&) = default;
 
-private:
+  private:
     std::variant<std::monostate, std::int16_t, std::int32_t, std::string, Bytes> value_;
 };
 

@@ -9,10 +9,9 @@ namespace quenor {
 // The one error type of the tool: a number, a source and a description, as the
 // registry class raises them and as every failed step of the tool reports itself.
 class ToolError : public std::runtime_error {
-public:
+  public:
     ToolError(std::int32_t number, std::string source, std::string description)
-        : std::runtime_error(description.empty() ? "error " + std::to_string(number)
-                                                  : description),
+        : std::runtime_error(description.empty() ? "error " + std::to_string(number) : description),
           number_(number),
           source_(std::move(source)),
           description_(std::move(description)) {}
@@ -21,7 +20,7 @@ public:
     const std::string& source() const { return source_; }
     const std::string& description() const { return description_; }
 
-private:
+  private:
     std::int32_t number_;
     std::string source_;
     std::string description_;
@@ -29,10 +28,10 @@ private:
 
 // Error numbers the tool raises for failures outside the registry class.
 namespace error_number {
-inline constexpr std::int32_t kFileNotFound = 53;   // a file step found no file
-inline constexpr std::int32_t kPathAccess = 75;     // a file could not be opened or written
-inline constexpr std::int32_t kDeviceIo = 57;       // a read or write failed part-way
-inline constexpr std::int32_t kBadFileFormat = 321; // a file's content is not what it must be
+inline constexpr std::int32_t kFileNotFound = 53;    // a file step found no file
+inline constexpr std::int32_t kPathAccess = 75;      // a file could not be opened or written
+inline constexpr std::int32_t kDeviceIo = 57;        // a read or write failed part-way
+inline constexpr std::int32_t kBadFileFormat = 321;  // a file's content is not what it must be
 }  // namespace error_number
 
 }  // namespace quenor

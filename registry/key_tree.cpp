@@ -19,10 +19,9 @@ bool namesEqual(std::string_view a, std::string_view b) {
 }
 
 bool nameLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
-        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
+    });
 }
 
 RegKey* RegKey::findSubKey(std::string_view name) const {
@@ -37,9 +36,10 @@ RegKey& RegKey::addSubKey(std::string_view name, bool* created) {
         if (created) *created = false;
         return *existing;
     }
-    auto place = std::lower_bound(
-        subKeys_.begin(), subKeys_.end(), name,
-        [](const std::unique_ptr<RegKey>& key, std::string_view n) { return nameLess(key->name(), n); });
+    auto place = std::lower_bound(subKeys_.begin(), subKeys_.end(), name,
+                                  [](const std::unique_ptr<RegKey>& key, std::string_view n) {
+                                      return nameLess(key->name(), n);
+                                  });
     auto inserted = subKeys_.insert(place, std::make_unique<RegKey>(std::string(name)));
     if (created) *created = true;
     return **inserted;
@@ -95,7 +95,8 @@ bool splitKeyPath(std::string_view path, std::vector<std::string>& names) {
     std::size_t start = 0;
     while (true) {
         std::size_t end = path.find('\\', start);
-        std::string_view name = path.substr(start, end == std::string_view::npos ? path.size() - start : end - start);
+        std::string_view name =
+            path.substr(start, end == std::string_view::npos ? path.size() - start : end - start);
         if (name.empty() || name.size() > 255) return false;
         names.emplace_back(name);
         if (end == std::string_view::npos) break;

@@ -24,7 +24,7 @@ struct RegValue {
 // One registry key with its values (in insertion order) and sub-keys (sorted by name,
 // without regard to letter case).
 class RegKey {
-public:
+  public:
     explicit RegKey(std::string name) : name_(std::move(name)) {}
 
     const std::string& name() const { return name_; }
@@ -45,7 +45,7 @@ public:
     // Follows a path of names; nullptr when a key on the way is missing.
     RegKey* find(const std::vector<std::string>& path);
 
-private:
+  private:
     std::string name_;
     std::vector<RegValue> values_;
     std::vector<std::unique_ptr<RegKey>> subKeys_;

@@ -26,9 +26,9 @@ Status MemoryStore::record(RegistryOp op, std::string_view name, std::uint32_t a
     return status;
 }
 
-#define QUENOR_INJECT(op, name, access)                                   \
-    if (Status forced = injected(op, name); forced != kSuccess) {        \
-        return record(op, name, access, forced);                         \
+#define QUENOR_INJECT(op, name, access)                           \
+    if (Status forced = injected(op, name); forced != kSuccess) { \
+        return record(op, name, access, forced);                  \
     }
 
 Status MemoryStore::openKey(Handle parent, std::string_view path, std::uint32_t access,
@@ -75,8 +75,7 @@ Status MemoryStore::enumKey(Handle key, std::uint32_t index, char* name, std::ui
 Status MemoryStore::enumValue(Handle key, std::uint32_t index, char* name,
                               std::uint32_t* nameLength) {
     QUENOR_INJECT(RegistryOp::EnumValue, "", 0)
-    return record(RegistryOp::EnumValue, "", 0,
-                  TreeStore::enumValue(key, index, name, nameLength));
+    return record(RegistryOp::EnumValue, "", 0, TreeStore::enumValue(key, index, name, nameLength));
 }
 
 Status MemoryStore::queryInfoKey(Handle key, KeyInfo& info) {

@@ -25,7 +25,7 @@ enum class RegistryOp {
 // A registry held in memory, for tests. Chosen calls can be made to fail with chosen
 // codes, and every call is recorded with its key path or value name and access mask.
 class MemoryStore : public TreeStore {
-public:
+  public:
     struct Call {
         RegistryOp op;
         std::string name;  // key path, value name or machine name
@@ -50,8 +50,8 @@ public:
                      bool* created) override;
     Status queryValue(Handle key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
                       std::uint32_t* size) override;
-    Status setValue(Handle key, std::string_view name, std::uint32_t type,
-                    const std::uint8_t* data, std::uint32_t size) override;
+    Status setValue(Handle key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                    std::uint32_t size) override;
     Status deleteKey(Handle parent, std::string_view path) override;
     Status deleteValue(Handle key, std::string_view name) override;
     Status enumKey(Handle key, std::uint32_t index, char* name, std::uint32_t nameSize) override;
@@ -61,7 +61,7 @@ public:
     Status connectRegistry(std::string_view machine, Handle root, Handle& key) override;
     Status closeKey(Handle key) override;
 
-private:
+  private:
     struct Failure {
         RegistryOp op;
         Status status;

@@ -58,7 +58,7 @@ struct KeyInfo {
 // registry API: key paths use "\" between names, names match without regard to letter
 // case, texts are 8-bit. Every call returns 0 on success or a Windows error code.
 class RegistryStore {
-public:
+  public:
     virtual ~RegistryStore() = default;
 
     virtual Status openKey(Handle parent, std::string_view path, std::uint32_t access,
@@ -76,8 +76,7 @@ public:
     virtual Status deleteKey(Handle parent, std::string_view path) = 0;
     virtual Status deleteValue(Handle key, std::string_view name) = 0;
     // As RegEnumKeyA: the zero-terminated name of the sub-key at index.
-    virtual Status enumKey(Handle key, std::uint32_t index, char* name,
-                           std::uint32_t nameSize) = 0;
+    virtual Status enumKey(Handle key, std::uint32_t index, char* name, std::uint32_t nameSize) = 0;
     // As RegEnumValueA: nameLength holds the buffer size in characters on entry and the
     // name's length without terminator on success.
     virtual Status enumValue(Handle key, std::uint32_t index, char* name,

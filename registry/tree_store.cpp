@@ -7,9 +7,13 @@ namespace quenor::reg {
 
 namespace {
 
-bool isHive(Handle h) { return h == kLocalMachine || h == kCurrentUser || h == kUsers; }
+bool isHive(Handle h) {
+    return h == kLocalMachine || h == kCurrentUser || h == kUsers;
+}
 
-bool isPredefinedRoot(Handle h) { return h == kClassesRoot || isHive(h); }
+bool isPredefinedRoot(Handle h) {
+    return h == kClassesRoot || isHive(h);
+}
 
 std::string lowerName(std::string_view name) {
     std::string out(name);
@@ -21,7 +25,9 @@ std::string lowerName(std::string_view name) {
 
 }  // namespace
 
-TreeStore::TreeStore() { addMachine(""); }
+TreeStore::TreeStore() {
+    addMachine("");
+}
 
 void TreeStore::addMachine(const std::string& name) {
     Machine machine;
@@ -31,7 +37,9 @@ void TreeStore::addMachine(const std::string& name) {
     machines_[lowerName(name)] = std::move(machine);
 }
 
-RegKey& TreeStore::hive(Handle hiveRoot) { return *machines_.at("").hives.at(hiveRoot); }
+RegKey& TreeStore::hive(Handle hiveRoot) {
+    return *machines_.at("").hives.at(hiveRoot);
+}
 
 bool TreeStore::locate(Handle handle, OpenKey& where) const {
     if (isPredefinedRoot(handle)) {
@@ -107,13 +115,12 @@ Status TreeStore::open(Handle parent, std::string_view path, std::uint32_t acces
     return kSuccess;
 }
 
-Status TreeStore::openKey(Handle parent, std::string_view path, std::uint32_t access,
-                          Handle& key) {
+Status TreeStore::openKey(Handle parent, std::string_view path, std::uint32_t access, Handle& key) {
     return open(parent, path, access, false, key, nullptr);
 }
 
-Status TreeStore::createKey(Handle parent, std::string_view path, std::uint32_t access,
-                            Handle& key, bool* created) {
+Status TreeStore::createKey(Handle parent, std::string_view path, std::uint32_t access, Handle& key,
+                            bool* created) {
     return open(parent, path, access, true, key, created);
 }
 
@@ -206,8 +213,8 @@ Status TreeStore::queryInfoKey(Handle key, KeyInfo& info) {
     info = KeyInfo{};
     info.subKeys = static_cast<std::uint32_t>(node->subKeys().size());
     for (const auto& sub : node->subKeys()) {
-        info.maxSubKeyLength = std::max<std::uint32_t>(info.maxSubKeyLength,
-                                                       static_cast<std::uint32_t>(sub->name().size()));
+        info.maxSubKeyLength = std::max<std::uint32_t>(
+            info.maxSubKeyLength, static_cast<std::uint32_t>(sub->name().size()));
     }
     info.values = static_cast<std::uint32_t>(node->values().size());
     for (const auto& value : node->values()) {

@@ -14,7 +14,7 @@ namespace quenor::reg {
 // and HKEY_USERS as hives, HKEY_CLASSES_ROOT seen as HKEY_LOCAL_MACHINE\Software\Classes.
 // Subclasses decide where the hives come from and what a change does (see changed()).
 class TreeStore : public RegistryStore {
-public:
+  public:
     TreeStore();
 
     Status openKey(Handle parent, std::string_view path, std::uint32_t access,
@@ -23,8 +23,8 @@ public:
                      bool* created) override;
     Status queryValue(Handle key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
                       std::uint32_t* size) override;
-    Status setValue(Handle key, std::string_view name, std::uint32_t type,
-                    const std::uint8_t* data, std::uint32_t size) override;
+    Status setValue(Handle key, std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                    std::uint32_t size) override;
     Status deleteKey(Handle parent, std::string_view path) override;
     Status deleteValue(Handle key, std::string_view name) override;
     Status enumKey(Handle key, std::uint32_t index, char* name, std::uint32_t nameSize) override;
@@ -39,7 +39,7 @@ public:
     // Number of handles opened and not yet closed (for tests of handle hygiene).
     std::size_t openHandleCount() const { return handles_.size(); }
 
-protected:
+  protected:
     // Called after a change of a hive of the local machine; a non-zero result (for
     // example a file that could not be saved) is what the changing call returns.
     virtual Status changed(Handle hiveRoot) {
@@ -55,7 +55,7 @@ protected:
         (void)names;
     }
 
-private:
+  private:
     struct Machine {
         std::map<Handle, std::unique_ptr<RegKey>> hives;
     };

@@ -16,7 +16,7 @@ struct LocalDateTime {
 
 // The local clock.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
 };
@@ -24,7 +24,7 @@ public:
 // The user's regional formats: the general date form of a date and time (short date,
 // a blank, long time) and the decimal separator of numbers.
 class RegionalFormat {
-public:
+  public:
     virtual ~RegionalFormat() = default;
     virtual std::string generalDate(const LocalDateTime& when) const = 0;
     virtual char decimalSeparator() const = 0;

@@ -8,7 +8,7 @@ namespace quenor {
 
 // The process environment. Names match without regard to letter case, as on Windows.
 class Environment {
-public:
+  public:
     virtual ~Environment() = default;
     virtual std::optional<std::string> variable(std::string_view name) const = 0;
 
@@ -24,7 +24,7 @@ struct SystemVersion {
 };
 
 class SystemInfo {
-public:
+  public:
     virtual ~SystemInfo() = default;
     virtual SystemVersion version() const = 0;
 };

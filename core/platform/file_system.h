@@ -11,7 +11,7 @@ namespace quenor {
 // as separator, as the game's registry values do). Every operation opens and closes what
 // it needs; a failure raises ToolError naming the path and the cause.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // True when a regular file (not a folder) exists at the path.

@@ -22,7 +22,7 @@ struct MessageBoxRequest {
 // Shows message boxes and returns the user's answer; a box closed without a button
 // answers Closed.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual MessageAnswer show(const MessageBoxRequest& request) = 0;
 };

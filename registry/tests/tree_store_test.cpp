@@ -8,7 +8,9 @@
 namespace quenor::reg {
 namespace {
 
-std::vector<std::uint8_t> bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 std::string enumSubKeys(RegistryStore& store, Handle key) {
     std::string out;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "core/platform/file_system.h"
+
+namespace quenor {
+
+// The files of the machine the tool runs on, through the C++ standard library. On a host
+// whose separator is "/", a "\" in a tool path is read as a separator too, so the Windows
+// form of a path that the game's registry holds names the same file.
+class HostFileSystem : public FileSystem {
+  public:
+    explicit HostFileSystem(std::string programName) : programName_(std::move(programName)) {}
+
+    bool isRegularFile(const std::string& path) const override;
+    void appendToFile(const std::string& path, std::string_view bytes) override;
+    std::string readFile(const std::string& path, std::size_t maxBytes) const override;
+    void writeFile(const std::string& path, std::string_view bytes) override;
+    void copyFile(const std::string& from, const std::string& to) override;
+    void removeFile(const std::string& path) override;
+    std::filesystem::path hostPath(const std::string& path) const override;
+    char separator() const override;
+
+  private:
+    [[noreturn]] void fail(std::int32_t number, const std::string& what) const;
+    std::string programName_;
+};
+
+}  // namespace quenor

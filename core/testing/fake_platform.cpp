@@ -1,0 +1,43 @@
+#include "core/testing/fake_platform.h"
+
+#include <cstdio>
+
+namespace quenor::testing {
+
+namespace {
+std::string upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+}  // namespace
+
+std::string UsRegionalFormat::generalDate(const LocalDateTime& w) const {
+    int hour12 = w.hour % 12 == 0 ? 12 : w.hour % 12;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%d/%d/%d %d:%02d:%02d %s", w.month, w.day, w.year, hour12,
+                  w.minute, w.second, w.hour < 12 ? "AM" : "PM");
+    return buffer;
+}
+
+MapEnvironment::MapEnvironment(std::map<std::string, std::string> variables) {
+    for (auto& [name, value] : variables) set(name, value);
+}
+
+std::optional<std::string> MapEnvironment::variable(std::string_view name) const {
+    auto it = variables_.find(upper(name));
+    if (it == variables_.end()) return std::nullopt;
+    return it->second;
+}
+
+void MapEnvironment::set(const std::string& name, const std::string& value) {
+    variables_[upper(name)] = value;
+}
+
+void MapEnvironment::unset(const std::string& name) {
+    variables_.erase(upper(name));
+}
+
+}  // namespace quenor::testing

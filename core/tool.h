@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "core/platform/clock.h"
+#include "core/platform/environment.h"
+#include "core/platform/file_system.h"
+#include "core/platform/message_box.h"
+#include "core/settings_model.h"
+#include "registry/registry_store.h"
+
+namespace quenor {
+
+// The platform services one run of the tool works through. Tests put fakes or temporary
+// folders here; the programs put the real platform.
+struct PlatformServices {
+    FileSystem& files;
+    const Clock& clock;
+    const RegionalFormat& regionalFormat;
+    const Environment& environment;
+    const SystemInfo& system;
+    MessageBoxes& messageBoxes;
+    reg::RegistryStore& registry;
+    std::string toolFolder;   // folder of the executable, without a final separator
+    std::string programName;  // executable's file name without folder and extension
+};
+
+// One run of the tool: its services, the settings model and the patch values, reachable by
+// every routine.
+class Tool {
+  public:
+    explicit Tool(PlatformServices services) : services(std::move(services)) {}
+    Tool(const Tool&) = delete;
+    Tool& operator=(const Tool&) = delete;
+
+    PlatformServices services;
+    SettingsModel settings;
+    PatchValues patch;
+};
+
+}  // namespace quenor
