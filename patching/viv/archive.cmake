@@ -13,3 +13,10 @@ quenor_library(quenor_viv
         ${CMAKE_CURRENT_SOURCE_DIR}/viv_operations.cpp
     DEPS quenor_refpack
 )
+
+quenor_test(archive_tests
+    SOURCES
+        ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_test_support.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_format_tests.cpp
+    DEPS quenor_viv
+)
