@@ -19,5 +19,6 @@ quenor_test(archive_tests
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_test_support.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_format_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_fault_tests.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp
     DEPS quenor_viv
 )
