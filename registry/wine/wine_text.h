@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quenor::reg::wine {
+
+// Texts in Wine's registry files are Unicode (UTF-16 code units, as Windows holds them);
+// the store's API is 8-bit. The 8-bit side uses Windows-1252, the code page Wine uses for
+// an English locale. Characters without a Windows-1252 form become '?', as Wine's
+// RegQueryValueExA does. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to U+0081 etc. so that
+// every byte survives a round trip.
+std::string toCodePage(std::u16string_view text);
+std::u16string fromCodePage(std::string_view text);
+
+// UTF-16LE bytes, as registry data holds them, and back. An odd final byte is dropped.
+std::vector<std::uint8_t> toUtf16Bytes(std::u16string_view text);
+std::u16string fromUtf16Bytes(const std::vector<std::uint8_t>& bytes);
+
+// Reads an escaped string as Wine's reader does, from the start of `src` up to the
+// unescaped `endChar`: \a \b \e \f \n \r \t \v, \x with up to 4 hex digits, octal with up
+// to 3 digits, any other escaped character stands for itself; raw UTF-8 is decoded
+// (a byte that is not valid UTF-8 becomes U+FFFD). Returns the number of bytes read,
+// the end character included, or std::string_view::npos when the end character is missing.
+std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out);
+
+// Writes text in Wine's escaped form: pure ASCII; `\` and the two characters of
+// `escaped` get a backslash; characters above 127 become \x escapes (4 digits when an
+// ASCII hex digit follows); control characters become C or octal escapes. A final NUL
+// is left out when dropFinalNul is set (the quoted string forms imply it).
+std::string writeEscaped(std::u16string_view text, std::string_view escaped, bool dropFinalNul);
+
+}  // namespace quenor::reg::wine
