@@ -20,5 +20,9 @@ quenor_test(archive_tests
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_format_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_fault_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_damage_tests.cpp
     DEPS quenor_viv
 )
+
+quenor_fuzzer(archive_fuzz SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/archive_fuzz.cpp
+    DEPS quenor_viv CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/archive_corpus)

@@ -74,8 +74,10 @@ std::vector<std::uint8_t> ArchiveReader::decode(std::size_t index,
     try {
         return refPackDecode(stored, kMaxPlainSize);
     } catch (const RefPackError& error) {
+        std::string cause = error.what();
+        if (!cause.empty() && cause.back() != '.') cause += '.';
         throw ArchiveError(describeEntry(index) +
-                           " is stored compressed but cannot be decoded: " + error.what());
+                           " is stored compressed but cannot be decoded: " + cause);
     }
 }
 
