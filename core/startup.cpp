@@ -35,9 +35,10 @@ void runStartUp(Tool& tool, StartUpWindow& window) {
     writeLog(tool, "Quenor Load Start...");
     window.setVersionCaption(std::string("v") + kToolVersion);
 
-    s.strGamePath = getRegistryValue(tool, kHkeyLocalMachine, TaggedValue("Software\\EA Sports\\NHL 09"),
-                                     TaggedValue("Install Dir"))
-                        .text();
+    s.strGamePath =
+        getRegistryValue(tool, kHkeyLocalMachine, TaggedValue("Software\\EA Sports\\NHL 09"),
+                         TaggedValue("Install Dir"))
+            .text();
     writeLog(tool, "  strGamePath: " + s.strGamePath);
     s.strFMISCpath = s.strGamePath + "preload\\fmisc.viv";
     writeLog(tool, "  strFMISCpath: " + s.strFMISCpath);

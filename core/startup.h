@@ -9,7 +9,7 @@ namespace quenor {
 // What start-up needs of the window: the version label and the four steps of showing the
 // loaded settings in the controls (each selects its option group, which runs its handler).
 class StartUpWindow {
-public:
+  public:
     virtual ~StartUpWindow() = default;
     virtual void setVersionCaption(const std::string& caption) = 0;
     virtual void reflectResolution() = 0;

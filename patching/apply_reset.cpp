@@ -79,11 +79,11 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "optFPSboost Set Def Value - OK");
     window.selectLoggingOption(s.intLog);
     writeLog(tool, "optQuenorLogging Set Def Value - OK");
-    tool.services.messageBoxes.show(MessageBoxRequest{
-        "All done!",
-        "All changes done with this tool have been removed.\r"
-        "NHL 09 is back as it was after the installation.",
-        MessageButtons::Ok, MessageIcon::None, 0});
+    tool.services.messageBoxes.show(
+        MessageBoxRequest{"All done!",
+                          "All changes done with this tool have been removed.\r"
+                          "NHL 09 is back as it was after the installation.",
+                          MessageButtons::Ok, MessageIcon::None, 0});
     writeLog(tool, "MsgBox 'All done!' Click OK");
 }
 

@@ -23,8 +23,8 @@ void ExportFile(Tool& tool, const std::string& archivePath, const std::string& e
         viv::exportEntry(files.hostPath(archivePath), entryName, files.hostPath(outputPath));
     } catch (const viv::ArchiveError& e) {
         throw ToolError(kArchiveStepError, tool.services.programName,
-                        "Could not take " + entryName + " out of the game archive " +
-                            archivePath + ". " + e.what());
+                        "Could not take " + entryName + " out of the game archive " + archivePath +
+                            ". " + e.what());
     }
 }
 

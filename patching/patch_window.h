@@ -9,7 +9,7 @@ namespace quenor {
 // width, height and frame, and the selection of option buttons from code (which runs their
 // click handlers, as a click would).
 class PatchWindow {
-public:
+  public:
     virtual ~PatchWindow() = default;
     virtual std::string widthText() const = 0;
     virtual std::string heightText() const = 0;

@@ -21,8 +21,8 @@ struct FixedResolution {
 
 // Presets (codes 0..2) and the retail frames used by the reset (50..80).
 constexpr FixedResolution kFixedResolutions[] = {
-    {0, 1280, 800, 4},   {1, 1600, 1000, 4}, {2, 1024, 768, 2},  {50, 800, 600, 1},
-    {60, 1024, 768, 2},  {70, 1280, 1024, 3}, {80, 1600, 1200, 4},
+    {0, 1280, 800, 4},  {1, 1600, 1000, 4},  {2, 1024, 768, 2},   {50, 800, 600, 1},
+    {60, 1024, 768, 2}, {70, 1280, 1024, 3}, {80, 1600, 1200, 4},
 };
 
 bool isPlainNumber(const std::string& text) {
@@ -36,14 +36,11 @@ bool validateResolution(Tool& tool, const std::string& widthText, const std::str
                         std::int16_t frameIndex) {
     // A number here is one to four decimal digits: no sign, blank or fraction, which a
     // pixel count never has. Zero and a leading zero are refused as well.
-    auto valid = [](const std::string& text) {
-        return isPlainNumber(text) && text.front() != '0';
-    };
+    auto valid = [](const std::string& text) { return isPlainNumber(text) && text.front() != '0'; };
     if (valid(widthText) && valid(heightText) && frameIndex >= 1) return true;
-    tool.services.messageBoxes.show(
-        MessageBoxRequest{"Invalid resolution specified",
-                          "Invalid Width or Height or missing Resolution Frame.",
-                          MessageButtons::Ok, MessageIcon::Exclamation, 0});
+    tool.services.messageBoxes.show(MessageBoxRequest{
+        "Invalid resolution specified", "Invalid Width or Height or missing Resolution Frame.",
+        MessageButtons::Ok, MessageIcon::Exclamation, 0});
     return false;
 }
 
@@ -66,8 +63,9 @@ bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
         gfxMode = frame;
         tool.patch.configFileName = "sgsm" + std::to_string(settings.intResFrame) + ".cfg";
     } else {
-        const auto* fixed = std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
-                                         [code](const FixedResolution& r) { return r.code == code; });
+        const auto* fixed =
+            std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
+                         [code](const FixedResolution& r) { return r.code == code; });
         if (fixed == std::end(kFixedResolutions)) {
             throw ToolError(5, tool.services.programName,
                             "Unknown resolution code " + std::to_string(code) + ".");

@@ -34,13 +34,18 @@ std::string describeFailure(const std::exception& error) {
 
 }  // namespace
 
-Quenor::Quenor(Tool& tool) : tool_(tool), form_(buildQuenorForm()) { wireHandlers(); }
+Quenor::Quenor(Tool& tool) : tool_(tool), form_(buildQuenorForm()) {
+    wireHandlers();
+}
 
 void Quenor::wireHandlers() {
-    form_.onOptionClick(cn::kOptResolution, [this](int i) { guarded([&] { optResolution_Click(i); }); });
+    form_.onOptionClick(cn::kOptResolution,
+                        [this](int i) { guarded([&] { optResolution_Click(i); }); });
     form_.onOptionClick(cn::kOptVsync, [this](int i) { guarded([&] { optVSYNC_Click(i); }); });
-    form_.onOptionClick(cn::kOptFpsBoost, [this](int i) { guarded([&] { optFPSboost_Click(i); }); });
-    form_.onOptionClick(cn::kOptLogging, [this](int i) { guarded([&] { optQuenorLogging_Click(i); }); });
+    form_.onOptionClick(cn::kOptFpsBoost,
+                        [this](int i) { guarded([&] { optFPSboost_Click(i); }); });
+    form_.onOptionClick(cn::kOptLogging,
+                        [this](int i) { guarded([&] { optQuenorLogging_Click(i); }); });
     const std::pair<std::string_view, void (Quenor::*)()> clicks[] = {
         {cn::kLstResFrame, &Quenor::lstResFrame_Click},
         {cn::kLabMoreResolution, &Quenor::labMoreResolution_Click},
@@ -169,17 +174,31 @@ void Quenor::showHelp(std::string_view labelName) {
     tool_.services.messageBoxes.show(helpMessage(*helpTopicOfLabel(labelName)));
 }
 
-void Quenor::labMoreResolution_Click() { showHelp(cn::kLabMoreResolution); }
-void Quenor::labMoreInfoResFrame_Click() { showHelp(cn::kLabMoreInfoResFrame); }
-void Quenor::labMoreInfoVSYNC_Click() { showHelp(cn::kLabMoreInfoVsync); }
-void Quenor::labMoreInfoFPS_Click() { showHelp(cn::kLabMoreInfoFps); }
-void Quenor::labQuenorLogging_Click() { showHelp(cn::kLabLoggingInfo); }
+void Quenor::labMoreResolution_Click() {
+    showHelp(cn::kLabMoreResolution);
+}
+void Quenor::labMoreInfoResFrame_Click() {
+    showHelp(cn::kLabMoreInfoResFrame);
+}
+void Quenor::labMoreInfoVSYNC_Click() {
+    showHelp(cn::kLabMoreInfoVsync);
+}
+void Quenor::labMoreInfoFPS_Click() {
+    showHelp(cn::kLabMoreInfoFps);
+}
+void Quenor::labQuenorLogging_Click() {
+    showHelp(cn::kLabLoggingInfo);
+}
 
 // --- buttons ---------------------------------------------------------------------------
 
-void Quenor::btnApplySettings_Click() { quenor::btnApplySettings_Click(tool_, *this); }
+void Quenor::btnApplySettings_Click() {
+    quenor::btnApplySettings_Click(tool_, *this);
+}
 
-void Quenor::btnSetDefaults_Click() { quenor::btnSetDefaults_Click(tool_, *this); }
+void Quenor::btnSetDefaults_Click() {
+    quenor::btnSetDefaults_Click(tool_, *this);
+}
 
 void Quenor::btnQuit_Click() {
     writeLog(tool_, "btnQuit_Click");
@@ -192,9 +211,9 @@ void Quenor::btnQuit_Click() {
 }
 
 void Quenor::btnDeleteQuenorlog_Click() {
-    MessageAnswer answer = tool_.services.messageBoxes.show(
-        MessageBoxRequest{"Delete log file?", "Are you sure you want to delete the quenor log file?",
-                          MessageButtons::YesNo, MessageIcon::None, 0});
+    MessageAnswer answer = tool_.services.messageBoxes.show(MessageBoxRequest{
+        "Delete log file?", "Are you sure you want to delete the quenor log file?",
+        MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer != MessageAnswer::Yes) return;
     const std::string path = logFilePath(tool_);
     if (fileExists(path)) tool_.services.files.removeFile(path);
@@ -202,9 +221,13 @@ void Quenor::btnDeleteQuenorlog_Click() {
 
 // --- what the patches and start-up use of the window ------------------------------------
 
-std::string Quenor::widthText() const { return form_.control(cn::kTxtResWidth).text; }
+std::string Quenor::widthText() const {
+    return form_.control(cn::kTxtResWidth).text;
+}
 
-std::string Quenor::heightText() const { return form_.control(cn::kTxtResHeight).text; }
+std::string Quenor::heightText() const {
+    return form_.control(cn::kTxtResHeight).text;
+}
 
 std::int16_t Quenor::frameListIndex() const {
     return static_cast<std::int16_t>(form_.control(cn::kLstResFrame).selectedEntry);
@@ -241,8 +264,14 @@ void Quenor::reflectResolution() {
     }
 }
 
-void Quenor::reflectVsync() { selectVsyncOption(tool_.settings.intVSYNC); }
-void Quenor::reflectFpsBoost() { selectFpsBoostOption(tool_.settings.intFPSboost); }
-void Quenor::reflectLogging() { selectLoggingOption(tool_.settings.intLog); }
+void Quenor::reflectVsync() {
+    selectVsyncOption(tool_.settings.intVSYNC);
+}
+void Quenor::reflectFpsBoost() {
+    selectFpsBoostOption(tool_.settings.intFPSboost);
+}
+void Quenor::reflectLogging() {
+    selectLoggingOption(tool_.settings.intLog);
+}
 
 }  // namespace quenor::ui

@@ -20,7 +20,7 @@ namespace quenor::ui {
 // source; the window stays usable. A failure during start-up is shown the same way, and
 // startFailed() then tells the front end to end without showing the window.
 class Quenor : public PatchWindow, public StartUpWindow {
-public:
+  public:
     explicit Quenor(Tool& tool);
     Quenor(const Quenor&) = delete;
     Quenor& operator=(const Quenor&) = delete;
@@ -71,7 +71,7 @@ public:
     void reflectFpsBoost() override;
     void reflectLogging() override;
 
-private:
+  private:
     void wireHandlers();
     // Runs a handler; at the outermost level a failure is shown instead of passed on.
     void guarded(const std::function<void()>& handler);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/platform/message_box.h"
+#include "core/tool.h"
+
+namespace quenor::host {
+
+// The real platform of one run of the tool on this machine: the clock and regional formats
+// of the user's locale, the process environment, the file system, the registry store and
+// the tool folder. The message boxes come from the front end.
+class HostPlatform {
+  public:
+    // Finds everything the run needs; `executable` is the program's own path. Throws
+    // ToolError when the registry cannot be opened (naming the file and the defect).
+    static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable);
+    virtual ~HostPlatform() = default;
+
+    // The services for Tool, with the front end's message boxes.
+    virtual PlatformServices services(MessageBoxes& messageBoxes) = 0;
+
+    // When the tool must not run now (and must write nothing), the one box that says why;
+    // the program shows it and ends.
+    virtual std::optional<MessageBoxRequest> refusal() const = 0;
+};
+
+}  // namespace quenor::host
