@@ -1,0 +1,37 @@
+// Turning archive entry names into safe paths below an output folder.
+#include "app/quenor_viv/extraction_path.h"
+
+#include <cctype>
+#include <string>
+
+namespace quenor::vivtool {
+namespace {
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+}  // namespace
+
+std::filesystem::path extractionPath(std::string_view name) {
+    if (name.empty()) throw UnsafeEntryName("the name is empty");
+    if (isSeparator(name.front())) {
+        throw UnsafeEntryName("the name is an absolute path");
+    }
+    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) {
+        throw UnsafeEntryName("the name starts with a drive letter");
+    }
+    std::filesystem::path result;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = start;
+        while (end < name.size() && !isSeparator(name[end])) ++end;
+        std::string_view part = name.substr(start, end - start);
+        if (part == "..") throw UnsafeEntryName("the name contains a \"..\" component");
+        if (!part.empty() && part != ".") result /= std::string(part);
+        start = end + 1;
+    }
+    if (result.empty()) throw UnsafeEntryName("the name names no file");
+    if (isSeparator(name.back())) throw UnsafeEntryName("the name ends with a separator");
+    return result;
+}
+
+}  // namespace quenor::vivtool
