@@ -1,0 +1,75 @@
+#include "tests/expected_log.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "core/testing/tool_fixture.h"
+#include "tests/support/headless_tool.h"
+
+namespace quenor::testing {
+
+namespace {
+
+std::string substitute(std::string line, const std::map<std::string, std::string>& values) {
+    for (const auto& [name, value] : values) {
+        const std::string placeholder = "{" + name + "}";
+        for (std::size_t at = line.find(placeholder); at != std::string::npos;
+             at = line.find(placeholder, at + value.size())) {
+            line.replace(at, placeholder.size(), value);
+        }
+    }
+    return line;
+}
+
+// The messages of one insertInFile run over a sample config file, scratch file in {TEMP}.
+std::vector<std::string> insertInFileMessages(const std::string& file, const std::string& temp) {
+    const std::string scratch = temp + "/quenor.tmp";
+    std::vector<std::string> messages{"insertInFile start...",
+                                      " FileCopy " + file + " " + scratch + " - OK",
+                                      " Open " + file + " - OK", " Open " + scratch + " - OK"};
+    for (int line = 0; line < kSampleConfigLines; ++line) {
+        messages.push_back(" Line Input - OK");
+        messages.push_back(" Print #outputFile - OK");
+    }
+    messages.push_back(" EOF - OK");
+    messages.push_back(" FileCopy " + scratch + " " + file + " - OK");
+    messages.push_back("Kill " + scratch + " - OK");
+    return messages;
+}
+
+}  // namespace
+
+std::filesystem::path expectedLogFolder() {
+    const char* source = std::getenv("QUENOR_SOURCE_DIR");
+    return std::filesystem::path(source != nullptr ? source : ".") / "tests" / "expected";
+}
+
+std::vector<std::string> expectedLog(const std::string& name,
+                                     const std::map<std::string, std::string>& folders) {
+    const std::filesystem::path path = expectedLogFolder() / (name + ".log");
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot read the expected log " + path.string());
+    std::map<std::string, std::string> values = folders;
+    values["NOW"] = kFixedStamp;
+    const std::string stamp = std::string(kFixedStamp) + "     ";
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("##", 0) == 0) continue;
+        line = substitute(line, values);
+        if (line.rfind("@raw:", 0) == 0) {
+            lines.push_back(line.substr(5));
+        } else if (line.rfind("@insertInFile ", 0) == 0) {
+            for (const std::string& message :
+                 insertInFileMessages(line.substr(14), values.at("TEMP"))) {
+                lines.push_back(stamp + message);
+            }
+        } else {
+            lines.push_back(stamp + line);
+        }
+    }
+    return lines;
+}
+
+}  // namespace quenor::testing
