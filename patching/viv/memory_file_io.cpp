@@ -29,7 +29,7 @@ class MemoryFileHandle final : public FileHandle {
         requireWritable();
         if (data.empty()) return;
         if (offset + data.size() > bytes_->size()) bytes_->resize(offset + data.size());
-        std::memcpy(bytes_->data() + offset, data.data(), data.size());
+        if (!data.empty()) std::memcpy(bytes_->data() + offset, data.data(), data.size());
     }
 
     void truncate(std::uint64_t size) override {

@@ -126,7 +126,8 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
                           std::to_string(cmd.literals + cmd.length - (plainSize - written)) +
                           " bytes past the declared plain size of " + std::to_string(plainSize));
         }
-        std::memcpy(out + written, in + literalStart, cmd.literals);
+        // memcpy must not see the null data pointer of an empty output, even for 0 bytes.
+        if (cmd.literals > 0) std::memcpy(out + written, in + literalStart, cmd.literals);
         written += cmd.literals;
 
         if (cmd.length > 0) {
