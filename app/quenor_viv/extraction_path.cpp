@@ -26,6 +26,10 @@ std::filesystem::path extractionPath(std::string_view name) {
         while (end < name.size() && !isSeparator(name[end])) ++end;
         std::string_view part = name.substr(start, end - start);
         if (part == "..") throw UnsafeEntryName("the name contains a \"..\" component");
+        // On Windows a ':' makes a drive-relative path or names a stream of another file.
+        if (part.find(':') != std::string_view::npos) {
+            throw UnsafeEntryName("the name contains a ':'");
+        }
         if (!part.empty() && part != ".") result /= std::string(part);
         start = end + 1;
     }

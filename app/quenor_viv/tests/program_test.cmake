@@ -1,13 +1,15 @@
 # Runs the real quenor-viv: create an archive of two files, list, verify and extract it, and
-# check that a refused create leaves the archive alone. Called with -DVIV=program -DWORK=folder.
+# check that a refused create leaves the archive alone. Called with -DVIV=program -DWORK=folder
+# (and -DEMULATOR=runner in a cross build).
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/in ${WORK}/out)
 file(WRITE ${WORK}/in/alpha.txt "first file\n")
 file(WRITE ${WORK}/in/beta.ini "[section]\nkey=value\n")
 
 function(run_viv expected_status)
-    execute_process(COMMAND ${VIV} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out
-        ERROR_VARIABLE err)
+    execute_process(COMMAND ${EMULATOR} ${VIV} ${ARGN} RESULT_VARIABLE status
+        OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    string(REPLACE "\r" "" out "${out}")
     if(NOT status EQUAL expected_status)
         message(FATAL_ERROR "quenor-viv ${ARGN}: status ${status}, expected ${expected_status}\n"
             "${out}${err}")
