@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/platform/environment.h"
 #include "core/platform/message_box.h"
 #include "core/tool.h"
 
@@ -17,15 +18,25 @@ class HostPlatform {
   public:
     // Finds everything the run needs; `executable` is the program's own path. Throws
     // ToolError when the registry cannot be opened (naming the file and the defect).
+    // Opening writes nothing.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable);
+    // The same, with every variable (the tool's "Temp" included) looked up in
+    // `environment`, which must outlive the platform.
+    static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
+                                              const Environment& environment);
     virtual ~HostPlatform() = default;
 
-    // The services for Tool, with the front end's message boxes.
+    // The services for Tool, with the front end's message boxes. Throws ToolError when the
+    // run was refused (see refusal()).
     virtual PlatformServices services(MessageBoxes& messageBoxes) = 0;
 
     // When the tool must not run now (and must write nothing), the one box that says why;
     // the program shows it and ends.
     virtual std::optional<MessageBoxRequest> refusal() const = 0;
+
+    // Where the registry of the run lives, for the user: for example
+    // "Wine prefix /home/ann/.wine" or "registry files in /home/ann/.config/quenor".
+    virtual std::string registryDescription() const = 0;
 };
 
 }  // namespace quenor::host

@@ -1,116 +1,133 @@
-// The platform of a Linux machine: the tool's registry store is a pair of registry files
-// in Wine's format under $XDG_CONFIG_HOME/quenor.
+// The platform of a Linux machine. The registry is that of the Wine prefix the game is
+// installed in (seen as the 32-bit game sees it, its drives reached through the prefix's
+// links), or, on a machine without Wine, the tool's own registry files in the same format
+// under $XDG_CONFIG_HOME/quenor. While the prefix's wineserver runs the tool refuses to
+// start, and every later save checks again.
 
-#include <langinfo.h>
 #include <unistd.h>
-#include <clocale>
-#include <cstdlib>
-#include <ctime>
 
 #include "app/host/host_platform.h"
-#include "core/platform/host_file_system.h"
+#include "app/host/local_time_posix.h"
+#include "app/host/prefix_windows_version.h"
+#include "app/host/process_environment_posix.h"
+#include "app/host/user_folders_posix.h"
+#include "app/host/wine_path_file_system_posix.h"
+#include "app/host/wine_prefix_linux.h"
+#include "app/host/wineserver_detection_linux.h"
+#include "app/host/wow64_registry_view.h"
 #include "core/tool_error.h"
-#include "registry/wine/wine_file_store.h"
 
 namespace quenor::host {
 namespace {
 
-class SystemClock : public Clock {
-  public:
-    LocalDateTime now() const override {
-        const std::time_t seconds = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&seconds, &local);
-        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                local.tm_hour,        local.tm_min,     local.tm_sec};
-    }
-};
-
-// The user's locale's short date and long time (strftime's %x and %X), joined by a blank.
-class LocaleRegionalFormat : public RegionalFormat {
-  public:
-    LocaleRegionalFormat() {
-        std::setlocale(LC_TIME, "");
-        std::setlocale(LC_NUMERIC, "");
-        const char* radix = nl_langinfo(RADIXCHAR);
-        decimalSeparator_ = radix != nullptr && radix[0] != '\0' ? radix[0] : '.';
-        // The rest of the program formats numbers itself; keep the C library's "C" rules.
-        std::setlocale(LC_NUMERIC, "C");
-    }
-    std::string generalDate(const LocalDateTime& when) const override {
-        std::tm local{};
-        local.tm_year = when.year - 1900;
-        local.tm_mon = when.month - 1;
-        local.tm_mday = when.day;
-        local.tm_hour = when.hour;
-        local.tm_min = when.minute;
-        local.tm_sec = when.second;
-        local.tm_isdst = -1;
-        char text[128];
-        const std::size_t length = std::strftime(text, sizeof text, "%x %X", &local);
-        return std::string(text, length);
-    }
-    char decimalSeparator() const override { return decimalSeparator_; }
-
-  private:
-    char decimalSeparator_ = '.';
-};
-
-class ProcessEnvironment : public Environment {
-  public:
-    std::optional<std::string> variable(std::string_view name) const override {
-        const std::string key(name);
-        if (const char* value = std::getenv(key.c_str())) return std::string(value);
-        return std::nullopt;
-    }
-};
-
-// Wine's default Windows version for a new prefix (Windows 10).
 class FixedSystemVersion : public SystemInfo {
   public:
-    SystemVersion version() const override { return {10, 0}; }
+    explicit FixedSystemVersion(SystemVersion version) : version_(version) {}
+    SystemVersion version() const override { return version_; }
+
+  private:
+    SystemVersion version_;
 };
 
-std::filesystem::path configFolder() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/')
-        return std::filesystem::path(xdg) / "quenor";
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : ".") / ".config" / "quenor";
+// A registry file Wine would not load either is never written: the run ends, naming it.
+template <typename Store>
+std::unique_ptr<Store> openStore(const std::string& programName, auto&&... arguments) {
+    try {
+        return std::make_unique<Store>(std::forward<decltype(arguments)>(arguments)...);
+    } catch (const reg::wine::WineRegistryError& e) {
+        throw ToolError(error_number::kBadFileFormat, programName,
+                        std::string("The registry file cannot be read: ") + e.what() +
+                            ". Nothing was changed; repair or restore the file, then start the "
+                            "tool again.");
+    }
 }
 
 class LinuxPlatform : public HostPlatform {
   public:
-    explicit LinuxPlatform(const std::filesystem::path& executable)
+    LinuxPlatform(const std::filesystem::path& executable,
+                  std::unique_ptr<Environment> ownEnvironment, const Environment& environment)
         : programName_(executable.stem().string()),
-          toolFolder_(std::filesystem::absolute(executable).parent_path().string()),
-          files_(programName_) {
-        const std::filesystem::path folder = configFolder();
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        store_ = std::make_unique<reg::wine::WineFileStore>(folder);
+          ownEnvironment_(std::move(ownEnvironment)),
+          environment_(environment),
+          location_(findRegistryLocation(environment_, programName_)) {
+        const bool inPrefix = location_.kind == RegistryLocation::Kind::WinePrefix;
+        if (inPrefix) {
+            search_ = wineserverSearchFor(environment_);
+            if (findRunningWineserver(location_.folder, search_)) {
+                refusal_ = wineRunningRefusal(location_.folder);
+                return;  // nothing is loaded or created
+            }
+        }
+        const std::filesystem::path executableFolder =
+            std::filesystem::absolute(executable).parent_path();
+        toolFolder_ =
+            chooseToolFolder(executableFolder, environment_, isInstalledFolder(executableFolder))
+                .string();
+        std::optional<std::filesystem::path> prefix;
+        if (inPrefix) {
+            prefix = location_.folder;
+            auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
+                return findRunningWineserver(location_.folder, search_)
+                           ? "Wine started running for the prefix " + location_.folder.string() +
+                                 "; close every Wine program of it, then try again"
+                           : std::string();
+            });
+            system_ = std::make_unique<FixedSystemVersion>(
+                prefixWindowsVersion(store->hive(reg::kLocalMachine)));
+            store_ = std::move(store);
+        } else {
+            store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder);
+            system_ = std::make_unique<FixedSystemVersion>(kWineDefaultVersion);
+        }
+        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix);
     }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
-        return PlatformServices{files_,       clock_,  format_,     environment_, system_,
+        if (refusal_) {
+            throw ToolError(error_number::kPathAccess, programName_,
+                            "The tool cannot run now: " + refusal_->text);
+        }
+        // The folders are made only now: a refused run writes nothing.
+        std::error_code ignored;
+        std::filesystem::create_directories(toolFolder_, ignored);
+        if (location_.kind == RegistryLocation::Kind::ToolStore)
+            std::filesystem::create_directories(location_.folder, ignored);
+        return PlatformServices{*files_,      clock_,  format_,     environment_, *system_,
                                 messageBoxes, *store_, toolFolder_, programName_};
     }
-    std::optional<MessageBoxRequest> refusal() const override { return std::nullopt; }
+    std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
+    std::string registryDescription() const override {
+        return location_.kind == RegistryLocation::Kind::WinePrefix
+                   ? "Wine prefix " + location_.folder.string()
+                   : "registry files in " + location_.folder.string();
+    }
 
   private:
     std::string programName_;
+    std::unique_ptr<Environment> ownEnvironment_;
+    const Environment& environment_;
+    RegistryLocation location_;
+    WineserverSearch search_;
+    std::optional<MessageBoxRequest> refusal_;
     std::string toolFolder_;
-    HostFileSystem files_;
+    std::unique_ptr<WinePathFileSystem> files_;
     SystemClock clock_;
     LocaleRegionalFormat format_;
-    ProcessEnvironment environment_;
-    FixedSystemVersion system_;
+    std::unique_ptr<SystemInfo> system_;
     std::unique_ptr<reg::wine::WineFileStore> store_;
 };
 
 }  // namespace
 
 std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable) {
-    return std::make_unique<LinuxPlatform>(executable);
+    auto environment = std::make_unique<ProcessEnvironment>();
+    const Environment& view = *environment;
+    return std::make_unique<LinuxPlatform>(executable, std::move(environment), view);
+}
+
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
+                                                 const Environment& environment) {
+    return std::make_unique<LinuxPlatform>(executable, nullptr, environment);
 }
 
 }  // namespace quenor::host

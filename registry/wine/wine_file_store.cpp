@@ -74,6 +74,10 @@ void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
     file.saved = cloneTree(root);
 }
 
+const std::string& WineFileStore::systemArch() const {
+    return system_->document.arch;
+}
+
 WineFileStore::HiveFile* WineFileStore::fileOf(Handle hiveRoot) const {
     if (hiveRoot == kLocalMachine) return system_.get();
     if (hiveRoot == kCurrentUser) return user_.get();

@@ -37,6 +37,8 @@ class WineFileStore : public TreeStore {
     ~WineFileStore() override;
 
     const std::filesystem::path& folder() const { return folder_; }
+    // The architecture system.reg names in its "#arch=" line ("win32", "win64"), or empty.
+    const std::string& systemArch() const;
     // The reason of the last failed save; empty when none failed.
     const std::string& lastSaveError() const { return lastSaveError_; }
     // The file text the hive would be saved as now (for checks and tests).

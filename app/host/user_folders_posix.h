@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "core/platform/environment.h"
+
+namespace quenor::host {
+
+// The user's home folder: $HOME when it is an absolute path, else the password database's
+// entry of the running user, else the current folder.
+std::filesystem::path homeFolder(const Environment& environment);
+
+// An XDG base folder: the variable when it holds an absolute path (relative values are
+// ignored, as the XDG rules say), else the home folder followed by `fallbackBelowHome`.
+std::filesystem::path xdgFolder(const Environment& environment, std::string_view variable,
+                                std::string_view fallbackBelowHome);
+
+// The tool's own registry files when no Wine prefix is used: $XDG_CONFIG_HOME/quenor.
+std::filesystem::path configFolder(const Environment& environment);
+
+// The folder for the log and the fallback temporary folder when the executable's folder
+// cannot be used: $XDG_STATE_HOME/quenor.
+std::filesystem::path stateFolder(const Environment& environment);
+
+// True when the folder of an installed copy: one below /usr, or one the running user cannot
+// write into. A portable copy (an unpacked or self-built one) keeps its log beside itself.
+bool isInstalledFolder(const std::filesystem::path& executableFolder);
+
+// The tool folder of a run: the executable's folder for a portable copy, else the state
+// folder. `installed` tells which of the two the executable's folder is.
+std::filesystem::path chooseToolFolder(const std::filesystem::path& executableFolder,
+                                       const Environment& environment, bool installed);
+
+}  // namespace quenor::host
