@@ -21,7 +21,8 @@ class HostPlatform {
     // Opening writes nothing.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable);
     // The same, with every variable (the tool's "Temp" included) looked up in
-    // `environment`, which must outlive the platform.
+    // `environment`, which must outlive the platform. Defined by the hosts that look names
+    // up themselves (Linux); others need not define it.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
                                               const Environment& environment);
     virtual ~HostPlatform() = default;
@@ -35,8 +36,9 @@ class HostPlatform {
     virtual std::optional<MessageBoxRequest> refusal() const = 0;
 
     // Where the registry of the run lives, for the user: for example
-    // "Wine prefix /home/ann/.wine" or "registry files in /home/ann/.config/quenor".
-    virtual std::string registryDescription() const = 0;
+    // "Wine prefix /home/ann/.wine" or "registry files in /home/ann/.config/quenor"; empty
+    // where the system's own registry is used.
+    virtual std::string registryDescription() const { return {}; }
 };
 
 }  // namespace quenor::host
