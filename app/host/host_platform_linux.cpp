@@ -58,6 +58,7 @@ class LinuxPlatform : public HostPlatform {
                 return;  // nothing is loaded or created
             }
         }
+        requireRegistryFiles(location_, programName_);
         const std::filesystem::path executableFolder =
             std::filesystem::absolute(executable).parent_path();
         toolFolder_ =

@@ -40,13 +40,6 @@ RegistryLocation findRegistryLocation(const Environment& environment,
                 error_number::kPathAccess, programName,
                 "WINEPREFIX names " + prefix.string() + ", which is not a folder." + advice);
         }
-        if (!isRegularFile(prefix / "system.reg")) {
-            throw ToolError(error_number::kPathAccess, programName,
-                            "The folder " + prefix.string() +
-                                " (WINEPREFIX) is not a Wine prefix: it has no system.reg. Run "
-                                "\"wineboot\" with this WINEPREFIX once to make it one." +
-                                advice);
-        }
         return {RegistryLocation::Kind::WinePrefix, prefix};
     }
     const std::filesystem::path standard = homeFolder(environment) / ".wine";
@@ -54,6 +47,16 @@ RegistryLocation findRegistryLocation(const Environment& environment,
         return {RegistryLocation::Kind::WinePrefix, standard};
     }
     return {RegistryLocation::Kind::ToolStore, configFolder(environment)};
+}
+
+void requireRegistryFiles(const RegistryLocation& location, const std::string& programName) {
+    if (location.kind != RegistryLocation::Kind::WinePrefix) return;
+    if (isRegularFile(location.folder / "system.reg")) return;
+    throw ToolError(error_number::kPathAccess, programName,
+                    "The folder " + location.folder.string() +
+                        " is not a Wine prefix: it has no system.reg. Run \"wineboot\" with "
+                        "WINEPREFIX set to it once to make it one, or unset WINEPREFIX to use "
+                        "~/.wine.");
 }
 
 }  // namespace quenor::host

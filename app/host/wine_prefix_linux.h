@@ -19,10 +19,12 @@ struct RegistryLocation {
 
 // The registry of a run: the prefix $WINEPREFIX names when it is set; else ~/.wine when it
 // holds system.reg and user.reg; else the tool's own store under $XDG_CONFIG_HOME/quenor.
-// A WINEPREFIX that is not an absolute path, names no folder or a folder without
-// system.reg is refused with ToolError (the tool does not create or adopt a prefix Wine
-// has not made).
+// A WINEPREFIX that is not an absolute path or names no folder is refused with ToolError.
 RegistryLocation findRegistryLocation(const Environment& environment,
                                       const std::string& programName);
+
+// Refuses, with ToolError, a prefix folder without system.reg: the tool does not create or
+// adopt a prefix Wine has not made (or whose wineserver has not saved it yet).
+void requireRegistryFiles(const RegistryLocation& location, const std::string& programName);
 
 }  // namespace quenor::host

@@ -26,6 +26,26 @@ inline std::string sampleConfig(int frame) {
            "\r\ndeviceheight " + sizes[frame - 1][1] + "\r\nenablevsync true\r\nfullscreen 1\r\n";
 }
 
+// A game archive holding the four config files sgsm1.cfg ... sgsm4.cfg.
+inline void writeSampleArchive(const std::filesystem::path& archive) {
+    std::vector<viv::NewEntry> entries;
+    for (int n = 1; n <= 4; ++n) {
+        const std::string text = sampleConfig(n);
+        entries.push_back({"sgsm" + std::to_string(n) + ".cfg", {text.begin(), text.end()}});
+    }
+    std::filesystem::create_directories(archive.parent_path());
+    viv::createArchive(viv::posixFileIo(), archive, viv::CreateOptions{}, entries);
+}
+
+// The content of an archive entry, through a scratch file beside the archive.
+inline std::string archiveEntry(const std::filesystem::path& archive, const std::string& name) {
+    const auto out = archive.parent_path() / ("entry-" + name);
+    viv::exportEntry(archive, name, out);
+    std::string text = readFileOrMissing(out);
+    std::filesystem::remove(out);
+    return text;
+}
+
 // A Wine prefix as wineboot leaves it, reduced to what the tool touches: system.reg with the
 // game's key (under Software\Wow6432Node in a win64 prefix), user.reg, dosdevices/c: ->
 // ../drive_c and the game's archive at drive_c/<gameFolder>/preload/fmisc.viv.
@@ -60,12 +80,7 @@ class FakePrefix {
                            "\n\n[Control Panel\\\\Desktop] 1733500000\n\"Wallpaper\"=\"\"\n");
         gameFolder_ = prefix_ / "drive_c" / gameFolder;
         std::filesystem::create_directories(gameFolder_ / "preload");
-        std::vector<viv::NewEntry> entries;
-        for (int n = 1; n <= 4; ++n) {
-            const std::string text = sampleConfig(n);
-            entries.push_back({"sgsm" + std::to_string(n) + ".cfg", {text.begin(), text.end()}});
-        }
-        viv::createArchive(viv::posixFileIo(), archive(), viv::CreateOptions{}, entries);
+        writeSampleArchive(archive());
     }
 
     const std::filesystem::path& path() const { return prefix_; }
@@ -74,12 +89,7 @@ class FakePrefix {
     std::string systemReg() const { return readFileOrMissing(prefix_ / "system.reg"); }
     std::string userReg() const { return readFileOrMissing(prefix_ / "user.reg"); }
 
-    // The content of an archive entry, through a scratch file.
-    std::string entry(const std::string& name) const {
-        const auto out = folder_.path() / ("entry-" + name);
-        viv::exportEntry(archive(), name, out);
-        return readFileOrMissing(out);
-    }
+    std::string entry(const std::string& name) const { return archiveEntry(archive(), name); }
 
   private:
     TempFolder folder_;

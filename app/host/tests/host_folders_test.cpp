@@ -94,9 +94,11 @@ TEST(RegistryLocation, RefusesAWineprefixThatIsNoPrefix) {
     for (const auto& [value, reason] : cases) {
         SCOPED_TRACE(value);
         try {
-            findRegistryLocation(MapEnvironment(std::map<std::string, std::string>{
-                                     {"WINEPREFIX", value}, {"HOME", folder.str()}}),
-                                 "quenor");
+            requireRegistryFiles(
+                findRegistryLocation(MapEnvironment(std::map<std::string, std::string>{
+                                         {"WINEPREFIX", value}, {"HOME", folder.str()}}),
+                                     "quenor"),
+                "quenor");
             ADD_FAILURE() << "accepted";
         } catch (const ToolError& e) {
             EXPECT_NE(e.description().find(reason), std::string::npos) << e.description();

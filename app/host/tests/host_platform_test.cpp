@@ -216,6 +216,25 @@ TEST(HostPlatform, RunningWineserverRefusesTheRunAndNothingIsWritten) {
     }
 }
 
+TEST(HostPlatform, ServerOfAPrefixNotSavedYetIsARefusalNotAnError) {
+    // Right after wineboot the server runs and system.reg is not written yet.
+    Machine machine(true);
+    std::filesystem::remove(machine.prefix.path() / "system.reg");
+    {
+        ServerLock lock(false, machine);
+        ASSERT_TRUE(lock.locked());
+        auto platform = HostPlatform::open(machine.executable(), machine.env);
+        EXPECT_TRUE(platform->refusal());
+    }
+    try {
+        HostPlatform::open(machine.executable(), machine.env);
+        ADD_FAILURE() << "a prefix without system.reg was accepted";
+    } catch (const ToolError& e) {
+        EXPECT_NE(e.description().find("it has no system.reg"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(machine.prefix.path() / "system.reg"));
+}
+
 TEST(HostPlatform, WineStartedDuringTheRunMakesTheSaveFailNotOverwrite) {
     Machine machine(true);
     auto platform = HostPlatform::open(machine.executable(), machine.env);
