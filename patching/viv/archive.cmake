@@ -21,6 +21,7 @@ quenor_test(archive_tests
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_fault_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_damage_tests.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_directory_read_tests.cpp
     DEPS quenor_viv
 )
 

@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kBigHeaderLength = 16;
 constexpr std::size_t kC0fbHeaderLength = 6;
 constexpr std::size_t kVersionTagLength = 8;
+constexpr std::size_t kDirectoryPiece = 16u << 10;
 
 std::uint32_t readBig(const std::uint8_t* p, int bytes) {
     std::uint32_t value = 0;
@@ -206,18 +207,31 @@ ArchiveDirectory readDirectory(FileHandle& file, const std::string& archive) {
                            " bytes of directory, but only " + std::to_string(available) +
                            " bytes follow the header; the archive is damaged or truncated.");
     }
-    // The directory cannot be longer than the file, nor than count full-length records.
-    const std::uint64_t readLen = std::min(available, count * (locLen + kMaxNameLength + 1));
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(readLen));
-    file.readAt(headerLen, buffer);
+    // The directory cannot be longer than the file, nor than count full-length records. It is
+    // read in growing pieces as the records are parsed, so opening an archive costs what its
+    // directory holds rather than what its entry count could hold at most.
+    const std::uint64_t readLimit = std::min(available, count * (locLen + kMaxNameLength + 1));
+    std::vector<std::uint8_t> buffer;
+    auto loadUpTo = [&](std::uint64_t needed) {
+        if (buffer.size() >= needed || buffer.size() == readLimit) return;
+        const std::uint64_t target = std::min(
+            readLimit,
+            std::max({needed, std::uint64_t{kDirectoryPiece}, std::uint64_t{buffer.size()} * 2}));
+        const std::size_t loaded = buffer.size();
+        buffer.resize(static_cast<std::size_t>(target));
+        file.readAt(headerLen + loaded, std::span(buffer.data() + loaded, buffer.size() - loaded));
+    };
 
     std::size_t pos = 0;
     dir.entries.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i) {
-        const std::string where =
-            "Archive " + archive + ": the record of entry " + std::to_string(i + 1);
+        auto where = [&] {
+            return "Archive " + archive + ": the record of entry " + std::to_string(i + 1);
+        };
+        // Enough for one record of the longest name, or everything there is.
+        loadUpTo(pos + locLen + kMaxNameLength + 1);
         if (buffer.size() - pos < locLen) {
-            throw ArchiveError(where + " is cut off by the end of the file (" +
+            throw ArchiveError(where() + " is cut off by the end of the file (" +
                                std::to_string(fileSize) + " bytes); the archive is truncated.");
         }
         ArchiveEntry entry;
@@ -231,11 +245,11 @@ ArchiveDirectory readDirectory(FileHandle& file, const std::string& archive) {
         const void* nul = std::memchr(nameStart, 0, window);
         if (nul == nullptr) {
             if (window > kMaxNameLength) {
-                throw ArchiveError(where + " has a name longer than " +
+                throw ArchiveError(where() + " has a name longer than " +
                                    std::to_string(kMaxNameLength) +
                                    " bytes; the directory is damaged.");
             }
-            throw ArchiveError(where + " has a name without a terminating NUL byte before the " +
+            throw ArchiveError(where() + " has a name without a terminating NUL byte before the " +
                                "end of the file; the archive is truncated or damaged.");
         }
         std::size_t nameLen =
