@@ -1,0 +1,49 @@
+#include "window/qt/bench/first_paint_probe.h"
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+
+namespace quenor::ui::qt::bench {
+
+namespace {
+
+class FirstPaintFilter : public QObject {
+  public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            // A zero timer runs once the paint has been drawn and flushed to the screen.
+            QTimer::singleShot(0, this, [] {
+                timespec now{};
+                clock_gettime(CLOCK_REALTIME, &now);
+                rusage usage{};
+                getrusage(RUSAGE_SELF, &usage);
+                std::printf("shown_at_ns %lld\nmax_rss_kb %ld\n",
+                            static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                            usage.ru_maxrss);
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    bool seen_ = false;
+};
+
+}  // namespace
+
+void exitAfterFirstPaint(QWidget& window) {
+    window.installEventFilter(new FirstPaintFilter(&window));
+}
+
+}  // namespace quenor::ui::qt::bench

@@ -1,0 +1,53 @@
+#pragma once
+
+// The window and desktop icon in XPM form: a widescreen monitor showing a hockey rink.
+// 32 x 32 pixels, 11 colours and a transparent background.
+// clang-format off
+static const char* const kQuenorIconXpm[] = {
+    "32 32 12 1",
+    "  c None",
+    ". c #101010",
+    "B c #3060D0",
+    "G c #40D040",
+    "b c #1C2C70",
+    "c c #80C8F0",
+    "g c #606878",
+    "k c #404040",
+    "l c #A8B0C0",
+    "r c #D02020",
+    "w c #FFFFFF",
+    "y c #E8C020",
+    "                                ",
+    "                                ",
+    "                                ",
+    " .............................. ",
+    " .llllllllllllllllllllllllllll. ",
+    " .lggggggggggggggggggggggggggg. ",
+    " .lg........................gg. ",
+    " .lg.bbbbbbbbbbbbbbbbbbbbbb.gg. ",
+    " .lg.BbBbBbBbBbBbBbBbBbBbBb.gg. ",
+    " .lg.bbbbbbbbbbbbbbbbbbbbbb.gg. ",
+    " .lg.yyyyyyyyyyyyyyyyyyyyyy.gg. ",
+    " .lg.wwwwwBwwwwrrwwwwBwwwww.gg. ",
+    " .lg.wwwwwBwwwwrrwwwwBwwwww.gg. ",
+    " .lg.wwwwwBwwccrrccwwBwwwww.gg. ",
+    " .lg.wwwwwBwccwrrwcwwBwwwww.gg. ",
+    " .lg.wwwwwBwcwwrrwwcwBwwwww.gg. ",
+    " .lg.wwwwwBwcwwrrwwcwBwwwww.gg. ",
+    " .lg.wwwwwBwccwrrwck.kwwwww.gg. ",
+    " .lg.wwwwwBwwccrrcc...wwwww.gg. ",
+    " .lg.wwwwwBwwwwrrwwwwBwwwww.gg. ",
+    " .lg.wwwwwBwwwwrrwwwwBwwwww.gg. ",
+    " .lg........................gg. ",
+    " .lggggggggggggggggggggggggGgg. ",
+    " .lggggggggggggggggggggggggggg. ",
+    " .............................. ",
+    "             .gggg.             ",
+    "             .gggg.             ",
+    "        .llllllllllllll.        ",
+    "        ................        ",
+    "                                ",
+    "                                ",
+    "                                "
+};
+// clang-format on
