@@ -149,7 +149,8 @@ int createCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
     options.sizeFieldOrder = viv::ByteOrder::kBig;
     viv::createArchive(io, line.archive, options, entries);
     out << "created " << line.archive << ": " << formatName(line.format) << ", " << entries.size()
-        << " entries" << (line.compress ? ", compressed" : "") << '\n';
+        << (entries.size() == 1 ? " entry" : " entries") << (line.compress ? ", compressed" : "")
+        << '\n';
     return 0;
 }
 

@@ -59,8 +59,8 @@ int verifyCommand(const CommandLine& line, std::ostream& out, std::ostream& err,
         return 1;
     }
     out << "Archive " << line.archive << " is sound: " << formatName(dir.format) << ", "
-        << dir.entries.size() << " entries (" << compressed << " compressed), " << reader.fileSize()
-        << " bytes.\n";
+        << dir.entries.size() << (dir.entries.size() == 1 ? " entry (" : " entries (") << compressed
+        << " compressed), " << reader.fileSize() << " bytes.\n";
     return 0;
 }
 
