@@ -13,8 +13,8 @@ class Environment {
     virtual std::optional<std::string> variable(std::string_view name) const = 0;
 
     // Replaces every %NAME% whose variable is set by its value; everything else, an
-    // unset %NAME% included, stays as it is.
-    std::string expandReferences(std::string_view text) const;
+    // unset %NAME% included, stays as it is. A platform with its own expansion overrides it.
+    virtual std::string expandReferences(std::string_view text) const;
 };
 
 // The running system's version numbers, the way the tool names the system in its log.

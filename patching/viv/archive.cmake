@@ -1,4 +1,11 @@
 # The BIG-family archive library: reading, crash-safe editing and creating archives.
+if(WIN32)
+    set(viv_native_file_io ${CMAKE_CURRENT_SOURCE_DIR}/windows_file_io.cpp)
+    set(viv_kill_tests "")  # the kill test forks writers
+else()
+    set(viv_native_file_io ${CMAKE_CURRENT_SOURCE_DIR}/posix_file_io.cpp)
+    set(viv_kill_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp)
+endif()
 quenor_library(quenor_viv
     SOURCES
         ${CMAKE_CURRENT_SOURCE_DIR}/archive_create.cpp
@@ -9,7 +16,7 @@ quenor_library(quenor_viv
         ${CMAKE_CURRENT_SOURCE_DIR}/file_io.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/free_space.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/memory_file_io.cpp
-        ${CMAKE_CURRENT_SOURCE_DIR}/posix_file_io.cpp
+        ${viv_native_file_io}
         ${CMAKE_CURRENT_SOURCE_DIR}/viv_operations.cpp
     DEPS quenor_refpack
 )
@@ -19,7 +26,7 @@ quenor_test(archive_tests
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_test_support.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_format_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_fault_tests.cpp
-        ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp
+        ${viv_kill_tests}
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_damage_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_directory_read_tests.cpp
     DEPS quenor_viv
