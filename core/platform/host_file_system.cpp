@@ -7,6 +7,11 @@
 
 #include "core/tool_error.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace quenor {
 
 namespace {
@@ -94,8 +99,16 @@ void HostFileSystem::copyFile(const std::string& from, const std::string& to) {
     if (!std::filesystem::is_regular_file(hostPath(from), ec)) {
         fail(error_number::kFileNotFound, "Cannot copy " + from + ": file not found.");
     }
+#ifdef _WIN32
+    // MinGW's copy_file refuses to overwrite an existing file ("File exists"); Windows' own
+    // copy replaces it.
+    if (!CopyFileW(hostPath(from).c_str(), hostPath(to).c_str(), FALSE)) {
+        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    }
+#else
     std::filesystem::copy_file(hostPath(from), hostPath(to),
                                std::filesystem::copy_options::overwrite_existing, ec);
+#endif
     if (ec)
         fail(error_number::kPathAccess,
              "Cannot copy " + from + " to " + to + ": " + reason(ec) + ".");

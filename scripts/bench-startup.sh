@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Start-up time and memory of the quenor window against a minimal Qt Widgets program of one
+# window, on this machine.
+#   scripts/bench-startup.sh [runs]      (default 20 runs of each program)
+# Builds the release preset's two timing programs: quenor_startup_probe (the whole quenor
+# program: platform, settings store, start-up, the window) and quenor_minimal_qt_window
+# (one plain QWidget). Each prints the moment of its window's first paint and ends. The
+# script starts them in turn, under one display (its own Xvfb server when there is none),
+# and reports the median time from starting the program to that first paint, the peak
+# memory (maximum resident set size) and the ratio of quenor to the baseline.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs="${1:-20}"
+build=build/release
+
+if [ -z "${QUENOR_BENCH_UNDER_DISPLAY:-}" ]; then
+    scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
+        qt6-base-dev qt6-qpa-plugins fonts-liberation xvfb xauth
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target quenor_startup_probe quenor_minimal_qt_window
+    export QUENOR_BENCH_UNDER_DISPLAY=1
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$runs"
+    fi
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# Copies, so that quenor's log goes to the scratch folder; its settings store goes there too.
+cp "$build/app/quenor/quenor_startup_probe" "$build/window/qt/bench/quenor_minimal_qt_window" \
+    "$work/"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# One run: prints "milliseconds max_rss_kb".
+measure() {
+    local start output shown rss
+    start="$EPOCHREALTIME"
+    output="$("$work/$1" 2>/dev/null)"
+    shown="$(sed -n 's/^shown_at_ns //p' <<<"$output")"
+    rss="$(sed -n 's/^max_rss_kb //p' <<<"$output")"
+    if [ -z "$shown" ]; then
+        echo "$1 did not report its first paint" >&2
+        exit 1
+    fi
+    awk -v start="$start" -v shown="$shown" -v rss="$rss" \
+        'BEGIN { split(start, p, "."); ns = p[1] * 1e9 + p[2] * 1e3;
+                 printf "%.2f %d\n", (shown - ns) / 1e6, rss }'
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# A first run of each fills the file cache (and lets quenor create its settings), unmeasured.
+measure quenor_startup_probe >/dev/null
+measure quenor_minimal_qt_window >/dev/null
+: >"$work/quenor.txt"
+: >"$work/minimal.txt"
+for _ in $(seq "$runs"); do
+    measure quenor_startup_probe >>"$work/quenor.txt"
+    measure quenor_minimal_qt_window >>"$work/minimal.txt"
+done
+
+q_ms="$(cut -d' ' -f1 "$work/quenor.txt" | median)"
+m_ms="$(cut -d' ' -f1 "$work/minimal.txt" | median)"
+q_kb="$(cut -d' ' -f2 "$work/quenor.txt" | median)"
+m_kb="$(cut -d' ' -f2 "$work/minimal.txt" | median)"
+echo "Start-up to first paint, median of $runs runs each (platform ${QT_QPA_PLATFORM:-default}):"
+printf "  %-28s %8.2f ms  %8d KiB peak memory\n" "quenor" "$q_ms" "$q_kb"
+printf "  %-28s %8.2f ms  %8d KiB peak memory\n" "minimal Qt Widgets window" "$m_ms" "$m_kb"
+awk -v q="$q_ms" -v m="$m_ms" -v qk="$q_kb" -v mk="$m_kb" \
+    'BEGIN { printf "  ratio quenor / minimal: time %.2f, memory %.2f\n", q / m, qk / mk }'

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the tool (the dev preset) and opens its window. Installs the Debian packages it
+# needs first. On a machine without a display, run it under a virtual X server:
+#   xvfb-run -a scripts/run.sh
+# (xvfb-run comes with the Debian package xvfb; the window is then drawn but not seen).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev qt6-base-dev \
+    qt6-qpa-plugins fonts-liberation
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target quenor
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "Quenor is built (build/dev/app/quenor/quenor) but there is no display to open its" >&2
+    echo "window on. Without a display, run it under a virtual X server:" >&2
+    echo "    apt-get install xvfb xauth && xvfb-run -a scripts/run.sh" >&2
+    exit 1
+fi
+exec build/dev/app/quenor/quenor
