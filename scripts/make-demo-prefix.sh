@@ -9,24 +9,38 @@
 #                an archive made with quenor-viv from demo/sgsm1.cfg ... sgsm4.cfg
 #                (entries stored compressed)
 #
-#   scripts/make-demo-prefix.sh [--if-missing] [FOLDER]
+#   scripts/make-demo-prefix.sh [--if-missing | --auto] [FOLDER]
 #
 # FOLDER defaults to build/demo-prefix. An existing demo prefix is made afresh (its changes
 # are lost) unless --if-missing is given, which keeps it. A folder that is not a demo prefix
-# is never touched. quenor-viv is taken from $QUENOR_VIV, else from a build folder, else from
-# PATH, else built into build/demo-tools. Prints the prefix's absolute path on stdout; use it
-# as WINEPREFIX:
-#   WINEPREFIX="$(scripts/make-demo-prefix.sh --if-missing)" build/ci/app/quenor/quenor
+# is never touched. --auto chooses the prefix to open the tool on: $WINEPREFIX when set,
+# else ~/.wine when the game is installed there, else the demo prefix (kept if it exists).
+# quenor-viv is taken from $QUENOR_VIV, else from a build folder, else from PATH, else built
+# into build/demo-tools. Prints the prefix's absolute path on stdout; use it as WINEPREFIX:
+#   WINEPREFIX="$(scripts/make-demo-prefix.sh --auto)" build/ci/app/quenor/quenor
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 keep=0
 if [ "${1:-}" = "--if-missing" ]; then
     keep=1
     shift
+elif [ "${1:-}" = "--auto" ]; then
+    if [ -n "${WINEPREFIX:-}" ]; then
+        echo "$WINEPREFIX"
+        exit 0
+    fi
+    # The game's key as Wine writes it into system.reg (32-bit view of a win64 prefix, or win32).
+    if grep -qiE '^\[Software\\\\(Wow6432Node\\\\)?EA Sports\\\\NHL 09\]' \
+        "${HOME:-/nonexistent}/.wine/system.reg" 2>/dev/null; then
+        echo "$HOME/.wine"
+        exit 0
+    fi
+    keep=1
+    shift
 fi
 case "${1:-}" in
 -h | --help)
-    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,/^set /p' "$0" | grep '^#' | sed 's/^# \{0,1\}//'
     exit 0
     ;;
 -*)

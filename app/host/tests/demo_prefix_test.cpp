@@ -125,5 +125,36 @@ TEST_F(DemoPrefixTest, ScriptKeepsAFolderThatIsNoDemoPrefix) {
     EXPECT_FALSE(std::filesystem::exists(other / "drive_c"));
 }
 
+TEST_F(DemoPrefixTest, AutoChoosesTheSetPrefixTheGamesPrefixOrTheDemo) {
+    const auto home = folder_.path() / "home";
+    const auto run = [&](const std::string& variables) {
+        const std::string command = "env " + variables + " HOME=" + quoted(home) +
+                                    " QUENOR_VIV=" + quoted(QUENOR_VIV_PROGRAM) + " " +
+                                    quoted(sourceDir() / "scripts" / "make-demo-prefix.sh") +
+                                    " --auto " + quoted(prefix_) + " 2>/dev/null";
+        std::string output;
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[512];
+            while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+                output.append(buffer, got);
+            ::pclose(pipe);
+        }
+        return output;
+    };
+    // The demo made by SetUp is kept, with what Apply wrote into it.
+    testing::writeFileBytes(prefix_ / "user.reg", "WINE REGISTRY Version 2\n#arch=win64\n");
+    EXPECT_EQ(run("-u WINEPREFIX"), prefix_.string() + "\n");
+    EXPECT_EQ(readFileOrMissing(prefix_ / "user.reg"), "WINE REGISTRY Version 2\n#arch=win64\n");
+    // ~/.wine without the game does not count; with it, it does.
+    std::filesystem::create_directories(home / ".wine");
+    testing::writeFileBytes(home / ".wine" / "system.reg", "WINE REGISTRY Version 2\n");
+    EXPECT_EQ(run("-u WINEPREFIX"), prefix_.string() + "\n");
+    testing::writeFileBytes(home / ".wine" / "system.reg",
+                            "WINE REGISTRY Version 2\n\n[Software\\\\Wow6432Node\\\\EA "
+                            "Sports\\\\NHL 09] 1796600000\n");
+    EXPECT_EQ(run("-u WINEPREFIX"), (home / ".wine").string() + "\n");
+    EXPECT_EQ(run("WINEPREFIX=/games/prefix"), "/games/prefix\n");
+}
+
 }  // namespace
 }  // namespace quenor::host
