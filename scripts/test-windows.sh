@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the Windows programs and tests with MinGW-w64 (preset "windows", build/windows) and
+# runs the tests under wine64 in a throwaway Wine prefix, removed at the end. Installs the
+# Debian packages it needs first.
+#   scripts/test-windows.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest wine64
+started=$(date +%s)
+prefix="$(mktemp -d "${TMPDIR:-/tmp}/quenor-wine.XXXXXX")"
+cleanup() {
+    WINEPREFIX="$prefix/wine" /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+}
+trap cleanup EXIT
+export WINEPREFIX="$prefix/wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+# Set the prefix up once, before the tests start side by side.
+scripts/wine-run.sh cmd /c exit 0
+ctest --preset windows
+echo "Windows build and tests took $(( $(date +%s) - started )) seconds."
