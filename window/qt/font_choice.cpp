@@ -1,6 +1,7 @@
 #include "window/qt/font_choice.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QStringList>
 
 namespace quenor::ui::qt {
@@ -17,21 +18,33 @@ constexpr Substitute kSubstitutes[] = {
     {"Courier New", "Liberation Mono"},
 };
 
-bool isInstalled(const QString& family) {
-    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+bool isInstalled(const QStringList& installed, const QString& family) {
+    return installed.contains(family, Qt::CaseInsensitive);
+}
+
+QString resolveFamily(const QString& family) {
+    const QStringList installed = QFontDatabase::families();
+    if (isInstalled(installed, family)) return family;
+    for (const Substitute& substitute : kSubstitutes) {
+        if (family.compare(QLatin1String(substitute.family), Qt::CaseInsensitive) == 0 &&
+            isInstalled(installed, QLatin1String(substitute.metricCompatible))) {
+            return QLatin1String(substitute.metricCompatible);
+        }
+    }
+    return family;
 }
 
 }  // namespace
 
 QString installedFamilyFor(const QString& family) {
-    if (isInstalled(family)) return family;
-    for (const Substitute& substitute : kSubstitutes) {
-        if (family.compare(QLatin1String(substitute.family), Qt::CaseInsensitive) == 0 &&
-            isInstalled(QLatin1String(substitute.metricCompatible))) {
-            return QLatin1String(substitute.metricCompatible);
-        }
-    }
-    return family;
+    // Every control names one of a few families, and listing the installed fonts costs
+    // more than laying out the window: each family is resolved once per run.
+    static QHash<QString, QString> resolved;
+    const auto known = resolved.constFind(family);
+    if (known != resolved.constEnd()) return *known;
+    const QString result = resolveFamily(family);
+    resolved.insert(family, result);
+    return result;
 }
 
 Font windowDefaultFont() {
