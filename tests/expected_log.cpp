@@ -22,9 +22,13 @@ std::string substitute(std::string line, const std::map<std::string, std::string
     return line;
 }
 
+// The separator the tool puts between a folder and a name; "{TEMP}/" in the expected logs
+// stands for the temporary folder followed by it.
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
 // The messages of one insertInFile run over a sample config file, scratch file in {TEMP}.
 std::vector<std::string> insertInFileMessages(const std::string& file, const std::string& temp) {
-    const std::string scratch = temp + "/quenor.tmp";
+    const std::string scratch = temp + kSeparator + "quenor.tmp";
     std::vector<std::string> messages{"insertInFile start...",
                                       " FileCopy " + file + " " + scratch + " - OK",
                                       " Open " + file + " - OK", " Open " + scratch + " - OK"};
@@ -57,6 +61,10 @@ std::vector<std::string> expectedLog(const std::string& name,
     std::string line;
     while (std::getline(in, line)) {
         if (line.rfind("##", 0) == 0) continue;
+        for (std::size_t at = line.find("{TEMP}/"); at != std::string::npos;
+             at = line.find("{TEMP}/", at + 1)) {
+            line[at + 6] = kSeparator;
+        }
         line = substitute(line, values);
         if (line.rfind("@raw:", 0) == 0) {
             lines.push_back(line.substr(5));
