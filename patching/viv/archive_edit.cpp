@@ -208,6 +208,9 @@ class EntryUpdate {
             throw ArchiveError(where_ +
                                " could not be written; the archive is unchanged: " + error.what());
         }
+        // The old archive is closed before the new one replaces it: Windows refuses to
+        // replace a file that is still open.
+        reader_.reset();
         try {
             io_.rename(temp, path_);
         } catch (const FileIoError& error) {
