@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and tests with MinGW-w64 (preset "windows", build/windows) and
 # runs the tests under wine64 in a throwaway Wine prefix, removed at the end. Installs the
-# Debian packages it needs first.
+# Debian packages it needs first. The tests run inside Xvfb: the window tests create real
+# Win32 windows, which Wine draws through an X display.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest wine64
+scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest wine64 xvfb xauth
 started=$(date +%s)
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/quenor-wine.XXXXXX")"
 cleanup() {
@@ -16,7 +17,10 @@ trap cleanup EXIT
 export WINEPREFIX="$prefix/wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake --build --preset windows --target windows_zip
 # Set the prefix up once, before the tests start side by side.
 scripts/wine-run.sh cmd /c exit 0
-ctest --preset windows
+status=0
+xvfb-run -a ctest --preset windows || status=$?
 echo "Windows build and tests took $(( $(date +%s) - started )) seconds."
+exit "$status"
