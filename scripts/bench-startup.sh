@@ -32,20 +32,21 @@ cp "$build/app/quenor/quenor_startup_probe" "$build/window/qt/bench/quenor_minim
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# One run: prints "milliseconds max_rss_kb".
+# One run: prints "milliseconds max_rss_kb cpu_milliseconds".
 measure() {
-    local start output shown rss
+    local start output shown rss cpu
     start="$EPOCHREALTIME"
     output="$("$work/$1" 2>/dev/null)"
     shown="$(sed -n 's/^shown_at_ns //p' <<<"$output")"
     rss="$(sed -n 's/^max_rss_kb //p' <<<"$output")"
+    cpu="$(sed -n 's/^cpu_us //p' <<<"$output")"
     if [ -z "$shown" ]; then
         echo "$1 did not report its first paint" >&2
         exit 1
     fi
-    awk -v start="$start" -v shown="$shown" -v rss="$rss" \
+    awk -v start="$start" -v shown="$shown" -v rss="$rss" -v cpu="$cpu" \
         'BEGIN { split(start, p, "."); ns = p[1] * 1e9 + p[2] * 1e3;
-                 printf "%.2f %d\n", (shown - ns) / 1e6, rss }'
+                 printf "%.2f %d %.2f\n", (shown - ns) / 1e6, rss, cpu / 1e3 }'
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -63,9 +64,13 @@ done
 q_ms="$(cut -d' ' -f1 "$work/quenor.txt" | median)"
 m_ms="$(cut -d' ' -f1 "$work/minimal.txt" | median)"
 q_kb="$(cut -d' ' -f2 "$work/quenor.txt" | median)"
+q_cpu="$(cut -d' ' -f3 "$work/quenor.txt" | median)"
+m_cpu="$(cut -d' ' -f3 "$work/minimal.txt" | median)"
 m_kb="$(cut -d' ' -f2 "$work/minimal.txt" | median)"
 echo "Start-up to first paint, median of $runs runs each (platform ${QT_QPA_PLATFORM:-default}):"
-printf "  %-28s %8.2f ms  %8d KiB peak memory\n" "quenor" "$q_ms" "$q_kb"
-printf "  %-28s %8.2f ms  %8d KiB peak memory\n" "minimal Qt Widgets window" "$m_ms" "$m_kb"
-awk -v q="$q_ms" -v m="$m_ms" -v qk="$q_kb" -v mk="$m_kb" \
-    'BEGIN { printf "  ratio quenor / minimal: time %.2f, memory %.2f\n", q / m, qk / mk }'
+printf "  %-28s %8.2f ms  %8.2f ms CPU  %8d KiB peak memory\n" "quenor" "$q_ms" "$q_cpu" "$q_kb"
+printf "  %-28s %8.2f ms  %8.2f ms CPU  %8d KiB peak memory\n" "minimal Qt Widgets window" \
+    "$m_ms" "$m_cpu" "$m_kb"
+awk -v q="$q_ms" -v m="$m_ms" -v qc="$q_cpu" -v mc="$m_cpu" -v qk="$q_kb" -v mk="$m_kb" \
+    'BEGIN { printf "  ratio quenor / minimal: time %.2f, CPU %.2f, memory %.2f\n",
+             q / m, qc / mc, qk / mk }'
