@@ -2,19 +2,19 @@
 
 #include <QComboBox>
 #include <QFontInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QImage>
 #include <cmath>
 #include <set>
 
 #include "window/qt/font_choice.h"
-#include "window/qt/quenor_icon.xpm.h"
 #include "window/qt/form_view.h"
+#include "window/qt/quenor_icon.xpm.h"
 #include "window/qt/quenor_widget.h"
 #include "window/quenor_layout.h"
 
