@@ -18,9 +18,9 @@ export WINEPREFIX="$prefix/wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 cmake --build --preset windows --target windows_zip
-# Set the prefix up once, before the tests start side by side.
-scripts/wine-run.sh cmd /c exit 0
+# Set the prefix up once, before the tests start side by side, on the same display: a Wine
+# session started without a display cannot create windows later.
 status=0
-xvfb-run -a ctest --preset windows || status=$?
+xvfb-run -a sh -c 'scripts/wine-run.sh cmd /c exit 0 && ctest --preset windows' || status=$?
 echo "Windows build and tests took $(( $(date +%s) - started )) seconds."
 exit "$status"
