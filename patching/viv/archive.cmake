@@ -1,10 +1,10 @@
 # The BIG-family archive library: reading, crash-safe editing and creating archives.
 if(WIN32)
     set(viv_native_file_io ${CMAKE_CURRENT_SOURCE_DIR}/windows_file_io.cpp)
-    set(viv_kill_tests "")  # the kill test forks writers
+    set(viv_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/windows_file_io_tests.cpp)
 else()
     set(viv_native_file_io ${CMAKE_CURRENT_SOURCE_DIR}/posix_file_io.cpp)
-    set(viv_kill_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp)
+    set(viv_platform_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_kill_tests.cpp)
 endif()
 quenor_library(quenor_viv
     SOURCES
@@ -26,7 +26,7 @@ quenor_test(archive_tests
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_test_support.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_format_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_fault_tests.cpp
-        ${viv_kill_tests}
+        ${viv_platform_tests}
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_damage_tests.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/tests/archive_directory_read_tests.cpp
     DEPS quenor_viv

@@ -5,9 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "patching/viv/archive_error.h"
 #include "patching/viv/file_io.h"
@@ -112,35 +110,6 @@ class WindowsFileHandle final : public FileHandle {
     std::filesystem::path path_;
 };
 
-// Renames `from` over `to` through its handle with POSIX semantics, which (unlike
-// MoveFileEx) replaces a target that another handle of this process still holds open, as the
-// archive editor's reader does while it swaps in the rewritten archive.
-bool renameOverOpenFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    HANDLE source = CreateFileW(from.c_str(), DELETE | SYNCHRONIZE | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (source == INVALID_HANDLE_VALUE) return false;
-    const std::wstring target = std::filesystem::absolute(to).wstring();
-    std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    constexpr DWORD kReplaceIfExists = 0x1;
-    constexpr DWORD kPosixSemantics = 0x2;
-    const DWORD flags = kReplaceIfExists | kPosixSemantics;
-    std::memcpy(buffer.data(), &flags, sizeof flags);  // the Flags member of the union
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, target.data(), target.size() * sizeof(wchar_t));
-    // FileRenameInfoEx (Windows 10 1607 and later); older systems refuse it.
-    constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
-    bool renamed = SetFileInformationByHandle(source, kRenameInfoEx, info,
-                                              static_cast<DWORD>(buffer.size())) != 0;
-    if (renamed) FlushFileBuffers(source);
-    const DWORD error = GetLastError();
-    CloseHandle(source);
-    SetLastError(error);
-    return renamed;
-}
-
 class WindowsFileIo final : public FileIo {
   public:
     std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
@@ -154,7 +123,6 @@ class WindowsFileIo final : public FileIo {
             // Windows has one permission bit: a file nobody may write is read-only.
             if ((permissions & 0222) == 0) attributes = FILE_ATTRIBUTE_READONLY;
         }
-        // Sharing delete lets a rewritten archive replace this one while it is open.
         HANDLE handle = CreateFileW(path.c_str(), access,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     disposition, attributes, nullptr);
@@ -181,16 +149,12 @@ class WindowsFileIo final : public FileIo {
     }
 
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        if (MoveFileExW(from.c_str(), to.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return;
+        // Write-through: the move is on disk when the call returns. Windows refuses to
+        // replace a file that is open, so callers close the target first.
+        if (!MoveFileExW(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            throwLastError("Renaming " + from.string() + " to", to, GetLastError());
         }
-        const DWORD error = GetLastError();
-        if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) &&
-            renameOverOpenFile(from, to)) {
-            return;
-        }
-        throwLastError("Renaming " + from.string() + " to", to, error);
     }
 
     void remove(const std::filesystem::path& path) override {
