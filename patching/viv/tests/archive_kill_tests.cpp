@@ -40,13 +40,17 @@ std::vector<NewEntry> initialEntries() {
     return entries;
 }
 
-[[noreturn]] void writeForever(const std::filesystem::path& archive) {
+// Writes versions without end; after each finished update one byte goes down `progress`,
+// so the parent can let a chosen number of updates finish whatever the machine's load.
+[[noreturn]] void writeForever(const std::filesystem::path& archive, int progress) {
     try {
         const auto all = versions();
         for (std::size_t round = 1;; ++round) {
             const Bytes& content = all[round % all.size()];
             putEntry(posixFileIo(), archive, round % 4 == 0 ? "straddle.cfg" : "sgsm3.cfg",
                      content);
+            const char done = 1;
+            if (write(progress, &done, 1) != 1) _exit(4);
         }
     } catch (...) {
         _exit(3);
@@ -61,15 +65,27 @@ TEST(ArchiveKill, AKilledWriterLeavesOneOfTheVersions) {
     const auto allowed = versions();
 
     std::mt19937 random(12345);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int rounds = 0;
     std::set<std::size_t> seen;  // versions found in the last two entries
     for (; rounds < 50 && std::chrono::steady_clock::now() < deadline; ++rounds) {
+        int progress[2];
+        ASSERT_EQ(pipe(progress), 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) writeForever(archive);
-        std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 30000));
+        if (child == 0) {
+            close(progress[0]);
+            writeForever(archive, progress[1]);
+        }
+        close(progress[1]);
+        // Let 0 to 4 updates finish, then kill at a random moment of the next ones.
+        for (unsigned finished = random() % 5; finished > 0; --finished) {
+            char done = 0;
+            ASSERT_EQ(read(progress[0], &done, 1), 1) << "the writer died in round " << rounds;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
         kill(child, SIGKILL);
+        close(progress[0]);
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself in round " << rounds;
