@@ -8,11 +8,15 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev qt6-base-dev \
     qt6-qpa-plugins fonts-liberation
 cmake --preset dev >/dev/null
-cmake --build --preset dev --target quenor
+cmake --build --preset dev --target quenor quenor-viv
+# The prefix to open: $WINEPREFIX, else ~/.wine when the game is installed there, else a
+# demo prefix with a stand-in installation of the game (build/demo-prefix).
+prefix="$(QUENOR_VIV=build/dev/app/quenor_viv/quenor-viv scripts/make-demo-prefix.sh --auto)"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "Quenor is built (build/dev/app/quenor/quenor) but there is no display to open its" >&2
     echo "window on. Without a display, run it under a virtual X server:" >&2
     echo "    apt-get install xvfb xauth && xvfb-run -a scripts/run.sh" >&2
     exit 1
 fi
-exec build/dev/app/quenor/quenor
+echo "Opening Quenor on the Wine prefix $prefix" >&2
+WINEPREFIX="$prefix" exec build/dev/app/quenor/quenor
