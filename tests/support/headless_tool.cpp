@@ -81,9 +81,14 @@ bool HeadlessTool::start() {
     releaseRun();
     store_ = std::make_unique<reg::wine::WineFileStore>(prefixFolder());
     tool_ = std::make_unique<Tool>(PlatformServices{files_, clock_, format_, environment_, system_,
-                                                    boxes_, *store_, toolFolder(), "quenor"});
+                                                    boxes(), *store_, toolFolder(), "quenor"});
     window_ = std::make_unique<ui::Quenor>(*tool_);
     return window_->Form_Load();
+}
+
+MessageBoxes& HeadlessTool::boxes() {
+    if (setup_.messageBoxes != nullptr) return *setup_.messageBoxes;
+    return boxes_;
 }
 
 void HeadlessTool::close() {

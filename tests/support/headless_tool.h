@@ -30,6 +30,8 @@ struct HeadlessSetup {
     bool tempVariableSet = true;
     // The frames whose config file the game archive holds.
     std::vector<int> framesInArchive{1, 2, 3, 4};
+    // The boxes the tool shows; null: boxes answered from the script of answer().
+    MessageBoxes* messageBoxes = nullptr;
     SystemVersion version{5, 1};
 };
 
@@ -83,6 +85,7 @@ class HeadlessTool {
 
   private:
     void releaseRun();
+    MessageBoxes& boxes();
 
     HeadlessSetup setup_;
     TempFolder root_;

@@ -7,11 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/platform/host_file_system.h"
-#include "core/testing/fake_platform.h"
-#include "core/testing/temp_folder.h"
-#include "core/tool.h"
-#include "registry/wine/wine_file_store.h"
+#include "tests/support/headless_tool.h"
 #include "window/qt/qt_message_boxes.h"
 #include "window/qt/quenor_widget.h"
 #include "window/qt/tests/box_answerer.h"
@@ -19,9 +15,8 @@
 
 namespace quenor::ui::qt::testing {
 
-// The whole tool in its real Qt window: a temporary tool folder, a registry in Wine's file
-// format in a temporary prefix, a temporary game folder whose archive holds the four frame
-// config files, a fixed clock, and QMessageBox boxes that `boxes` answers.
+// The whole tool in its real Qt window: the headless tool's folders, registry files, game
+// archive and fixed clock, with real QMessageBox boxes that `boxes` answers.
 class QtToolRig {
   public:
     explicit QtToolRig(double dotsPerInch = 96.0);
@@ -31,7 +26,7 @@ class QtToolRig {
     // result.
     bool start();
 
-    ui::Quenor& quenor() { return *quenor_; }
+    ui::Quenor& quenor() { return headless_->window(); }
     QuenorWidget& window() { return *window_; }
     // The widget of a control, cast to its Qt class; fails the test when missing.
     template <typename Widget>
@@ -41,32 +36,26 @@ class QtToolRig {
 
     BoxAnswerer boxes;
 
-    std::string toolFolder() const { return root_.file("tool"); }
-    std::string gameFolder() const { return root_.file("NHL 09"); }
-    std::filesystem::path archivePath() const;
+    std::string toolFolder() const { return headless_->toolFolder(); }
+    std::string gameFolder() const { return headless_->gameFolder(); }
+    std::filesystem::path archivePath() const { return headless_->archivePath(); }
 
     // The log's CR LF lines without their time stamps; a last line without CR LF is kept
     // with "<no CR LF>" added.
     std::vector<std::string> logMessages() const;
     bool logExists() const;
     // The plain content of an archive entry.
-    std::string archiveEntry(std::string_view name) const;
+    std::string archiveEntry(std::string_view name) const { return headless_->archiveEntry(name); }
     // A value as the registry files hold it: text of a REG_SZ, decimal of a REG_DWORD.
     std::optional<std::string> registryValue(reg::Handle root, std::string_view path,
-                                             std::string_view name) const;
+                                             std::string_view name) const {
+        return headless_->registryValue(root, path, name);
+    }
 
   private:
     double dotsPerInch_;
-    quenor::testing::TempFolder root_;
-    quenor::testing::FixedClock clock_;
-    quenor::testing::UsRegionalFormat format_;
-    quenor::testing::MapEnvironment environment_;
-    quenor::testing::FixedSystemInfo system_;
-    HostFileSystem files_{"quenor"};
     QtMessageBoxes qtBoxes_;
-    std::unique_ptr<reg::wine::WineFileStore> store_;
-    std::unique_ptr<Tool> tool_;
-    std::unique_ptr<ui::Quenor> quenor_;
+    std::unique_ptr<quenor::testing::HeadlessTool> headless_;
     std::unique_ptr<QuenorWidget> window_;
 };
 
