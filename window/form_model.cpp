@@ -13,7 +13,7 @@ std::string quoted(std::string_view text) {
 
 }  // namespace
 
-FormModel::FormModel(WindowSpec window) : window_(std::move(window)) {
+FormModel::FormModel(WindowLayout window) : window_(std::move(window)) {
     if (window_.name.empty()) throw std::invalid_argument("a window needs a name");
     if (window_.clientWidth <= 0 || window_.clientHeight <= 0) {
         throw std::invalid_argument("window " + quoted(window_.name) +

@@ -22,7 +22,7 @@ struct WindowIcon {
 };
 
 // The window itself: object name, caption, client area size in twips, icon.
-struct WindowSpec {
+struct WindowLayout {
     std::string name;
     std::string caption;
     int clientWidth = 0;   // twips
@@ -46,13 +46,13 @@ class FormModel {
     using ChangeObserver = std::function<void(const Control&)>;
     using SubscriptionId = std::size_t;
 
-    explicit FormModel(WindowSpec window);
+    explicit FormModel(WindowLayout window);
     FormModel(FormModel&&) = default;
     FormModel& operator=(FormModel&&) = default;
     FormModel(const FormModel&) = delete;
     FormModel& operator=(const FormModel&) = delete;
 
-    const WindowSpec& window() const { return window_; }
+    const WindowLayout& window() const { return window_; }
 
     // Adds a control after checking it against the controls already present: unique
     // name and index, unique tab index, an existing group as container, array members
@@ -140,7 +140,7 @@ class FormModel {
     // Counts the handlers and observers running, so no control is added meanwhile.
     class DispatchScope;
 
-    WindowSpec window_;
+    WindowLayout window_;
     std::vector<Control> controls_;
     std::map<std::string, OptionClickHandler, std::less<>> optionHandlers_;
     std::map<std::string, ClickHandler, std::less<>> clickHandlers_;

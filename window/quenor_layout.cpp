@@ -172,7 +172,7 @@ void addLoggingGroup(LayoutBuilder& b) {
 }  // namespace
 
 FormModel buildQuenorForm() {
-    WindowSpec window;
+    WindowLayout window;
     window.name = std::string(control_names::kWindow);
     window.caption = "Quenor v1.0";
     window.clientWidth = 6300;

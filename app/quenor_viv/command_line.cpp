@@ -7,7 +7,7 @@
 namespace quenor::vivtool {
 namespace {
 
-struct CommandSpec {
+struct CommandInfo {
     Command command;
     std::string_view name;
     std::size_t minOperands;  // the archive included
@@ -15,31 +15,31 @@ struct CommandSpec {
     std::vector<std::string_view> options;
 };
 
-const std::array<CommandSpec, 5>& commandSpecs() {
-    static const std::array<CommandSpec, 5> specs{{
+const std::array<CommandInfo, 5>& commandTable() {
+    static const std::array<CommandInfo, 5> commands{{
         {Command::kList, "list", 1, 1, {}},
         {Command::kExtract, "extract", 1, 0, {"-o", "--output"}},
         {Command::kAdd, "add", 2, 0, {"--name"}},
         {Command::kVerify, "verify", 1, 1, {}},
         {Command::kCreate, "create", 2, 0, {"--format", "--compress", "--force"}},
     }};
-    return specs;
+    return commands;
 }
 
 bool takesValue(std::string_view option) {
     return option != "--compress" && option != "--force";
 }
 
-const CommandSpec* findCommand(std::string_view name) {
-    for (const CommandSpec& spec : commandSpecs()) {
-        if (spec.name == name) return &spec;
+const CommandInfo* findCommand(std::string_view name) {
+    for (const CommandInfo& info : commandTable()) {
+        if (info.name == name) return &info;
     }
     return nullptr;
 }
 
 class Parser {
   public:
-    Parser(const CommandSpec& spec, CommandLine& line) : spec_(spec), line_(line) {}
+    Parser(const CommandInfo& info, CommandLine& line) : info_(info), line_(line) {}
 
     void parse(const std::vector<std::string>& args) {
         // --help wins over anything else on the line, so it works on a half-typed command.
@@ -64,9 +64,9 @@ class Parser {
                     name = arg.substr(0, eq);
                     value = arg.substr(eq + 1);
                 }
-                if (std::find(spec_.options.begin(), spec_.options.end(), name) ==
-                    spec_.options.end()) {
-                    fail("unknown option " + name + " for " + std::string(spec_.name));
+                if (std::find(info_.options.begin(), info_.options.end(), name) ==
+                    info_.options.end()) {
+                    fail("unknown option " + name + " for " + std::string(info_.name));
                 }
                 if (takesValue(name) && !value) {
                     if (i + 1 >= args.size()) fail("option " + name + " needs a value");
@@ -82,7 +82,7 @@ class Parser {
 
   private:
     [[noreturn]] void fail(const std::string& message) const {
-        throw UsageError(message, spec_.command);
+        throw UsageError(message, info_.command);
     }
 
     void once(const std::string& name) {
@@ -114,11 +114,11 @@ class Parser {
     }
 
     void checkOperands(std::vector<std::string>& operands) {
-        const std::string cmd(spec_.name);
+        const std::string cmd(info_.name);
         if (operands.empty()) fail(cmd + " needs an ARCHIVE");
-        if (operands.size() < spec_.minOperands)
+        if (operands.size() < info_.minOperands)
             fail(cmd + " needs at least one FILE after ARCHIVE");
-        if (spec_.maxOperands != 0 && operands.size() > spec_.maxOperands) {
+        if (info_.maxOperands != 0 && operands.size() > info_.maxOperands) {
             fail(cmd + " takes only ARCHIVE, but more operands follow it: " + operands[1]);
         }
         if (std::any_of(operands.begin(), operands.end(), [](auto& s) { return s.empty(); })) {
@@ -132,7 +132,7 @@ class Parser {
         }
     }
 
-    const CommandSpec& spec_;
+    const CommandInfo& info_;
     CommandLine& line_;
     std::vector<std::string> seen_;
 };
@@ -140,8 +140,8 @@ class Parser {
 }  // namespace
 
 std::string_view commandName(Command command) {
-    for (const CommandSpec& spec : commandSpecs()) {
-        if (spec.command == command) return spec.name;
+    for (const CommandInfo& info : commandTable()) {
+        if (info.command == command) return info.name;
     }
     return "?";
 }
@@ -153,16 +153,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (first == "--help" || first == "-h" || first == "help") {
         line.help = true;
         if (first == "help" && args.size() > 1) {
-            const CommandSpec* spec = findCommand(args[1]);
-            if (!spec) throw UsageError("unknown command \"" + args[1] + "\"", std::nullopt);
-            line.command = spec->command;
+            const CommandInfo* info = findCommand(args[1]);
+            if (!info) throw UsageError("unknown command \"" + args[1] + "\"", std::nullopt);
+            line.command = info->command;
         }
         return line;
     }
-    const CommandSpec* spec = findCommand(first);
-    if (!spec) throw UsageError("unknown command \"" + first + "\"", std::nullopt);
-    line.command = spec->command;
-    Parser(*spec, line).parse(args);
+    const CommandInfo* info = findCommand(first);
+    if (!info) throw UsageError("unknown command \"" + first + "\"", std::nullopt);
+    line.command = info->command;
+    Parser(*info, line).parse(args);
     return line;
 }
 

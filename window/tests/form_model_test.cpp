@@ -78,8 +78,8 @@ TEST(FormModelBuild, RejectsInconsistentControls) {
 }
 
 TEST(FormModelBuild, RejectsAWindowWithoutArea) {
-    EXPECT_THROW(FormModel(WindowSpec{"W", "", 0, 100, {}, true}), std::invalid_argument);
-    EXPECT_THROW(FormModel(WindowSpec{"", "", 100, 100, {}, true}), std::invalid_argument);
+    EXPECT_THROW(FormModel(WindowLayout{"W", "", 0, 100, {}, true}), std::invalid_argument);
+    EXPECT_THROW(FormModel(WindowLayout{"", "", 100, 100, {}, true}), std::invalid_argument);
 }
 
 TEST(FormModelLookup, FindsByNameAndIndexAndNamesWhatIsMissing) {
@@ -98,7 +98,7 @@ TEST(FormModelLookup, FindsByNameAndIndexAndNamesWhatIsMissing) {
 }
 
 TEST(FormModelGeometry, AddsContainerOffsetsThroughNestedGroups) {
-    FormModel form(WindowSpec{"W", "", 5000, 5000, {}, true});
+    FormModel form(WindowLayout{"W", "", 5000, 5000, {}, true});
     form.addControl(makeControl(ControlKind::Group, "outer", -1, 0, "", {100, 200, 3000, 3000}));
     form.addControl(makeControl(ControlKind::Group, "inner", -1, 1, "outer", {30, 40, 1000, 1000}));
     form.addControl(makeControl(ControlKind::Label, "deep", -1, 2, "inner", {5, 6, 10, 10}));
@@ -108,7 +108,7 @@ TEST(FormModelGeometry, AddsContainerOffsetsThroughNestedGroups) {
 }
 
 TEST(FormModelFocus, FirstFocusSkipsLabelsGroupsAndDisabledControls) {
-    FormModel form(WindowSpec{"W", "", 5000, 5000, {}, true});
+    FormModel form(WindowLayout{"W", "", 5000, 5000, {}, true});
     form.addControl(makeControl(ControlKind::CommandButton, "btnLate", -1, 5));
     form.addControl(makeControl(ControlKind::Label, "lab", -1, 0));
     form.addControl(makeControl(ControlKind::Group, "fra", -1, 1));

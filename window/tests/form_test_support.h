@@ -21,7 +21,7 @@ inline Control makeControl(ControlKind kind, std::string name, int index, int ta
 // A small window: two groups each holding one option array, a list, a text box of at
 // most 4 characters, a label and a command button.
 inline FormModel makeSmallForm() {
-    FormModel form(WindowSpec{"Test", "Test window", 3000, 3000, {}, true});
+    FormModel form(WindowLayout{"Test", "Test window", 3000, 3000, {}, true});
     form.addControl(makeControl(ControlKind::Group, "fraA", -1, 0, "", {100, 200, 1000, 1000}));
     form.addControl(makeControl(ControlKind::Group, "fraB", -1, 1, "", {1500, 200, 1000, 1000}));
     for (int i = 0; i < 3; ++i) {

@@ -48,10 +48,11 @@ int screenDpi() {
 
 QuenorWindow::QuenorWindow(Quenor& quenor, int dpi) : quenor_(quenor) {
     registerClass();
-    const WindowSpec& spec = quenor_.form().window();
-    RECT frame{0, 0, twipsToPixels(spec.clientWidth, dpi), twipsToPixels(spec.clientHeight, dpi)};
+    const WindowLayout& layout = quenor_.form().window();
+    RECT frame{0, 0, twipsToPixels(layout.clientWidth, dpi),
+               twipsToPixels(layout.clientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    window_ = CreateWindowExW(0, kWindowClass, widen(spec.caption).c_str(), kStyle, CW_USEDEFAULT,
+    window_ = CreateWindowExW(0, kWindowClass, widen(layout.caption).c_str(), kStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window_ == nullptr) {
