@@ -35,7 +35,11 @@ inline std::string regQueryLine(const std::string& key, const std::string& name,
     command += name.empty() ? "/ve" : "/v \"" + name + "\"";
     if (!view.empty()) command += " /reg:" + view;
     command += " 2>nul";
-    const std::string output = runCommand(command);
+    // reg.exe prints nothing on stdout only for a missing value; under a loaded Wine its
+    // output is now and then lost on the way through the pipe, so an empty answer is asked
+    // for again before it counts.
+    std::string output;
+    for (int attempt = 0; attempt < 3 && output.empty(); ++attempt) output = runCommand(command);
     std::size_t start = 0;
     while (start < output.size()) {
         std::size_t end = output.find('\n', start);
