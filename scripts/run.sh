@@ -5,7 +5,7 @@
 # (xvfb-run comes with the Debian package xvfb; the window is then drawn but not seen).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev qt6-base-dev \
+scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev qt6-base-dev libfontconfig-dev \
     qt6-qpa-plugins fonts-liberation
 cmake --preset dev >/dev/null
 cmake --build --preset dev --target quenor quenor-viv

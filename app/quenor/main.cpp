@@ -1,11 +1,8 @@
 // quenor: the tool's program. It takes no command-line arguments of its own (Qt's display
 // options such as -platform still apply).
 
-#include <QApplication>
-
 #include "app/quenor/program.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return quenor::app::runQuenor(app);
+    return quenor::app::runQuenor(argc, argv);
 }

@@ -8,6 +8,7 @@
 
 #include "app/host/host_platform.h"
 #include "core/tool.h"
+#include "window/qt/font_configuration_preload.h"
 #include "window/qt/qt_message_boxes.h"
 #include "window/qt/quenor_widget.h"
 #include "window/quenor_window.h"
@@ -27,7 +28,10 @@ void showCannotStart(MessageBoxes& boxes, const std::exception& error) {
 
 }  // namespace
 
-int runQuenor(QApplication& app, const std::function<void(QWidget&)>& beforeShow) {
+int runQuenor(int& argc, char** argv, const std::function<void(QWidget&)>& beforeShow) {
+    // Started first, so that it overlaps the display connection and the settings store.
+    ui::qt::FontConfigurationPreload fonts;
+    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quenor"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quenor"));
     QApplication::setWindowIcon(ui::qt::quenorIcon());
@@ -49,11 +53,12 @@ int runQuenor(QApplication& app, const std::function<void(QWidget&)>& beforeShow
     ui::Quenor quenor(tool);
     if (!quenor.Form_Load()) return 1;
 
+    fonts.waitUntilRead();
     ui::qt::QuenorWidget window(quenor, ui::qt::scaleForScreen(QGuiApplication::primaryScreen()));
     boxes.setParentWindow(&window);
     if (beforeShow) beforeShow(window);
     window.showCentred();
-    const int status = app.exec();
+    const int status = QApplication::exec();
     // The loop can also end without the window closing (the session ends); unloading twice
     // does nothing.
     quenor.Form_Unload();
