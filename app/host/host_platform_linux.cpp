@@ -74,11 +74,12 @@ class LinuxPlatform : public HostPlatform {
                            : std::string();
             });
             system_ = std::make_unique<FixedSystemVersion>(
-                prefixWindowsVersion(store->hive(reg::kLocalMachine)));
+                versionToldToPrograms(prefixWindowsVersion(store->hive(reg::kLocalMachine))));
             store_ = std::move(store);
         } else {
             store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder);
-            system_ = std::make_unique<FixedSystemVersion>(kWineDefaultVersion);
+            system_ =
+                std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
         }
         files_ = std::make_unique<WinePathFileSystem>(programName_, prefix);
     }

@@ -55,4 +55,11 @@ SystemVersion prefixWindowsVersion(reg::RegKey& machine) {
     return kWineDefaultVersion;
 }
 
+SystemVersion versionToldToPrograms(SystemVersion configured) {
+    constexpr SystemVersion kWindows8{6, 2};
+    const bool after8 = configured.major > kWindows8.major ||
+                        (configured.major == kWindows8.major && configured.minor > kWindows8.minor);
+    return after8 ? kWindows8 : configured;
+}
+
 }  // namespace quenor::host

@@ -15,4 +15,9 @@ SystemVersion prefixWindowsVersion(reg::RegKey& machine);
 // Wine's default for a new prefix: Windows 10.
 inline constexpr SystemVersion kWineDefaultVersion{10, 0};
 
+// The version GetVersionExA gives a program whose manifest does not declare support for
+// Windows 8.1 or later, as the tool's Windows build and the game's programs: Windows 8.1
+// and later (Wine included) answer 6.2, Windows 8. Earlier versions answer themselves.
+SystemVersion versionToldToPrograms(SystemVersion configured);
+
 }  // namespace quenor::host

@@ -7,6 +7,7 @@
 #include "patching/viv/archive_create.h"
 #include "patching/viv/archive_reader.h"
 #include "patching/viv/file_io.h"
+#include "window/testing/scripted_input.h"
 
 namespace quenor::testing {
 
@@ -96,21 +97,15 @@ void HeadlessTool::close() {
 }
 
 void HeadlessTool::click(std::string_view name, int index) {
-    ui::FormModel& form = window_->form();
-    const bool accepted = index >= 0 ? form.userClickOption(name, index) : form.userClick(name);
-    if (!accepted) throw std::logic_error("the window refused a click on " + std::string(name));
+    ui::testing::clickControl(window_->form(), name, index);
 }
 
 void HeadlessTool::type(std::string_view textBox, std::string text) {
-    if (!window_->form().userEditText(textBox, std::move(text))) {
-        throw std::logic_error("the window refused typing into " + std::string(textBox));
-    }
+    ui::testing::typeInto(window_->form(), textBox, std::move(text));
 }
 
 void HeadlessTool::pick(std::string_view list, int entry) {
-    if (!window_->form().userPickEntry(list, entry)) {
-        throw std::logic_error("the window refused picking in " + std::string(list));
-    }
+    ui::testing::pickEntry(window_->form(), list, entry);
 }
 
 std::string HeadlessTool::toolFolder() const {

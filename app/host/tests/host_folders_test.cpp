@@ -172,6 +172,21 @@ TEST(PrefixWindowsVersion, ReadFromTheCurrentVersionKey) {
     }
 }
 
+TEST(PrefixWindowsVersion, ProgramsAreToldWindows8AtMost) {
+    const struct {
+        SystemVersion configured;
+        SystemVersion told;
+    } cases[] = {
+        {{10, 0}, {6, 2}}, {{6, 3}, {6, 2}}, {{6, 2}, {6, 2}}, {{7, 0}, {6, 2}},
+        {{6, 1}, {6, 1}},  {{6, 0}, {6, 0}}, {{5, 1}, {5, 1}}, {{5, 2}, {5, 2}},
+    };
+    for (const auto& c : cases) {
+        const SystemVersion told = versionToldToPrograms(c.configured);
+        EXPECT_EQ(told.major, c.told.major) << c.configured.major << "." << c.configured.minor;
+        EXPECT_EQ(told.minor, c.told.minor) << c.configured.major << "." << c.configured.minor;
+    }
+}
+
 TEST(ProcessEnvironment, NamesMatchWithoutRegardToCaseExactFirst) {
     ::setenv("QUENOR_TEST_Temp", "/mixed", 1);
     ProcessEnvironment env;

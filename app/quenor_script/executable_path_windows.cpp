@@ -1,0 +1,10 @@
+#include "app/host/windows_platform.h"
+#include "app/quenor_script/executable_path.h"
+
+namespace quenor::app::script {
+
+std::filesystem::path ownExecutablePath() {
+    return host::windows::executablePath();
+}
+
+}  // namespace quenor::app::script
