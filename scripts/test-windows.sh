@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and tests with MinGW-w64 (preset "windows", build/windows) and
-# runs the tests under wine64 in a throwaway Wine prefix, removed at the end. Installs the
-# Debian packages it needs first. The tests run inside Xvfb: the window tests create real
+# runs the tests under wine64 in a throwaway Wine prefix, removed at the end. Then runs the
+# same user steps with the Windows and the Linux build (scripts/compare-windows-linux.sh).
+# Installs the Debian packages it needs first. The tests run inside Xvfb: the window tests create real
 # Win32 windows, which Wine draws through an X display.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest wine64 xvfb xauth
+scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest wine64 xvfb xauth \
+    g++ libgtest-dev libgmock-dev
 started=$(date +%s)
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/quenor-wine.XXXXXX")"
 cleanup() {
@@ -22,5 +24,10 @@ cmake --build --preset windows --target windows_zip
 # session started without a display cannot create windows later.
 status=0
 xvfb-run -a sh -c 'scripts/wine-run.sh cmd /c exit 0 && ctest --preset windows' || status=$?
+# The same user steps with the Windows and the Linux build on one prefix: the same log,
+# registry values and archive.
+cmake --preset ci >/dev/null
+cmake --build --preset ci --target quenor-script quenor-viv
+scripts/compare-windows-linux.sh build/windows build/ci || status=$?
 echo "Windows build and tests took $(( $(date +%s) - started )) seconds."
 exit "$status"
