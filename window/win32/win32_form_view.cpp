@@ -60,6 +60,15 @@ int fontHeight(double points, int dpi) {
     return -static_cast<int>(pixels < 1 ? 1 : pixels);
 }
 
+int controlIdOf(const FormModel& form, std::string_view name, int index) {
+    int id = kFirstId;
+    for (const Control* control : form.tabOrder()) {
+        if (control->key.name == name && control->key.index == index) return id;
+        ++id;
+    }
+    return 0;
+}
+
 FormView::FormView(FormModel& form, HWND parent, int dpi)
     : form_(form), parent_(parent), dpi_(dpi) {
     if (dpi_ <= 0) throw std::invalid_argument("the screen density must be positive");
@@ -100,6 +109,7 @@ HFONT FormView::fontFor(const std::optional<Font>& font) {
 }
 
 void FormView::create(const Control& control) {
+    // The tab-order position, as controlIdOf counts it.
     const int id = kFirstId + static_cast<int>(drawn_.size());
     drawn_.push_back(Drawn{control.key, nullptr});
     if (control.kind == ControlKind::Group) return;

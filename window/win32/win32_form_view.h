@@ -19,6 +19,11 @@ RECT twipsToPixels(const TwipRect& absolute, int dpi);
 // A font size in points as a (negative) character height in pixels, for CreateFont.
 int fontHeight(double points, int dpi);
 
+// The control id (GetDlgCtrlID) of the window FormView draws for a control of `form`, or 0
+// for an unknown control. Ids follow the model's tab order, the order the view creates its
+// controls in.
+int controlIdOf(const FormModel& form, std::string_view name, int index = -1);
+
 // Draws a form model with the standard Windows controls (static, button, edit, combo box)
 // inside a parent window and forwards the user's input to the model. It holds no behaviour:
 // clicks, picks and edits go to the model's user*() members, and every control is redrawn
@@ -63,7 +68,7 @@ class FormView {
     FormModel& form_;
     HWND parent_;
     int dpi_;
-    std::vector<Drawn> drawn_;  // index + kFirstId is the control's id
+    std::vector<Drawn> drawn_;  // in tab order: the control ids (controlIdOf)
     std::map<std::pair<std::string, int>, HWND, std::less<>> handles_;
     std::vector<std::pair<Font, HFONT>> fonts_;
     HBRUSH background_ = nullptr;

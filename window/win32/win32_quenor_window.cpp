@@ -6,7 +6,6 @@
 namespace quenor::ui::win32 {
 namespace {
 
-constexpr const wchar_t* kWindowClass = L"QuenorWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 std::wstring widen(const std::string& text) {
@@ -29,7 +28,7 @@ void registerClass() {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kQuenorWindowClass;
     if (RegisterClassExW(&windowClass) == 0) {
         throw std::runtime_error("the window class cannot be registered (error " +
                                  std::to_string(GetLastError()) + ")");
@@ -52,9 +51,10 @@ QuenorWindow::QuenorWindow(Quenor& quenor, int dpi) : quenor_(quenor) {
     RECT frame{0, 0, twipsToPixels(layout.clientWidth, dpi),
                twipsToPixels(layout.clientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    window_ = CreateWindowExW(0, kWindowClass, widen(layout.caption).c_str(), kStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    window_ =
+        CreateWindowExW(0, kQuenorWindowClass, widen(layout.caption).c_str(), kStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                        nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window_ == nullptr) {
         throw std::runtime_error("the window cannot be created (error " +
                                  std::to_string(GetLastError()) + ")");

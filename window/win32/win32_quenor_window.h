@@ -10,6 +10,9 @@
 
 namespace quenor::ui::win32 {
 
+// The window class of the tool's window, by which other programs can find it.
+inline constexpr const wchar_t* kQuenorWindowClass = L"QuenorWindow";
+
 // The screen's density in dots per inch (96 when it cannot be read).
 int screenDpi();
 

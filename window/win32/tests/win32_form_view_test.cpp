@@ -75,6 +75,9 @@ TEST_F(Win32WindowTest, EveryControlIsAStandardControlAtItsTwipPosition) {
         }
         ASSERT_NE(h, nullptr) << describe(control.key);
         ++drawn;
+        // Other programs find the control by the id controlIdOf gives.
+        EXPECT_EQ(GetDlgCtrlID(h), controlIdOf(form, control.key.name, control.key.index))
+            << describe(control.key);
         const std::wstring expectedClass = control.kind == ControlKind::Label          ? L"Static"
                                            : control.kind == ControlKind::TextBox      ? L"Edit"
                                            : control.kind == ControlKind::DropDownList ? L"ComboBox"
@@ -102,6 +105,8 @@ TEST_F(Win32WindowTest, EveryControlIsAStandardControlAtItsTwipPosition) {
         EXPECT_STREQ(info.lfFaceName, L"Arial") << describe(control.key);
     }
     EXPECT_GT(drawn, 30);
+    EXPECT_EQ(controlIdOf(form, "noSuchControl"), 0);
+    EXPECT_EQ(controlIdOf(form, names::kOptResolution, 99), 0);
     // The client area is the form's.
     RECT client{};
     GetClientRect(window->handle(), &client);
