@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "app/quenor/start_quenor.h"
+#include "window/qt/font_choice.h"
 #include "window/qt/font_configuration_preload.h"
 #include "window/qt/qt_message_boxes.h"
 #include "window/qt/quenor_widget.h"
@@ -25,7 +26,11 @@ int runQuenor(int& argc, char** argv, const std::function<void(QWidget&)>& befor
     ui::Quenor& quenor = started->window();
 
     fonts.waitUntilRead();
-    ui::qt::QuenorWidget window(quenor, ui::qt::scaleForScreen(QGuiApplication::primaryScreen()));
+    const auto scale = ui::qt::scaleForScreen(QGuiApplication::primaryScreen());
+    // The window's own font for everything, message boxes included: the desktop's font
+    // would otherwise be loaded as well, for nothing the window shows.
+    QApplication::setFont(ui::qt::controlFont(std::nullopt, scale));
+    ui::qt::QuenorWidget window(quenor, scale);
     boxes.setParentWindow(&window);
     if (beforeShow) beforeShow(window);
     window.showCentred();
