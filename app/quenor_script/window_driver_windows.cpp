@@ -22,6 +22,7 @@
 
 #include "app/quenor_script/tool_script.h"
 #include "window/quenor_layout.h"
+#include "window/win32/utf16_text.h"
 #include "window/win32/win32_form_view.h"
 #include "window/win32/win32_quenor_window.h"
 
@@ -31,29 +32,11 @@ using quenor::MessageAnswer;
 using quenor::app::script::ScriptError;
 using quenor::app::script::Step;
 using Clock = std::chrono::steady_clock;
+using quenor::ui::win32::narrow;
+using quenor::ui::win32::widen;
 
 // How long one step (or the start) may take before the run is given up.
 constexpr auto kStepLimit = std::chrono::seconds(60);
-
-std::wstring widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
-}
-
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
-                        nullptr, nullptr);
-    return utf8;
-}
 
 std::wstring classOf(HWND window) {
     wchar_t name[64] = {};
