@@ -106,7 +106,7 @@ int runChild(const SizeCase& size, const ArchiveShape& shape, int argc, char** a
         [&](benchmark::State& state) {
             for (auto _ : state) {
                 quenor::viv::exportEntry(archive.path, archive.targetName, exported);
-                quenor::viv::addFile(archive.path, exported, quenor::viv::posixFileIo(),
+                quenor::viv::addFile(archive.path, exported, quenor::viv::systemFileIo(),
                                      archive.targetName);
             }
         })

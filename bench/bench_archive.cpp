@@ -75,7 +75,7 @@ BenchArchive writeBenchArchive(const std::filesystem::path& folder, const Archiv
     const std::uint64_t fileSize = dir.entries.back().dataEnd();
 
     BenchArchive archive{folder / "bench.viv", "fe.ini", fileSize};
-    auto file = viv::posixFileIo().open(archive.path, viv::OpenMode::kCreate);
+    auto file = viv::systemFileIo().open(archive.path, viv::OpenMode::kCreate);
     file->writeAt(0, viv::serializeDirectory(dir, fileSize, dataStart));
     file->truncate(fileSize);
     for (std::size_t i = 0; i < dir.entries.size(); ++i) {

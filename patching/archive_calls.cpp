@@ -33,7 +33,7 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
     FileSystem& files = tool.services.files;
     const std::string entryName = fileNameOf(filePath);
     try {
-        viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), viv::posixFileIo(),
+        viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), viv::systemFileIo(),
                      entryName);
     } catch (const viv::ArchiveError& e) {
         throw ToolError(kArchiveStepError, tool.services.programName,

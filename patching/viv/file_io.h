@@ -49,8 +49,8 @@ class FileIo {
     virtual void remove(const std::filesystem::path& path) = 0;
 };
 
-// The real file system (POSIX calls).
-FileIo& posixFileIo();
+// The real file system: POSIX calls, or Win32 calls in a Windows build.
+FileIo& systemFileIo();
 
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
 // synced and renamed over the target, keeping the target's permissions when it exists.

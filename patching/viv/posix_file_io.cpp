@@ -138,7 +138,7 @@ class PosixFileIo final : public FileIo {
 
 }  // namespace
 
-FileIo& posixFileIo() {
+FileIo& systemFileIo() {
     static PosixFileIo io;
     return io;
 }

@@ -170,7 +170,7 @@ class WindowsFileIo final : public FileIo {
 
 // The real file system. The name is the library's entry point on every platform; on
 // Windows it is the Win32 implementation above.
-FileIo& posixFileIo() {
+FileIo& systemFileIo() {
     static WindowsFileIo io;
     return io;
 }

@@ -62,7 +62,7 @@ HeadlessTool::HeadlessTool(HeadlessSetup setup) : setup_(setup), system_(setup.v
         }
         viv::CreateOptions options;
         options.sizeFieldOrder = viv::ByteOrder::kBig;
-        viv::createArchive(viv::posixFileIo(), archivePath(), options, entries);
+        viv::createArchive(viv::systemFileIo(), archivePath(), options, entries);
         storeText(reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir",
                   gameFolder() + "/");
     }
@@ -145,7 +145,7 @@ std::vector<std::string> HeadlessTool::logLines() const {
 }
 
 std::string HeadlessTool::archiveEntry(std::string_view name) const {
-    viv::ArchiveReader reader(viv::posixFileIo(), archivePath());
+    viv::ArchiveReader reader(viv::systemFileIo(), archivePath());
     const std::vector<std::uint8_t> plain = reader.readPlain(reader.require(name));
     return {plain.begin(), plain.end()};
 }

@@ -34,7 +34,7 @@ inline void writeSampleArchive(const std::filesystem::path& archive) {
         entries.push_back({"sgsm" + std::to_string(n) + ".cfg", {text.begin(), text.end()}});
     }
     std::filesystem::create_directories(archive.parent_path());
-    viv::createArchive(viv::posixFileIo(), archive, viv::CreateOptions{}, entries);
+    viv::createArchive(viv::systemFileIo(), archive, viv::CreateOptions{}, entries);
 }
 
 // The content of an archive entry, through a scratch file beside the archive.

@@ -39,7 +39,7 @@ class VivCommands : public ::testing::Test {
         for (const auto& [name, content] : entries) list.push_back({name, bytes(content)});
         viv::CreateOptions options;
         options.compress = compress;
-        viv::createArchive(viv::posixFileIo(), temp_.path() / "made.viv", options, list);
+        viv::createArchive(viv::systemFileIo(), temp_.path() / "made.viv", options, list);
         return temp_.file("made.viv");
     }
     std::string out() {
@@ -134,7 +134,7 @@ TEST_F(VivCommands, AddKeepsACompressedEntryCompressedAndAppendsNewOnes) {
     auto run = runVivCommand({"add", archive, file("FE.ini", fresh), file("new.txt", "added")});
     ASSERT_EQ(run.status, 0) << run.err;
 
-    viv::ArchiveReader reader(viv::posixFileIo(), archive);
+    viv::ArchiveReader reader(viv::systemFileIo(), archive);
     ASSERT_EQ(reader.directory().entries.size(), 3u);
     EXPECT_EQ(reader.directory().entries[0].name, "fe.ini");
     EXPECT_EQ(reader.info(0).compression, viv::RefPackForm::k10FB);
@@ -148,7 +148,7 @@ TEST_F(VivCommands, AddWithNameReplacesThatEntry) {
     const std::string archive = archiveOf({{"fe.ini", "old"}});
     ASSERT_EQ(runVivCommand({"add", archive, file("local.ini", "mine"), "--name", "fe.ini"}).status,
               0);
-    viv::ArchiveReader reader(viv::posixFileIo(), archive);
+    viv::ArchiveReader reader(viv::systemFileIo(), archive);
     ASSERT_EQ(reader.directory().entries.size(), 1u);
     EXPECT_EQ(reader.readPlain(0), bytes("mine"));
 }
@@ -220,7 +220,7 @@ TEST_F(VivCommands, VerifyReportsEachDamagedEntry) {
 
     // Cut the stop command off the second entry's stream: it ends early.
     std::string content = readFileOrMissing(archive);
-    viv::ArchiveReader reader(viv::posixFileIo(), archive);
+    viv::ArchiveReader reader(viv::systemFileIo(), archive);
     const viv::ArchiveEntry bad = reader.directory().entries[1];
     content[bad.offset + 2] = '\x7f';  // declares a plain size the stream cannot reach
     writeFileBytes(archive, content);

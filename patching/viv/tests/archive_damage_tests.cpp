@@ -51,7 +51,7 @@ const Damage kCorpus[] = {
 // Opens the archive and decodes every entry; returns the first error's message.
 std::string readFully(const std::filesystem::path& path) {
     try {
-        ArchiveReader reader(posixFileIo(), path);
+        ArchiveReader reader(systemFileIo(), path);
         for (std::size_t i = 0; i < reader.directory().entries.size(); ++i) reader.readPlain(i);
     } catch (const ArchiveError& error) {
         return error.what();

@@ -47,7 +47,7 @@ std::vector<NewEntry> initialEntries() {
         const auto all = versions();
         for (std::size_t round = 1;; ++round) {
             const Bytes& content = all[round % all.size()];
-            putEntry(posixFileIo(), archive, round % 4 == 0 ? "straddle.cfg" : "sgsm3.cfg",
+            putEntry(systemFileIo(), archive, round % 4 == 0 ? "straddle.cfg" : "sgsm3.cfg",
                      content);
             const char done = 1;
             if (write(progress, &done, 1) != 1) _exit(4);
@@ -61,7 +61,7 @@ TEST(ArchiveKill, AKilledWriterLeavesOneOfTheVersions) {
     const auto folder = testing::freshTempFolder("kill");
     const auto archive = folder / "fmisc.viv";
     const auto entries = initialEntries();
-    createArchive(posixFileIo(), archive, {}, entries);
+    createArchive(systemFileIo(), archive, {}, entries);
     const auto allowed = versions();
 
     std::mt19937 random(12345);
@@ -90,7 +90,7 @@ TEST(ArchiveKill, AKilledWriterLeavesOneOfTheVersions) {
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself in round " << rounds;
 
-        auto now = readAllEntries(posixFileIo(), archive);
+        auto now = readAllEntries(systemFileIo(), archive);
         ASSERT_EQ(now.size(), entries.size());
         for (std::size_t i = 0; i < entries.size(); ++i) {
             ASSERT_EQ(now[i].first, entries[i].name);

@@ -22,7 +22,7 @@ class WindowsFileIoTest : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(folder); }
 
     std::filesystem::path folder;
-    FileIo& io = posixFileIo();
+    FileIo& io = systemFileIo();
 };
 
 TEST_F(WindowsFileIoTest, PositionedWritesGrowAndReadsRefuseToPassTheEnd) {
