@@ -9,6 +9,24 @@ namespace {
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
+
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+// Windows opens a device, not a file, for these names, whatever their extension and any
+// dots or blanks after them ("nul.cfg", "CON ", "com1.txt").
+bool isWindowsDeviceName(std::string_view part) {
+    std::string stem = upper(part.substr(0, part.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+        if (stem == device) return true;
+    }
+    return stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
 }  // namespace
 
 std::filesystem::path extractionPath(std::string_view name) {
@@ -29,6 +47,10 @@ std::filesystem::path extractionPath(std::string_view name) {
         // On Windows a ':' makes a drive-relative path or names a stream of another file.
         if (part.find(':') != std::string_view::npos) {
             throw UnsafeEntryName("the name contains a ':'");
+        }
+        if (isWindowsDeviceName(part)) {
+            throw UnsafeEntryName("the name \"" + std::string(part) +
+                                  "\" is a Windows device (CON, NUL, COM1 ...), not a file");
         }
         if (!part.empty() && part != ".") result /= std::string(part);
         start = end + 1;

@@ -7,9 +7,10 @@ namespace {
 
 TEST(ExtractionPath, SeparatorsMakeSubfoldersBelowTheOutputFolder) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"fe.ini", "fe.ini"},  {"data\\fe.ini", "data/fe.ini"}, {"a/b\\c.txt", "a/b/c.txt"},
-        {"a\\\\b", "a/b"},     {".\\a\\.\\b", "a/b"},           {"..hidden", "..hidden"},
-        {"a..b\\c", "a..b/c"},
+        {"fe.ini", "fe.ini"},     {"data\\fe.ini", "data/fe.ini"}, {"a/b\\c.txt", "a/b/c.txt"},
+        {"a\\\\b", "a/b"},        {".\\a\\.\\b", "a/b"},           {"..hidden", "..hidden"},
+        {"a..b\\c", "a..b/c"},    {"console.cfg", "console.cfg"},  {"com10", "com10"},
+        {"lpt0.txt", "lpt0.txt"}, {"nulls\\x", "nulls/x"},
     };
     for (const auto& [name, expected] : cases) {
         SCOPED_TRACE(name);
@@ -35,6 +36,12 @@ TEST(ExtractionPath, NamesThatWouldLeaveTheFolderAreRefused) {
         {"folder\\", "ends with a separator"},
         {".", "names no file"},
         {".\\.", "names no file"},
+        {"NUL", "Windows device"},
+        {"con.cfg", "Windows device"},
+        {"data\\Aux", "Windows device"},
+        {"com1.txt", "Windows device"},
+        {"LPT9", "Windows device"},
+        {"prn .ini", "Windows device"},
     };
     for (const auto& [name, reason] : cases) {
         SCOPED_TRACE(name);
