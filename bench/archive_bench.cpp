@@ -24,7 +24,7 @@
 
 #include "bench/bench_archive.h"
 #include "bench/process_memory.h"
-#include "patching/viv/viv_operations.h"
+#include "lib/viv/viv_operations.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ int runChild(const SizeCase& size, const ArchiveShape& shape, int argc, char** a
         [&](benchmark::State& state) {
             for (auto _ : state) {
                 quenor::viv::exportEntry(archive.path, archive.targetName, exported);
-                quenor::viv::addFile(archive.path, exported, quenor::viv::systemFileIo(),
+                quenor::viv::addFile(archive.path, exported, quenor::files::systemFileIo(),
                                      archive.targetName);
             }
         })

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "patching/viv/big_archive.h"
-#include "patching/viv/file_io.h"
-#include "patching/viv/free_space.h"
-#include "patching/viv/refpack.h"
+#include "lib/files/file_io.h"
+#include "lib/refpack/refpack.h"
+#include "lib/viv/big_archive.h"
+#include "lib/viv/free_space.h"
 
 namespace quenor::bench {
 namespace {
@@ -60,7 +60,7 @@ BenchArchive writeBenchArchive(const std::filesystem::path& folder, const Archiv
 
     std::vector<std::uint8_t> targetData = targetContent();
     if (shape.compressedTarget)
-        targetData = viv::refPackEncode(targetData, viv::RefPackForm::k10FB);
+        targetData = refpack::refPackEncode(targetData, refpack::RefPackForm::k10FB);
 
     const std::uint64_t dataStart = roundUp(dir.directoryEnd, kAlignment);
     const std::uint64_t fillerSize = (shape.totalBytes - dataStart - kTargetPlainSize) /
@@ -75,7 +75,7 @@ BenchArchive writeBenchArchive(const std::filesystem::path& folder, const Archiv
     const std::uint64_t fileSize = dir.entries.back().dataEnd();
 
     BenchArchive archive{folder / "bench.viv", "fe.ini", fileSize};
-    auto file = viv::systemFileIo().open(archive.path, viv::OpenMode::kCreate);
+    auto file = files::systemFileIo().open(archive.path, files::OpenMode::kCreate);
     file->writeAt(0, viv::serializeDirectory(dir, fileSize, dataStart));
     file->truncate(fileSize);
     for (std::size_t i = 0; i < dir.entries.size(); ++i) {

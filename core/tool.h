@@ -7,7 +7,7 @@
 #include "core/platform/file_system.h"
 #include "core/platform/message_box.h"
 #include "core/settings_model.h"
-#include "registry/registry_store.h"
+#include "lib/registry/registry_store.h"
 
 namespace quenor {
 

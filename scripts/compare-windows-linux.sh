@@ -27,9 +27,9 @@ fi
 windows_build="${1:-$root/build/windows}"
 linux_build="${2:-$root/build/ci}"
 quenor_exe="$windows_build/app/quenor/quenor.exe"
-window_driver="$windows_build/app/quenor_script/quenor-window-driver.exe"
-windows_script="$windows_build/app/quenor_script/quenor-script.exe"
-linux_script="$linux_build/app/quenor_script/quenor-script"
+window_driver="$windows_build/tests/quenor_script/quenor-window-driver.exe"
+windows_script="$windows_build/tests/quenor_script/quenor-script.exe"
+linux_script="$linux_build/tests/quenor_script/quenor-script"
 viv="$linux_build/app/quenor_viv/quenor-viv"
 for program in "$quenor_exe" "$window_driver" "$windows_script" "$linux_script" "$viv"; do
     if [ ! -f "$program" ]; then

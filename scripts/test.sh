@@ -14,8 +14,8 @@ if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
     scripts/install-deps.sh nodejs npm ||
         echo "could not install Node.js: the RefPack cross-check will be skipped" >&2
 fi
-if command -v npm >/dev/null && [ ! -d patching/viv/tests/node/node_modules ]; then
-    npm ci --prefix patching/viv/tests/node ||
+if command -v npm >/dev/null && [ ! -d lib/refpack/tests/node/node_modules ]; then
+    npm ci --prefix lib/refpack/tests/node ||
         echo "npm ci failed: the RefPack cross-check with qfs-compression will be skipped" >&2
 fi
 cmake --preset "$preset" >/dev/null

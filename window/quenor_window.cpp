@@ -4,7 +4,7 @@
 
 #include "core/operation_log.h"
 #include "core/tool_error.h"
-#include "patching/apply_reset.h"
+#include "tool/patching/apply_reset.h"
 #include "window/help_texts.h"
 #include "window/quenor_layout.h"
 

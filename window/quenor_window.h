@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "core/startup.h"
 #include "core/tool.h"
-#include "patching/patch_window.h"
+#include "tool/patching/patch_window.h"
+#include "tool/startup/startup.h"
 #include "window/form_model.h"
 
 namespace quenor::ui {

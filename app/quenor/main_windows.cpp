@@ -6,8 +6,8 @@
 
 #include <exception>
 
-#include "app/host/windows_platform.h"
-#include "app/quenor/start_quenor.h"
+#include "host/start_quenor.h"
+#include "host/windows_platform.h"
 #include "window/win32/win32_quenor_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

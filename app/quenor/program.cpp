@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 
-#include "app/quenor/start_quenor.h"
+#include "host/start_quenor.h"
 #include "window/qt/font_choice.h"
 #include "window/qt/font_configuration_preload.h"
 #include "window/qt/qt_message_boxes.h"

@@ -3,16 +3,25 @@
 #include <string>
 
 #include "app/quenor_viv/viv_commands.h"
-#include "patching/viv/archive_create.h"
-#include "patching/viv/archive_edit.h"
-#include "patching/viv/archive_error.h"
-#include "patching/viv/archive_reader.h"
-#include "patching/viv/viv_operations.h"
+#include "lib/files/file_error.h"
+#include "lib/viv/archive_create.h"
+#include "lib/viv/archive_edit.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
+#include "lib/viv/viv_operations.h"
 
 namespace quenor::vivtool {
 namespace {
 
 constexpr std::size_t kCopyChunk = 1u << 20;
+
+// Removes a file left behind by a failed command; the first failure is the one to report.
+void removeQuietly(files::FileIo& io, const std::filesystem::path& path) {
+    try {
+        io.remove(path);
+    } catch (const files::FileIoError&) {
+    }
+}
 
 struct Source {
     std::filesystem::path file;
@@ -21,7 +30,7 @@ struct Source {
 
 // The entry names of the files, checked before anything is written: each name must be
 // storable, each file readable, and no two files may claim the same entry.
-std::vector<Source> checkedSources(const CommandLine& line, viv::FileIo& io,
+std::vector<Source> checkedSources(const CommandLine& line, files::FileIo& io,
                                    const std::string& doing) {
     std::vector<Source> sources;
     for (const std::string& file : line.operands) {
@@ -29,8 +38,8 @@ std::vector<Source> checkedSources(const CommandLine& line, viv::FileIo& io,
                       line.entryName.value_or(std::filesystem::path(file).filename().string())};
         viv::checkEntryName(line.archive, source.entryName);
         try {
-            io.open(source.file, viv::OpenMode::kRead);
-        } catch (const viv::FileIoError& error) {
+            io.open(source.file, files::OpenMode::kRead);
+        } catch (const files::FileIoError& error) {
             throw viv::ArchiveError("Archive " + line.archive + " " + doing + ": " + error.what());
         }
         for (const Source& earlier : sources) {
@@ -46,7 +55,7 @@ std::vector<Source> checkedSources(const CommandLine& line, viv::FileIo& io,
     return sources;
 }
 
-void copyFile(viv::FileHandle& from, viv::FileHandle& to) {
+void copyFile(files::FileHandle& from, files::FileHandle& to) {
     const std::uint64_t size = from.size();
     std::vector<std::uint8_t> buffer(
         static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, size)));
@@ -69,7 +78,7 @@ void reportUpdate(std::ostream& out, const Source& source, const viv::UpdateResu
 
 // Several files go into a copy of the archive that replaces it once all are in, so that a
 // failure part-way leaves the archive exactly as it was.
-std::vector<viv::UpdateResult> addAllOrNothing(const CommandLine& line, viv::FileIo& io,
+std::vector<viv::UpdateResult> addAllOrNothing(const CommandLine& line, files::FileIo& io,
                                                const std::vector<Source>& sources) {
     const std::filesystem::path archive = line.archive;
     std::filesystem::path copy = archive;
@@ -77,34 +86,35 @@ std::vector<viv::UpdateResult> addAllOrNothing(const CommandLine& line, viv::Fil
     std::vector<viv::UpdateResult> results;
     try {
         {
-            auto from = io.open(archive, viv::OpenMode::kRead);
-            auto to = io.open(copy, viv::OpenMode::kCreate, io.permissions(archive));
+            auto from = io.open(archive, files::OpenMode::kRead);
+            auto to = io.open(copy, files::OpenMode::kCreate, io.permissions(archive));
             copyFile(*from, *to);
         }
         for (const Source& source : sources) {
-            try {
-                results.push_back(viv::addFile(copy, source.file, io, source.entryName));
-            } catch (const viv::ArchiveError& error) {
-                // Messages from the copy name it; the user knows the archive.
+            // Messages from the copy name it; the user knows the archive.
+            auto namingTheArchive = [&](const std::exception& error) {
                 std::string message = error.what();
                 const std::string copyName = copy.string();
                 for (std::size_t at; (at = message.find(copyName)) != std::string::npos;) {
                     message.replace(at, copyName.size(), line.archive);
                 }
-                throw viv::ArchiveError(message);
+                return viv::ArchiveError(message);
+            };
+            try {
+                results.push_back(viv::addFile(copy, source.file, io, source.entryName));
+            } catch (const viv::ArchiveError& error) {
+                throw namingTheArchive(error);
+            } catch (const files::FileIoError& error) {
+                throw namingTheArchive(error);
             }
         }
         io.rename(copy, archive);
-    } catch (const viv::ArchiveError& error) {
-        try {
-            io.remove(copy);
-        } catch (const viv::FileIoError&) {
-            // The first failure is the one to report.
-        }
-        if (dynamic_cast<const viv::FileIoError*>(&error) != nullptr) {
-            throw viv::ArchiveError("Archive " + line.archive +
-                                    " was not changed; adding the files failed: " + error.what());
-        }
+    } catch (const files::FileIoError& error) {
+        removeQuietly(io, copy);
+        throw viv::ArchiveError("Archive " + line.archive +
+                                " was not changed; adding the files failed: " + error.what());
+    } catch (const viv::ArchiveError&) {
+        removeQuietly(io, copy);
         throw;
     }
     return results;
@@ -112,7 +122,7 @@ std::vector<viv::UpdateResult> addAllOrNothing(const CommandLine& line, viv::Fil
 
 }  // namespace
 
-int addCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
+int addCommand(const CommandLine& line, std::ostream& out, files::FileIo& io) {
     const std::vector<Source> sources = checkedSources(line, io, "was not changed");
     // Opening reads and checks the directory, so a damaged archive is refused up front.
     viv::ArchiveReader{io, line.archive};
@@ -126,7 +136,7 @@ int addCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
     return 0;
 }
 
-int createCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
+int createCommand(const CommandLine& line, std::ostream& out, files::FileIo& io) {
     if (!line.force && io.exists(line.archive)) {
         throw viv::ArchiveError("Archive " + line.archive +
                                 " was not created: a file of that name exists. Choose another "
@@ -137,8 +147,8 @@ int createCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
     for (const Source& source : sources) {
         try {
             entries.push_back(
-                {source.entryName, viv::readWholeFile(io, source.file, viv::kMaxPlainSize)});
-        } catch (const viv::FileIoError& error) {
+                {source.entryName, files::readWholeFile(io, source.file, viv::kMaxPlainSize)});
+        } catch (const files::FileIoError& error) {
             throw viv::ArchiveError("Archive " + line.archive +
                                     " was not created: " + error.what());
         }

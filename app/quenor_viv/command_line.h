@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "patching/viv/big_archive.h"
+#include "lib/viv/big_archive.h"
 
 namespace quenor::vivtool {
 

@@ -4,8 +4,9 @@
 
 #include "app/quenor_viv/extraction_path.h"
 #include "app/quenor_viv/viv_commands.h"
-#include "patching/viv/archive_error.h"
-#include "patching/viv/archive_reader.h"
+#include "lib/files/file_error.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
 
 namespace quenor::vivtool {
 namespace {
@@ -53,15 +54,15 @@ void makeFolders(const std::filesystem::path& folder, std::vector<std::filesyste
     makeFolders(folder.parent_path(), made);
     if (!std::filesystem::create_directory(folder, ec) &&
         !std::filesystem::is_directory(folder, ec)) {
-        throw viv::FileIoError("Creating the folder " + folder.string() + " failed: " +
-                               (ec ? ec.message() : "a file of that name exists") + ".");
+        throw files::FileIoError("Creating the folder " + folder.string() + " failed: " +
+                                 (ec ? ec.message() : "a file of that name exists") + ".");
     }
     made.push_back(folder);
 }
 
 class Extraction {
   public:
-    Extraction(viv::FileIo& io, viv::ArchiveReader& reader) : io_(io), reader_(reader) {}
+    Extraction(files::FileIo& io, viv::ArchiveReader& reader) : io_(io), reader_(reader) {}
 
     // Writes every job to its temporary file, then renames them all into place; on failure
     // removes what it wrote and the folders it made.
@@ -72,7 +73,7 @@ class Extraction {
                 io_.rename(job.temp, job.destination);
                 ++renamed_;
             }
-        } catch (const viv::ArchiveError&) {
+        } catch (...) {
             cleanUp(jobs);
             throw;
         }
@@ -83,7 +84,7 @@ class Extraction {
         makeFolders(job.destination.parent_path(), folders_);
         const std::uint32_t permissions =
             io_.exists(job.destination) ? io_.permissions(job.destination) : 0644;
-        auto file = io_.open(job.temp, viv::OpenMode::kCreate, permissions);
+        auto file = io_.open(job.temp, files::OpenMode::kCreate, permissions);
         ++written_;
         std::uint64_t at = 0;
         try {
@@ -91,7 +92,7 @@ class Extraction {
                 file->writeAt(at, piece);
                 at += piece.size();
             });
-        } catch (const viv::FileIoError& error) {
+        } catch (const files::FileIoError& error) {
             throw viv::ArchiveError(reader_.describeEntry(job.index) +
                                     " could not be extracted: " + error.what());
         }
@@ -102,7 +103,7 @@ class Extraction {
         for (std::size_t i = renamed_; i < written_; ++i) {
             try {
                 io_.remove(jobs[i].temp);
-            } catch (const viv::FileIoError&) {
+            } catch (const files::FileIoError&) {
                 // The first failure is the one to report.
             }
         }
@@ -113,7 +114,7 @@ class Extraction {
         }
     }
 
-    viv::FileIo& io_;
+    files::FileIo& io_;
     viv::ArchiveReader& reader_;
     std::vector<std::filesystem::path> folders_;
     std::size_t written_ = 0;
@@ -122,7 +123,7 @@ class Extraction {
 
 }  // namespace
 
-int extractCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
+int extractCommand(const CommandLine& line, std::ostream& out, files::FileIo& io) {
     viv::ArchiveReader reader(io, line.archive);
     const std::filesystem::path folder = line.outputDir;
     std::vector<Job> jobs;
@@ -164,7 +165,7 @@ int extractCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) 
     }
     try {
         Extraction(io, reader).run(jobs);
-    } catch (const viv::FileIoError& error) {
+    } catch (const files::FileIoError& error) {
         throw viv::ArchiveError("Archive " + line.archive +
                                 ": nothing was extracted: " + error.what());
     }

@@ -2,13 +2,14 @@
 #include <string>
 
 #include "app/quenor_viv/viv_commands.h"
-#include "patching/viv/archive_error.h"
-#include "patching/viv/archive_reader.h"
+#include "lib/files/file_error.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
 
 namespace quenor::vivtool {
 namespace {
 
-std::string formName(viv::RefPackForm form) {
+std::string formName(refpack::RefPackForm form) {
     static const char* const kHex = "0123456789ABCDEF";
     const auto byte = static_cast<unsigned>(form);
     return std::string{kHex[byte >> 4], kHex[byte & 15]} + "FB";
@@ -16,14 +17,14 @@ std::string formName(viv::RefPackForm form) {
 
 }  // namespace
 
-int listCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
+int listCommand(const CommandLine& line, std::ostream& out, files::FileIo& io) {
     viv::ArchiveReader reader(io, line.archive);
     const std::size_t count = reader.directory().entries.size();
     for (std::size_t i = 0; i < count; ++i) {
         viv::EntryInfo info;
         try {
             info = reader.info(i);
-        } catch (const viv::FileIoError& error) {
+        } catch (const files::FileIoError& error) {
             throw viv::ArchiveError(reader.describeEntry(i) + " cannot be read: " + error.what());
         }
         out << info.name << '\t' << info.storedSize << '\t' << info.plainSize << '\t'
@@ -33,7 +34,8 @@ int listCommand(const CommandLine& line, std::ostream& out, viv::FileIo& io) {
     return 0;
 }
 
-int verifyCommand(const CommandLine& line, std::ostream& out, std::ostream& err, viv::FileIo& io) {
+int verifyCommand(const CommandLine& line, std::ostream& out, std::ostream& err,
+                  files::FileIo& io) {
     viv::ArchiveReader reader(io, line.archive);
     const viv::ArchiveDirectory& dir = reader.directory();
     std::size_t defects = 0;
@@ -44,6 +46,9 @@ int verifyCommand(const CommandLine& line, std::ostream& out, std::ostream& err,
             // Reads every byte and decodes compressed entries; the content itself is not kept.
             reader.streamPlain(i, [](std::span<const std::uint8_t>) {});
         } catch (const viv::ArchiveError& error) {
+            ++defects;
+            err << reader.describeEntry(i) << ": " << error.what() << '\n';
+        } catch (const files::FileIoError& error) {
             ++defects;
             err << reader.describeEntry(i) << ": " << error.what() << '\n';
         }

@@ -5,7 +5,8 @@
 
 #include "app/quenor_viv/command_line.h"
 #include "app/quenor_viv/viv_commands.h"
-#include "patching/viv/archive_error.h"
+#include "lib/files/file_error.h"
+#include "lib/viv/archive_error.h"
 
 namespace quenor::vivtool {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err, viv::FileIo& io) {
+int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err, files::FileIo& io) {
     switch (*line.command) {
         case Command::kList:
             return listCommand(line, out, io);
@@ -32,7 +33,7 @@ int runCommand(const CommandLine& line, std::ostream& out, std::ostream& err, vi
 }  // namespace
 
 int runViv(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           viv::FileIo& io) {
+           files::FileIo& io) {
     CommandLine line;
     try {
         line = parseCommandLine(args);
@@ -52,6 +53,8 @@ int runViv(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         return runCommand(line, out, err, io);
     } catch (const viv::ArchiveError& error) {
+        err << "quenor-viv: " << error.what() << '\n';
+    } catch (const files::FileIoError& error) {
         err << "quenor-viv: " << error.what() << '\n';
     } catch (const std::bad_alloc&) {
         err << "quenor-viv: " << line.archive << ": not enough memory for the command.\n";

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "patching/viv/file_io.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::vivtool {
 
@@ -12,6 +12,6 @@ namespace quenor::vivtool {
 // `out`, errors to `err`. Returns the exit status: 0 success, 1 the command failed (nothing
 // was written), 2 wrong usage.
 int runViv(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           viv::FileIo& io = viv::systemFileIo());
+           files::FileIo& io = files::systemFileIo());
 
 }  // namespace quenor::vivtool

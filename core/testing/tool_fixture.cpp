@@ -1,18 +1,6 @@
 #include "core/testing/tool_fixture.h"
 
-#include <stdexcept>
-
 namespace quenor::testing {
-
-MessageAnswer QueuedMessageBoxes::show(const MessageBoxRequest& request) {
-    shown_.push_back(request);
-    if (answers_.empty()) {
-        throw std::logic_error("message box '" + request.title + "' shown with no answer queued");
-    }
-    MessageAnswer answer = answers_.front();
-    answers_.erase(answers_.begin());
-    return answer;
-}
 
 ToolFixture::ToolFixture(reg::RegistryStore& registry, MessageBoxes* boxes) {
     tool_ = std::make_unique<Tool>(PlatformServices{files, clock, format, environment, system,

@@ -6,24 +6,12 @@
 
 #include "core/platform/host_file_system.h"
 #include "core/testing/fake_platform.h"
+#include "core/testing/scripted_message_boxes.h"
 #include "core/testing/temp_folder.h"
 #include "core/tool.h"
-#include "registry/registry_store.h"
+#include "lib/registry/registry_store.h"
 
 namespace quenor::testing {
-
-// Message boxes for tests that must not show any: every box is recorded and answered with
-// the next queued answer; a box without a queued answer fails loudly.
-class QueuedMessageBoxes : public MessageBoxes {
-  public:
-    MessageAnswer show(const MessageBoxRequest& request) override;
-    void queue(MessageAnswer answer) { answers_.push_back(answer); }
-    const std::vector<MessageBoxRequest>& shown() const { return shown_; }
-
-  private:
-    std::vector<MessageAnswer> answers_;
-    std::vector<MessageBoxRequest> shown_;
-};
 
 // A tool run over a temporary tool folder, the real file system, a fixed clock
 // (12/7/2026 9:30:05 AM), a US date format, a map environment and the given registry.
@@ -44,7 +32,7 @@ class ToolFixture {
     UsRegionalFormat format;
     MapEnvironment environment;
     FixedSystemInfo system;
-    QueuedMessageBoxes ownBoxes;
+    ScriptedMessageBoxes ownBoxes;
     HostFileSystem files{"quenor"};
 
   private:

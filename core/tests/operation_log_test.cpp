@@ -6,7 +6,7 @@
 
 #include "core/testing/tool_fixture.h"
 #include "core/tool_error.h"
-#include "registry/memory_store.h"
+#include "lib/registry/testing/memory_store.h"
 
 namespace quenor {
 namespace {

@@ -4,9 +4,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "patching/viv/archive_create.h"
-#include "patching/viv/archive_reader.h"
-#include "patching/viv/file_io.h"
+#include "lib/files/file_io.h"
+#include "lib/viv/archive_create.h"
+#include "lib/viv/archive_reader.h"
 #include "window/testing/scripted_input.h"
 
 namespace quenor::testing {
@@ -62,7 +62,7 @@ HeadlessTool::HeadlessTool(HeadlessSetup setup) : setup_(setup), system_(setup.v
         }
         viv::CreateOptions options;
         options.sizeFieldOrder = viv::ByteOrder::kBig;
-        viv::createArchive(viv::systemFileIo(), archivePath(), options, entries);
+        viv::createArchive(files::systemFileIo(), archivePath(), options, entries);
         storeText(reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir",
                   gameFolder() + "/");
     }
@@ -145,7 +145,7 @@ std::vector<std::string> HeadlessTool::logLines() const {
 }
 
 std::string HeadlessTool::archiveEntry(std::string_view name) const {
-    viv::ArchiveReader reader(viv::systemFileIo(), archivePath());
+    viv::ArchiveReader reader(files::systemFileIo(), archivePath());
     const std::vector<std::uint8_t> plain = reader.readPlain(reader.require(name));
     return {plain.begin(), plain.end()};
 }

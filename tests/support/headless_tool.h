@@ -10,11 +10,11 @@
 
 #include "core/platform/host_file_system.h"
 #include "core/testing/fake_platform.h"
+#include "core/testing/scripted_message_boxes.h"
 #include "core/testing/temp_folder.h"
 #include "core/tool.h"
-#include "registry/wine/wine_file_store.h"
+#include "lib/registry/wine/wine_file_store.h"
 #include "window/quenor_window.h"
-#include "window/testing/scripted_message_boxes.h"
 
 namespace quenor::testing {
 
@@ -93,7 +93,7 @@ class HeadlessTool {
     UsRegionalFormat format_;
     MapEnvironment environment_;
     FixedSystemInfo system_;
-    ui::testing::ScriptedMessageBoxes boxes_;
+    quenor::testing::ScriptedMessageBoxes boxes_;
     HostFileSystem files_{"quenor"};
     std::unique_ptr<reg::wine::WineFileStore> store_;
     std::unique_ptr<Tool> tool_;

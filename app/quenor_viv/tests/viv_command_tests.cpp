@@ -2,8 +2,8 @@
 
 #include "app/quenor_viv/tests/viv_cli_test_support.h"
 #include "core/testing/temp_folder.h"
-#include "patching/viv/archive_create.h"
-#include "patching/viv/archive_reader.h"
+#include "lib/viv/archive_create.h"
+#include "lib/viv/archive_reader.h"
 
 namespace quenor::vivtool {
 namespace {
@@ -39,7 +39,7 @@ class VivCommands : public ::testing::Test {
         for (const auto& [name, content] : entries) list.push_back({name, bytes(content)});
         viv::CreateOptions options;
         options.compress = compress;
-        viv::createArchive(viv::systemFileIo(), temp_.path() / "made.viv", options, list);
+        viv::createArchive(files::systemFileIo(), temp_.path() / "made.viv", options, list);
         return temp_.file("made.viv");
     }
     std::string out() {
@@ -134,10 +134,10 @@ TEST_F(VivCommands, AddKeepsACompressedEntryCompressedAndAppendsNewOnes) {
     auto run = runVivCommand({"add", archive, file("FE.ini", fresh), file("new.txt", "added")});
     ASSERT_EQ(run.status, 0) << run.err;
 
-    viv::ArchiveReader reader(viv::systemFileIo(), archive);
+    viv::ArchiveReader reader(files::systemFileIo(), archive);
     ASSERT_EQ(reader.directory().entries.size(), 3u);
     EXPECT_EQ(reader.directory().entries[0].name, "fe.ini");
-    EXPECT_EQ(reader.info(0).compression, viv::RefPackForm::k10FB);
+    EXPECT_EQ(reader.info(0).compression, refpack::RefPackForm::k10FB);
     EXPECT_LT(reader.info(0).storedSize, fresh.size());
     EXPECT_EQ(reader.readPlain(0), bytes(fresh));
     EXPECT_EQ(reader.directory().entries[2].name, "new.txt");
@@ -148,7 +148,7 @@ TEST_F(VivCommands, AddWithNameReplacesThatEntry) {
     const std::string archive = archiveOf({{"fe.ini", "old"}});
     ASSERT_EQ(runVivCommand({"add", archive, file("local.ini", "mine"), "--name", "fe.ini"}).status,
               0);
-    viv::ArchiveReader reader(viv::systemFileIo(), archive);
+    viv::ArchiveReader reader(files::systemFileIo(), archive);
     ASSERT_EQ(reader.directory().entries.size(), 1u);
     EXPECT_EQ(reader.readPlain(0), bytes("mine"));
 }
@@ -220,7 +220,7 @@ TEST_F(VivCommands, VerifyReportsEachDamagedEntry) {
 
     // Cut the stop command off the second entry's stream: it ends early.
     std::string content = readFileOrMissing(archive);
-    viv::ArchiveReader reader(viv::systemFileIo(), archive);
+    viv::ArchiveReader reader(files::systemFileIo(), archive);
     const viv::ArchiveEntry bad = reader.directory().entries[1];
     content[bad.offset + 2] = '\x7f';  // declares a plain size the stream cannot reach
     writeFileBytes(archive, content);

@@ -14,7 +14,7 @@
 #include <QTest>
 #include <algorithm>
 
-#include "registry/registry_store.h"
+#include "lib/registry/registry_store.h"
 #include "window/help_texts.h"
 #include "window/qt/tests/qt_tool_rig.h"
 

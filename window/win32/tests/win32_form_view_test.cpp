@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/testing/tool_fixture.h"
-#include "registry/memory_store.h"
+#include "lib/registry/testing/memory_store.h"
 #include "window/quenor_layout.h"
 #include "window/win32/win32_quenor_window.h"
 

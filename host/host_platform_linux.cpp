@@ -1,0 +1,135 @@
+// The platform of a Linux machine. The registry is that of the Wine prefix the game is
+// installed in (seen as the 32-bit game sees it, its drives reached through the prefix's
+// links), or, on a machine without Wine, the tool's own registry files in the same format
+// under $XDG_CONFIG_HOME/quenor. While the prefix's wineserver runs the tool refuses to
+// start, and every later save checks again.
+
+#include <unistd.h>
+
+#include "core/tool_error.h"
+#include "host/host_platform.h"
+#include "host/local_time_posix.h"
+#include "host/prefix_windows_version.h"
+#include "host/process_environment_posix.h"
+#include "host/user_folders_posix.h"
+#include "host/wine_path_file_system_posix.h"
+#include "host/wine_prefix_linux.h"
+#include "host/wineserver_detection_linux.h"
+#include "host/wow64_registry_view.h"
+
+namespace quenor::host {
+namespace {
+
+class FixedSystemVersion : public SystemInfo {
+  public:
+    explicit FixedSystemVersion(SystemVersion version) : version_(version) {}
+    SystemVersion version() const override { return version_; }
+
+  private:
+    SystemVersion version_;
+};
+
+// A registry file Wine would not load either is never written: the run ends, naming it.
+template <typename Store>
+std::unique_ptr<Store> openStore(const std::string& programName, auto&&... arguments) {
+    try {
+        return std::make_unique<Store>(std::forward<decltype(arguments)>(arguments)...);
+    } catch (const reg::wine::WineRegistryError& e) {
+        throw ToolError(error_number::kBadFileFormat, programName,
+                        std::string("The registry file cannot be read: ") + e.what() +
+                            ". Nothing was changed; repair or restore the file, then start the "
+                            "tool again.");
+    }
+}
+
+class LinuxPlatform : public HostPlatform {
+  public:
+    LinuxPlatform(const std::filesystem::path& executable,
+                  std::unique_ptr<Environment> ownEnvironment, const Environment& environment)
+        : programName_(executable.stem().string()),
+          ownEnvironment_(std::move(ownEnvironment)),
+          environment_(environment),
+          location_(findRegistryLocation(environment_, programName_)) {
+        const bool inPrefix = location_.kind == RegistryLocation::Kind::WinePrefix;
+        if (inPrefix) {
+            search_ = wineserverSearchFor(environment_);
+            if (findRunningWineserver(location_.folder, search_)) {
+                refusal_ = wineRunningRefusal(location_.folder);
+                return;  // nothing is loaded or created
+            }
+        }
+        requireRegistryFiles(location_, programName_);
+        const std::filesystem::path executableFolder =
+            std::filesystem::absolute(executable).parent_path();
+        toolFolder_ =
+            chooseToolFolder(executableFolder, environment_, isInstalledFolder(executableFolder))
+                .string();
+        std::optional<std::filesystem::path> prefix;
+        if (inPrefix) {
+            prefix = location_.folder;
+            auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
+                return findRunningWineserver(location_.folder, search_)
+                           ? "Wine started running for the prefix " + location_.folder.string() +
+                                 "; close every Wine program of it, then try again"
+                           : std::string();
+            });
+            system_ = std::make_unique<FixedSystemVersion>(
+                versionToldToPrograms(prefixWindowsVersion(store->hive(reg::kLocalMachine))));
+            store_ = std::move(store);
+        } else {
+            store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder);
+            system_ =
+                std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
+        }
+        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix);
+    }
+
+    PlatformServices services(MessageBoxes& messageBoxes) override {
+        if (refusal_) {
+            throw ToolError(error_number::kPathAccess, programName_,
+                            "The tool cannot run now: " + refusal_->text);
+        }
+        // The folders are made only now: a refused run writes nothing.
+        std::error_code ignored;
+        std::filesystem::create_directories(toolFolder_, ignored);
+        if (location_.kind == RegistryLocation::Kind::ToolStore)
+            std::filesystem::create_directories(location_.folder, ignored);
+        return PlatformServices{*files_,      clock_,  format_,     environment_, *system_,
+                                messageBoxes, *store_, toolFolder_, programName_};
+    }
+    std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
+    std::string registryDescription() const override {
+        return location_.kind == RegistryLocation::Kind::WinePrefix
+                   ? "Wine prefix " + location_.folder.string()
+                   : "registry files in " + location_.folder.string();
+    }
+
+  private:
+    std::string programName_;
+    std::unique_ptr<Environment> ownEnvironment_;
+    const Environment& environment_;
+    RegistryLocation location_;
+    WineserverSearch search_;
+    std::optional<MessageBoxRequest> refusal_;
+    std::string toolFolder_;
+    std::unique_ptr<WinePathFileSystem> files_;
+    SystemClock clock_;
+    LocaleRegionalFormat format_;
+    std::unique_ptr<SystemInfo> system_;
+    std::unique_ptr<reg::wine::WineFileStore> store_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable) {
+    auto environment = std::make_unique<ProcessEnvironment>();
+    const Environment& view = *environment;
+    return std::make_unique<LinuxPlatform>(executable, std::move(environment), view);
+}
+
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
+                                                 const Environment& environment) {
+    return std::make_unique<LinuxPlatform>(executable, nullptr, environment);
+}
+
+}  // namespace quenor::host

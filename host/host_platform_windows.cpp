@@ -1,0 +1,47 @@
+// The platform of a Windows machine: the registry of the system itself (32-bit view), the
+// user's locale, the process environment and the folder of the executable.
+
+#include <memory>
+
+#include "host/host_platform.h"
+#include "host/windows_platform.h"
+#include "lib/registry/windows/windows_registry_store.h"
+
+namespace quenor::host {
+namespace {
+
+class WindowsHostPlatform : public HostPlatform {
+  public:
+    WindowsHostPlatform()
+        : executable_(windows::executablePath()),
+          programName_(windows::programNameOf(executable_)),
+          toolFolder_(windows::folderOf(executable_)),
+          files_(programName_) {}
+
+    PlatformServices services(MessageBoxes& messageBoxes) override {
+        return PlatformServices{files_,       clock_, format_,     environment_, system_,
+                                messageBoxes, store_, toolFolder_, programName_};
+    }
+    std::optional<MessageBoxRequest> refusal() const override { return std::nullopt; }
+
+  private:
+    std::string executable_;
+    std::string programName_;
+    std::string toolFolder_;
+    windows::WindowsFileSystem files_;
+    windows::WindowsClock clock_;
+    windows::WindowsRegionalFormat format_;
+    windows::WindowsEnvironment environment_;
+    windows::WindowsSystemInfo system_;
+    reg::windows::WindowsRegistryStore store_;
+};
+
+}  // namespace
+
+// The executable's path comes from Windows itself (GetModuleFileNameA), not from the
+// caller, so the tool folder is right however the program was started.
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& /*executable*/) {
+    return std::make_unique<WindowsHostPlatform>();
+}
+
+}  // namespace quenor::host

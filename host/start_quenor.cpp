@@ -1,0 +1,34 @@
+#include "host/start_quenor.h"
+
+#include <string>
+
+namespace quenor::app {
+
+std::unique_ptr<StartedQuenor> StartedQuenor::start(const std::filesystem::path& executable,
+                                                    MessageBoxes& boxes) {
+    std::unique_ptr<StartedQuenor> started(new StartedQuenor);
+    try {
+        started->host_ = host::HostPlatform::open(executable);
+    } catch (const std::exception& error) {
+        boxes.show(cannotStartBox("prepare its settings store", error));
+        return nullptr;
+    }
+    if (const auto refusal = started->host_->refusal()) {
+        boxes.show(*refusal);
+        return nullptr;
+    }
+    started->tool_ = std::make_unique<Tool>(started->host_->services(boxes));
+    started->window_ = std::make_unique<ui::Quenor>(*started->tool_);
+    // A failed start-up has shown its own box.
+    if (!started->window_->Form_Load()) return nullptr;
+    return started;
+}
+
+MessageBoxRequest cannotStartBox(std::string_view step, const std::exception& error) {
+    return MessageBoxRequest{"Quenor could not start",
+                             "Quenor could not " + std::string(step) + ":\r" + error.what() +
+                                 "\r\rCorrect the cause named above and start Quenor again.",
+                             MessageButtons::Ok, MessageIcon::Critical, 0};
+}
+
+}  // namespace quenor::app

@@ -1,0 +1,135 @@
+// The tool in a real Wine prefix made by wineboot: refused while the prefix's wineserver
+// runs, then started and applied in-process, and what it wrote read back with Wine's own
+// "reg query". Needs Debian's wine64; skipped where it is not installed.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/testing/fake_platform.h"
+#include "core/testing/scripted_message_boxes.h"
+#include "host/host_platform.h"
+#include "host/tests/fake_prefix.h"
+#include "window/quenor_layout.h"
+#include "window/quenor_window.h"
+
+namespace quenor::host {
+namespace {
+
+using quenor::testing::MapEnvironment;
+using testing::archiveEntry;
+using testing::TempFolder;
+using testing::writeSampleArchive;
+namespace cn = ui::control_names;
+
+const char* const kWine64 = "/usr/lib/wine/wine64";
+
+std::string shellQuote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Runs shell commands with the prefix's environment; returns their standard output.
+std::string run(const std::filesystem::path& prefix, const std::string& command) {
+    // Exported, so that every command of a list ("a && b") works on the prefix.
+    const std::string line = "export WINEPREFIX=" + shellQuote(prefix.string()) +
+                             " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='; { " + command +
+                             "; } 2>/dev/null";
+    std::string output;
+    FILE* pipe = ::popen(line.c_str(), "r");
+    if (!pipe) return output;
+    char buffer[4096];
+    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
+    ::pclose(pipe);
+    return output;
+}
+
+// Stops the prefix's wineserver and waits until it has saved the registry and ended.
+void stopServer(const std::filesystem::path& prefix) {
+    run(prefix, "wineserver -k");
+    run(prefix, "wineserver -w");
+}
+
+TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
+    if (!std::filesystem::exists(kWine64) || std::system("command -v wineserver >/dev/null") != 0) {
+        GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
+    }
+    TempFolder folder;
+    const auto prefix = folder.path() / "prefix";
+    // One server for both: the key is added while wineboot's server still runs.
+    run(prefix, std::string(kWine64) + " wineboot --init && " + kWine64 +
+                    " reg add 'HKLM\\Software\\EA Sports\\NHL 09' /v 'Install Dir' /t REG_SZ"
+                    " /d 'C:\\Games\\NHL 09\\' /reg:32 /f");
+
+    std::filesystem::create_directories(folder.path() / "home" / "bin");
+    MapEnvironment env;
+    env.set("HOME", (folder.path() / "home").string());
+    env.set("WINEPREFIX", prefix.string());
+    if (const char* tmp = std::getenv("TMPDIR")) env.set("TMPDIR", tmp);
+    const auto executable = folder.path() / "home" / "bin" / "quenor";
+
+    // "reg add" has just ended: its wineserver still runs, so the tool refuses to start.
+    auto refused = HostPlatform::open(executable, env);
+    ASSERT_TRUE(refused->refusal()) << "the running wineserver was not noticed";
+    EXPECT_NE(refused->refusal()->text.find(prefix.string()), std::string::npos);
+    refused.reset();
+    stopServer(prefix);
+    ASSERT_TRUE(std::filesystem::exists(prefix / "system.reg")) << "wineboot made no prefix";
+    // The refused run wrote nothing: no log, no settings key in the prefix Wine saved.
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "home" / "bin" / "quenor.log"));
+    EXPECT_EQ(testing::readFileOrMissing(prefix / "user.reg").find("Olm"), std::string::npos);
+
+    // The game's archive where "Install Dir" points, in a folder of another letter case.
+    const auto archive = prefix / "drive_c" / "games" / "nhl 09" / "Preload" / "fmisc.viv";
+    writeSampleArchive(archive);
+
+    {
+        auto platform = HostPlatform::open(executable, env);
+        ASSERT_FALSE(platform->refusal()) << platform->refusal()->text;
+        quenor::testing::ScriptedMessageBoxes boxes;
+        Tool tool(platform->services(boxes));
+        ui::Quenor window(tool);
+        ASSERT_TRUE(window.Form_Load());
+        EXPECT_EQ(tool.settings.strGamePath, "C:\\Games\\NHL 09\\");
+        window.form().userClickOption(cn::kOptResolution, 0);  // 1280x800: sgsm3, GFX Mode 4
+        window.form().userClickOption(cn::kOptVsync, 1);       // OFF
+        window.form().userClickOption(cn::kOptFpsBoost, 3);    // High: 100
+        boxes.expect(MessageAnswer::Yes);
+        boxes.expect(MessageAnswer::Ok);
+        window.form().userClick(cn::kBtnApplySettings);
+        ASSERT_EQ(boxes.shown().size(), 2u);
+        EXPECT_EQ(boxes.shown().back().title, "All done!") << boxes.shown().back().text;
+        window.Form_Unload();
+    }
+
+    const std::string both =
+        run(prefix, std::string(kWine64) +
+                        " reg query 'HKCU\\Software\\EA Sports\\NHL 09' /s; echo SPLIT; " +
+                        kWine64 + " reg query 'HKCU\\Software\\Olm\\Quenor'");
+    const std::size_t split = both.find("SPLIT");
+    ASSERT_NE(split, std::string::npos) << both;
+    const std::string game = both.substr(0, split);
+    const std::string settings = both.substr(split);
+    stopServer(prefix);
+    EXPECT_NE(game.find("GFX Mode    REG_DWORD    0x4\r\n"), std::string::npos) << game;
+    EXPECT_NE(game.find("Details Settings\r\n"), std::string::npos) << game;
+    EXPECT_NE(game.find("OnPlay Player    REG_DWORD    0x64\r\n"), std::string::npos) << game;
+    for (const char* line :
+         {"Version    REG_SZ    1.0\r\n", "Resolution    REG_SZ    0\r\n",
+          "DeviceWidth    REG_SZ    1280\r\n", "DeviceHeight    REG_SZ    800\r\n",
+          "VSYNC    REG_SZ    1\r\n", "FPSboost    REG_SZ    3\r\n"}) {
+        EXPECT_NE(settings.find(line), std::string::npos) << line << settings;
+    }
+
+    EXPECT_EQ(archiveEntry(archive, "sgsm3.cfg"),
+              "// display settings\r\ndevicewidth 1280\r\ndeviceheight 800\r\n"
+              "enablevsync false\r\nfullscreen 1\r\n");
+    for (const char* name : {"sgsm1.cfg", "sgsm2.cfg", "sgsm4.cfg"}) {
+        EXPECT_NE(archiveEntry(archive, name).find("enablevsync false\r\n"), std::string::npos)
+            << name;
+    }
+}
+
+}  // namespace
+}  // namespace quenor::host

@@ -1,0 +1,22 @@
+# The platform services of a Windows build (included by CMakeLists.txt when building for
+# Windows).
+quenor_library(quenor_platform_windows
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/windows_platform.cpp
+    DEPS quenor_core
+)
+
+quenor_library(quenor_host
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/host_platform_windows.cpp
+    DEPS quenor_core quenor_platform_windows quenor_registry_windows
+)
+
+quenor_test(host_windows_tests
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tests/windows_platform_test.cpp
+    DEPS quenor_host quenor_tool_registry quenor_core_testing
+)
+
+# Start-up as every program of the tool does it, before a window exists (toolkit-free).
+quenor_library(quenor_start
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/start_quenor.cpp
+    DEPS quenor_host quenor_window
+)

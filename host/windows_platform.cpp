@@ -1,0 +1,185 @@
+#include "host/windows_platform.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <vector>
+
+namespace quenor::host::windows {
+
+std::optional<std::string> WindowsEnvironment::variable(std::string_view name) const {
+    const std::string key(name);
+    if (key.empty() || key.find('\0') != std::string::npos) return std::nullopt;
+    std::vector<char> buffer(256);
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length =
+            GetEnvironmentVariableA(key.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length);  // the size needed, terminator included
+    }
+}
+
+std::string WindowsEnvironment::expandReferences(std::string_view text) const {
+    const std::string source(text);
+    // ExpandEnvironmentStringsA stops at a zero byte; keep the plain expansion for such text.
+    if (source.find('\0') != std::string::npos) return Environment::expandReferences(text);
+    std::vector<char> buffer(source.size() + 256);
+    for (;;) {
+        const DWORD needed = ExpandEnvironmentStringsA(source.c_str(), buffer.data(),
+                                                       static_cast<DWORD>(buffer.size()));
+        if (needed == 0) return Environment::expandReferences(text);
+        if (needed <= buffer.size()) return std::string(buffer.data());
+        buffer.resize(needed);
+    }
+}
+
+SystemVersion WindowsSystemInfo::version() const {
+    OSVERSIONINFOEXA record{};
+    static_assert(sizeof record == 156, "the version record has 156 bytes");
+    record.dwOSVersionInfoSize = 156;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record));
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return {static_cast<unsigned>(record.dwMajorVersion),
+            static_cast<unsigned>(record.dwMinorVersion)};
+}
+
+LocalDateTime WindowsClock::now() const {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+namespace {
+
+SYSTEMTIME systemTimeOf(const LocalDateTime& when) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(when.year);
+    time.wMonth = static_cast<WORD>(when.month);
+    time.wDay = static_cast<WORD>(when.day);
+    time.wHour = static_cast<WORD>(when.hour);
+    time.wMinute = static_cast<WORD>(when.minute);
+    time.wSecond = static_cast<WORD>(when.second);
+    return time;
+}
+
+}  // namespace
+
+std::string WindowsRegionalFormat::generalDate(const LocalDateTime& when) const {
+    const SYSTEMTIME time = systemTimeOf(when);
+    char date[128] = {};
+    char clock[128] = {};
+    const int dateLength =
+        GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date);
+    const int clockLength =
+        GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock);
+    std::string text = dateLength > 0 ? std::string(date) : std::string();
+    if (clockLength > 0) {
+        if (!text.empty()) text += ' ';
+        text += clock;
+    }
+    return text;
+}
+
+char WindowsRegionalFormat::decimalSeparator() const {
+    char separator[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1) {
+        return separator[0];
+    }
+    return '.';
+}
+
+std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const {
+    if (path.empty()) return std::filesystem::path();
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    return std::filesystem::path(wide);
+}
+
+unsigned WindowsMessageBoxes::style(const MessageBoxRequest& request) {
+    unsigned flags = 0;
+    switch (request.buttons) {
+        case MessageButtons::Ok:
+            flags |= MB_OK;
+            break;
+        case MessageButtons::OkCancel:
+            flags |= MB_OKCANCEL;
+            break;
+        case MessageButtons::YesNo:
+            flags |= MB_YESNO;
+            break;
+    }
+    switch (request.icon) {
+        case MessageIcon::None:
+            break;
+        case MessageIcon::Information:
+            flags |= MB_ICONINFORMATION;
+            break;
+        case MessageIcon::Exclamation:
+            flags |= MB_ICONEXCLAMATION;
+            break;
+        case MessageIcon::Critical:
+            flags |= MB_ICONERROR;
+            break;
+    }
+    // Only as many default buttons as the box has buttons.
+    const int buttons = request.buttons == MessageButtons::Ok ? 1 : 2;
+    if (request.defaultButton == 1 && buttons > 1) flags |= MB_DEFBUTTON2;
+    return flags;
+}
+
+MessageAnswer WindowsMessageBoxes::show(const MessageBoxRequest& request) {
+    const int answer = MessageBoxA(static_cast<HWND>(owner_), request.text.c_str(),
+                                   request.title.c_str(), style(request) | MB_SETFOREGROUND);
+    switch (answer) {
+        case IDOK:
+            return MessageAnswer::Ok;
+        case IDCANCEL:
+            return MessageAnswer::Cancel;
+        case IDYES:
+            return MessageAnswer::Yes;
+        case IDNO:
+            return MessageAnswer::No;
+        default:
+            return MessageAnswer::Closed;
+    }
+}
+
+std::string executablePath() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);  // cut short: try a larger buffer
+    }
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t last = path.find_last_of("\\/");
+    if (last == std::string::npos) return std::string();
+    return path.substr(0, last);
+}
+
+std::string programNameOf(const std::string& path) {
+    const std::size_t last = path.find_last_of("\\/");
+    std::string name = last == std::string::npos ? path : path.substr(last + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+}  // namespace quenor::host::windows

@@ -1,0 +1,221 @@
+#include "host/wine_path_file_system_posix.h"
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "core/tool_error.h"
+#include "lib/registry/wine/wine_text.h"
+
+namespace quenor::host {
+
+namespace {
+
+bool isDriveLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool hasDrive(const std::string& path) {
+    return path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':';
+}
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// A Windows-1252 name as the UTF-8 name of a host file.
+std::string codePageToUtf8(const std::string& name) {
+    std::string out;
+    for (char16_t c : reg::wine::fromCodePage(name)) appendUtf8(out, c);
+    return out;
+}
+
+// The characters of a UTF-8 name with letter case folded (ASCII and Latin-1 letters);
+// a byte that is not part of valid UTF-8 stands for itself.
+std::u32string folded(std::string_view name) {
+    std::u32string out;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[i]);
+        std::size_t length = lead < 0x80         ? 1
+                             : (lead >> 5) == 6  ? 2
+                             : (lead >> 4) == 14 ? 3
+                             : (lead >> 3) == 30 ? 4
+                                                 : 0;
+        char32_t c = lead;
+        bool valid = length > 0 && i + length <= name.size();
+        if (valid && length > 1) {
+            c = lead & (0x7F >> length);
+            for (std::size_t k = 1; k < length; ++k) {
+                const auto next = static_cast<unsigned char>(name[i + k]);
+                if ((next & 0xC0) != 0x80) valid = false;
+                c = (c << 6) | (next & 0x3F);
+            }
+        }
+        if (!valid) {
+            c = 0xDC00 + lead;  // keeps a stray byte distinct from every character
+            length = 1;
+        }
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c += 0x20;
+        out += c;
+        i += length;
+    }
+    return out;
+}
+
+// The name in `folder` that Wine would open for `name`: the exact one, else the first (in
+// sorted order) that differs only in letter case; empty when there is none.
+std::string findName(const std::filesystem::path& folder, const std::string& name) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, error))) return name;
+    std::vector<std::string> matches;
+    const std::u32string wanted = folded(name);
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string candidate = entry.path().filename().string();
+        if (folded(candidate) == wanted) matches.push_back(candidate);
+    }
+    if (matches.empty()) return {};
+    return *std::min_element(matches.begin(), matches.end());
+}
+
+}  // namespace
+
+MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
+                       const std::string& path) {
+    if (!path.empty() && path[0] == '\\') {
+        return {{}, "it names no drive (a network or root-relative path)"};
+    }
+    if (!hasDrive(path)) {
+        std::string host = path;
+        std::replace(host.begin(), host.end(), '\\', '/');
+        return {host, {}};
+    }
+    if (path.size() == 2 || !isSeparator(path[2])) {
+        return {{}, "it is not a full path (no separator after the drive)"};
+    }
+    if (!prefix) return {{}, "no Wine prefix is in use, so its drives cannot be reached"};
+    const char letter = static_cast<char>(path[0] | 0x20);
+    const std::string link = std::string(1, letter) + ":";
+    std::filesystem::path host = *prefix / "dosdevices" / link;
+    std::error_code error;
+    if (!std::filesystem::is_directory(host, error)) {
+        return {{},
+                "drive " + std::string(1, static_cast<char>(letter - 0x20)) + ": has no folder (" +
+                    host.string() + " is missing or does not lead to a folder)"};
+    }
+    std::vector<std::string> names;
+    std::string current;
+    for (std::size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || isSeparator(path[i])) {
+            if (!current.empty()) names.push_back(current);
+            current.clear();
+        } else {
+            current += path[i];
+        }
+    }
+    bool exists = true;
+    for (const auto& name : names) {
+        if (name == "." || name == "..") return {{}, "it holds a \".\" or \"..\" name"};
+        const std::string hostName = codePageToUtf8(name);
+        if (exists) {
+            const std::string found = findName(host, hostName);
+            exists = !found.empty();
+            host /= exists ? found : hostName;
+        } else {
+            host /= hostName;
+        }
+    }
+    if (isSeparator(path.back()) && !names.empty()) host /= "";
+    return {host, {}};
+}
+
+WinePathFileSystem::WinePathFileSystem(std::string programName,
+                                       std::optional<std::filesystem::path> prefix)
+    : programName_(programName), prefix_(std::move(prefix)), host_(std::move(programName)) {}
+
+std::string WinePathFileSystem::mapped(const std::string& path) const {
+    MappedPath result = mapToolPath(prefix_, path);
+    if (!result.error.empty()) {
+        const std::string where =
+            prefix_ ? "in the Wine prefix " + prefix_->string() : std::string("on this machine");
+        throw ToolError(error_number::kPathAccess, programName_,
+                        "The Windows path " + path + " cannot be reached " + where + ": " +
+                            result.error +
+                            ". Check the game's \"Install Dir\" in that prefix's registry and "
+                            "the prefix's drive links in its folder dosdevices.");
+    }
+    return result.host.string();
+}
+
+template <typename Step>
+auto WinePathFileSystem::naming(const std::string& path, const std::string& other,
+                                Step step) const {
+    const std::string host = mapped(path);
+    const std::string otherHost = other.empty() ? std::string() : mapped(other);
+    try {
+        return step(host, otherHost);
+    } catch (const ToolError& e) {
+        std::string text = e.description();
+        for (const auto& [tool, reached] : {std::pair{path, host}, std::pair{other, otherHost}}) {
+            if (!hasDrive(tool)) continue;
+            const std::size_t at = text.find(reached);
+            if (at != std::string::npos)
+                text.replace(at, reached.size(), tool + " (" + reached + ")");
+        }
+        throw ToolError(e.number(), e.source(), text);
+    }
+}
+
+bool WinePathFileSystem::isRegularFile(const std::string& path) const {
+    MappedPath result = mapToolPath(prefix_, path);
+    return result.error.empty() && host_.isRegularFile(result.host.string());
+}
+
+void WinePathFileSystem::appendToFile(const std::string& path, std::string_view bytes) {
+    naming(path, {},
+           [&](const std::string& host, const std::string&) { host_.appendToFile(host, bytes); });
+}
+
+std::string WinePathFileSystem::readFile(const std::string& path, std::size_t maxBytes) const {
+    return naming(path, {}, [&](const std::string& host, const std::string&) {
+        return host_.readFile(host, maxBytes);
+    });
+}
+
+void WinePathFileSystem::writeFile(const std::string& path, std::string_view bytes) {
+    naming(path, {},
+           [&](const std::string& host, const std::string&) { host_.writeFile(host, bytes); });
+}
+
+void WinePathFileSystem::copyFile(const std::string& from, const std::string& to) {
+    naming(from, to, [&](const std::string& hostFrom, const std::string& hostTo) {
+        host_.copyFile(hostFrom, hostTo);
+    });
+}
+
+void WinePathFileSystem::removeFile(const std::string& path) {
+    naming(path, {}, [&](const std::string& host, const std::string&) { host_.removeFile(host); });
+}
+
+std::filesystem::path WinePathFileSystem::hostPath(const std::string& path) const {
+    return mapped(path);
+}
+
+}  // namespace quenor::host

@@ -1,0 +1,62 @@
+#include "host/wine_prefix_linux.h"
+
+#include <system_error>
+
+#include "core/tool_error.h"
+#include "host/user_folders_posix.h"
+
+namespace quenor::host {
+
+namespace {
+
+bool isRegularFile(const std::filesystem::path& file) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(file, ignored);
+}
+
+std::filesystem::path withoutTrailingSlashes(std::string text) {
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+RegistryLocation findRegistryLocation(const Environment& environment,
+                                      const std::string& programName) {
+    const std::string named = environment.variable("WINEPREFIX").value_or("");
+    if (!named.empty()) {
+        const std::string advice =
+            " Set WINEPREFIX to the folder of the Wine prefix the game is installed in, or unset "
+            "it to use ~/.wine.";
+        if (named[0] != '/') {
+            throw ToolError(
+                error_number::kPathAccess, programName,
+                "WINEPREFIX is \"" + named + "\", which is not an absolute path." + advice);
+        }
+        const std::filesystem::path prefix = withoutTrailingSlashes(named);
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(prefix, ignored)) {
+            throw ToolError(
+                error_number::kPathAccess, programName,
+                "WINEPREFIX names " + prefix.string() + ", which is not a folder." + advice);
+        }
+        return {RegistryLocation::Kind::WinePrefix, prefix};
+    }
+    const std::filesystem::path standard = homeFolder(environment) / ".wine";
+    if (isRegularFile(standard / "system.reg") && isRegularFile(standard / "user.reg")) {
+        return {RegistryLocation::Kind::WinePrefix, standard};
+    }
+    return {RegistryLocation::Kind::ToolStore, configFolder(environment)};
+}
+
+void requireRegistryFiles(const RegistryLocation& location, const std::string& programName) {
+    if (location.kind != RegistryLocation::Kind::WinePrefix) return;
+    if (isRegularFile(location.folder / "system.reg")) return;
+    throw ToolError(error_number::kPathAccess, programName,
+                    "The folder " + location.folder.string() +
+                        " is not a Wine prefix: it has no system.reg. Run \"wineboot\" with "
+                        "WINEPREFIX set to it once to make it one, or unset WINEPREFIX to use "
+                        "~/.wine.");
+}
+
+}  // namespace quenor::host

@@ -1,0 +1,146 @@
+// The FileIo implementation over POSIX calls.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "lib/files/file_error.h"
+#include "lib/files/file_io.h"
+
+namespace quenor::files {
+namespace {
+
+[[noreturn]] void throwErrno(const std::string& action, const std::filesystem::path& path,
+                             int error) {
+    throw FileIoError(action + " " + path.string() + " failed: " + std::strerror(error) + ".");
+}
+
+class PosixFileHandle final : public FileHandle {
+  public:
+    PosixFileHandle(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixFileHandle() override { ::close(fd_); }
+    PosixFileHandle(const PosixFileHandle&) = delete;
+    PosixFileHandle& operator=(const PosixFileHandle&) = delete;
+
+    std::uint64_t size() override {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) throwErrno("Reading the size of", path_, errno);
+        return static_cast<std::uint64_t>(info.st_size);
+    }
+
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        std::size_t done = 0;
+        while (done < out.size()) {
+            ssize_t got = ::pread(fd_, out.data() + done, out.size() - done,
+                                  static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throwErrno("Reading", path_, errno);
+            if (got == 0) {
+                throw FileIoError("Reading " + path_.string() + " failed: the file ended at byte " +
+                                  std::to_string(offset + done) + ", before byte " +
+                                  std::to_string(offset + out.size()) + ".");
+            }
+            done += static_cast<std::size_t>(got);
+        }
+    }
+
+    void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            ssize_t put = ::pwrite(fd_, data.data() + done, data.size() - done,
+                                   static_cast<off_t>(offset + done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0) throwErrno("Writing", path_, errno);
+            if (put == 0) throwErrno("Writing", path_, ENOSPC);
+            done += static_cast<std::size_t>(put);
+        }
+    }
+
+    void truncate(std::uint64_t size) override {
+        if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwErrno("Resizing", path_, errno);
+    }
+
+    void sync() override {
+        if (::fsync(fd_) != 0) throwErrno("Flushing", path_, errno);
+    }
+
+  private:
+    int fd_;
+    std::filesystem::path path_;
+};
+
+void syncFolderOf(const std::filesystem::path& path) {
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) folder = ".";
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throwErrno("Opening the folder", folder, errno);
+    int result = ::fsync(fd);
+    int error = errno;
+    ::close(fd);
+    if (result != 0 && error != EINVAL) throwErrno("Flushing the folder", folder, error);
+}
+
+class PosixFileIo final : public FileIo {
+  public:
+    std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
+                                     std::uint32_t permissions) override {
+        int flags = O_CLOEXEC;
+        switch (mode) {
+            case OpenMode::kRead:
+                flags |= O_RDONLY;
+                break;
+            case OpenMode::kReadWrite:
+                flags |= O_RDWR;
+                break;
+            case OpenMode::kCreate:
+                flags |= O_RDWR | O_CREAT | O_TRUNC;
+                break;
+        }
+        int fd;
+        do {
+            fd = ::open(path.c_str(), flags, static_cast<mode_t>(permissions));
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) throwErrno("Opening", path, errno);
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            throw FileIoError("Opening " + path.string() + " failed: it is not a regular file.");
+        }
+        if (mode == OpenMode::kCreate) ::fchmod(fd, static_cast<mode_t>(permissions));
+        return std::make_unique<PosixFileHandle>(fd, path);
+    }
+
+    bool exists(const std::filesystem::path& path) override {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0;
+    }
+
+    std::uint32_t permissions(const std::filesystem::path& path) override {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) throwErrno("Reading the permissions of", path, errno);
+        return static_cast<std::uint32_t>(info.st_mode & 07777);
+    }
+
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            throwErrno("Renaming " + from.string() + " to", to, errno);
+        }
+        syncFolderOf(to);
+    }
+
+    void remove(const std::filesystem::path& path) override {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwErrno("Removing", path, errno);
+    }
+};
+
+}  // namespace
+
+FileIo& systemFileIo() {
+    static PosixFileIo io;
+    return io;
+}
+
+}  // namespace quenor::files

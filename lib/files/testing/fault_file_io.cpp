@@ -1,0 +1,94 @@
+// A FileIo that fails on purpose, for the crash-safety tests.
+#include "lib/files/testing/fault_file_io.h"
+
+#include <algorithm>
+#include <string>
+
+#include "lib/files/file_error.h"
+
+namespace quenor::files {
+
+class FaultInjectingFileHandle final : public FileHandle {
+  public:
+    FaultInjectingFileHandle(FaultInjectingFileIo& io, std::unique_ptr<FileHandle> inner,
+                             std::string name)
+        : io_(io), inner_(std::move(inner)), name_(std::move(name)) {}
+
+    std::uint64_t size() override { return inner_->size(); }
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        inner_->readAt(offset, out);
+    }
+
+    void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+        io_.requireAlive("Writing " + name_);
+        auto& budget = io_.faults_.writeBudget;
+        if (budget && io_.bytesWritten_ + data.size() > *budget) {
+            std::uint64_t allowed = *budget - io_.bytesWritten_;
+            std::uint64_t end = offset + allowed;
+            std::uint64_t pageEnd =
+                end / FaultInjectingFileIo::kPageSize * FaultInjectingFileIo::kPageSize;
+            std::uint64_t kept = pageEnd > offset ? pageEnd - offset : 0;
+            if (kept > 0) inner_->writeAt(offset, data.first(static_cast<std::size_t>(kept)));
+            io_.bytesWritten_ += kept;
+            io_.die("Writing " + name_);
+        }
+        inner_->writeAt(offset, data);
+        io_.bytesWritten_ += data.size();
+    }
+
+    void truncate(std::uint64_t size) override {
+        io_.requireAlive("Resizing " + name_);
+        if (io_.faults_.failingTruncate && io_.truncates_ == *io_.faults_.failingTruncate) {
+            io_.die("Resizing " + name_);
+        }
+        ++io_.truncates_;
+        inner_->truncate(size);
+    }
+
+    void sync() override {
+        io_.requireAlive("Flushing " + name_);
+        if (io_.faults_.failingSync && io_.syncs_ == *io_.faults_.failingSync) {
+            io_.die("Flushing " + name_);
+        }
+        ++io_.syncs_;
+        inner_->sync();
+    }
+
+  private:
+    FaultInjectingFileIo& io_;
+    std::unique_ptr<FileHandle> inner_;
+    std::string name_;
+};
+
+void FaultInjectingFileIo::die(const std::string& what) {
+    dead_ = true;
+    throw FileIoError(what + " failed: injected fault.");
+}
+
+void FaultInjectingFileIo::requireAlive(const std::string& what) const {
+    if (dead_) throw FileIoError(what + " failed: injected fault (after an earlier one).");
+}
+
+std::unique_ptr<FileHandle> FaultInjectingFileIo::open(const std::filesystem::path& path,
+                                                       OpenMode mode, std::uint32_t permissions) {
+    if (mode != OpenMode::kRead) requireAlive("Opening " + path.string());
+    return std::make_unique<FaultInjectingFileHandle>(*this, inner_.open(path, mode, permissions),
+                                                      path.string());
+}
+
+void FaultInjectingFileIo::rename(const std::filesystem::path& from,
+                                  const std::filesystem::path& to) {
+    requireAlive("Renaming " + from.string());
+    if (faults_.failingRename && renames_ == *faults_.failingRename) {
+        die("Renaming " + from.string());
+    }
+    ++renames_;
+    inner_.rename(from, to);
+}
+
+void FaultInjectingFileIo::remove(const std::filesystem::path& path) {
+    requireAlive("Removing " + path.string());
+    inner_.remove(path);
+}
+
+}  // namespace quenor::files

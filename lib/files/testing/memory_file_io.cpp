@@ -1,0 +1,116 @@
+// FileIo over in-memory byte vectors.
+#include "lib/files/testing/memory_file_io.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "lib/files/file_error.h"
+
+namespace quenor::files {
+namespace {
+
+class MemoryFileHandle final : public FileHandle {
+  public:
+    MemoryFileHandle(std::shared_ptr<MemoryFileIo::Bytes> bytes, std::string name, bool writable)
+        : bytes_(std::move(bytes)), name_(std::move(name)), writable_(writable) {}
+
+    std::uint64_t size() override { return bytes_->size(); }
+
+    void readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        if (offset > bytes_->size() || out.size() > bytes_->size() - offset) {
+            throw FileIoError("Reading " + name_ + " failed: the file ended at byte " +
+                              std::to_string(bytes_->size()) + ", before byte " +
+                              std::to_string(offset + out.size()) + ".");
+        }
+        if (!out.empty()) std::memcpy(out.data(), bytes_->data() + offset, out.size());
+    }
+
+    void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+        requireWritable();
+        if (data.empty()) return;
+        if (offset + data.size() > bytes_->size()) bytes_->resize(offset + data.size());
+        if (!data.empty()) std::memcpy(bytes_->data() + offset, data.data(), data.size());
+    }
+
+    void truncate(std::uint64_t size) override {
+        requireWritable();
+        bytes_->resize(size);
+    }
+
+    void sync() override {}
+
+  private:
+    void requireWritable() const {
+        if (!writable_) throw FileIoError("Writing " + name_ + " failed: opened for reading only.");
+    }
+
+    std::shared_ptr<MemoryFileIo::Bytes> bytes_;
+    std::string name_;
+    bool writable_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileHandle> MemoryFileIo::open(const std::filesystem::path& path, OpenMode mode,
+                                               std::uint32_t permissions) {
+    auto found = files_.find(path.string());
+    if (mode == OpenMode::kCreate) {
+        auto bytes = std::make_shared<Bytes>();
+        files_[path.string()] = File{bytes, permissions};
+        return std::make_unique<MemoryFileHandle>(bytes, path.string(), true);
+    }
+    if (found == files_.end()) {
+        throw FileIoError("Opening " + path.string() + " failed: No such file or directory.");
+    }
+    return std::make_unique<MemoryFileHandle>(found->second.bytes, path.string(),
+                                              mode == OpenMode::kReadWrite);
+}
+
+bool MemoryFileIo::exists(const std::filesystem::path& path) {
+    return files_.count(path.string()) != 0;
+}
+
+std::uint32_t MemoryFileIo::permissions(const std::filesystem::path& path) {
+    auto found = files_.find(path.string());
+    if (found == files_.end()) {
+        throw FileIoError("Reading the permissions of " + path.string() +
+                          " failed: No such file or directory.");
+    }
+    return found->second.permissions;
+}
+
+void MemoryFileIo::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+    auto found = files_.find(from.string());
+    if (found == files_.end()) {
+        throw FileIoError("Renaming " + from.string() + " to " + to.string() +
+                          " failed: No such file or directory.");
+    }
+    File file = found->second;
+    files_.erase(found);
+    files_[to.string()] = file;
+}
+
+void MemoryFileIo::remove(const std::filesystem::path& path) {
+    files_.erase(path.string());
+}
+
+void MemoryFileIo::put(const std::filesystem::path& path, Bytes content,
+                       std::uint32_t permissions) {
+    files_[path.string()] = File{std::make_shared<Bytes>(std::move(content)), permissions};
+}
+
+const MemoryFileIo::Bytes& MemoryFileIo::content(const std::filesystem::path& path) const {
+    auto found = files_.find(path.string());
+    if (found == files_.end()) {
+        throw FileIoError("Reading " + path.string() + " failed: No such file or directory.");
+    }
+    return *found->second.bytes;
+}
+
+std::vector<std::string> MemoryFileIo::names() const {
+    std::vector<std::string> result;
+    for (const auto& [name, file] : files_) result.push_back(name);
+    return result;
+}
+
+}  // namespace quenor::files

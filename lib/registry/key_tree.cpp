@@ -1,0 +1,108 @@
+#include "lib/registry/key_tree.h"
+
+#include <algorithm>
+
+namespace quenor::reg {
+
+namespace {
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+}  // namespace
+
+bool namesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool nameLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
+    });
+}
+
+RegKey* RegKey::findSubKey(std::string_view name) const {
+    for (const auto& key : subKeys_) {
+        if (namesEqual(key->name(), name)) return key.get();
+    }
+    return nullptr;
+}
+
+RegKey& RegKey::addSubKey(std::string_view name, bool* created) {
+    if (RegKey* existing = findSubKey(name)) {
+        if (created) *created = false;
+        return *existing;
+    }
+    auto place = std::lower_bound(subKeys_.begin(), subKeys_.end(), name,
+                                  [](const std::unique_ptr<RegKey>& key, std::string_view n) {
+                                      return nameLess(key->name(), n);
+                                  });
+    auto inserted = subKeys_.insert(place, std::make_unique<RegKey>(std::string(name)));
+    if (created) *created = true;
+    return **inserted;
+}
+
+bool RegKey::removeSubKey(std::string_view name) {
+    auto it = std::find_if(subKeys_.begin(), subKeys_.end(),
+                           [&](const auto& key) { return namesEqual(key->name(), name); });
+    if (it == subKeys_.end()) return false;
+    subKeys_.erase(it);
+    return true;
+}
+
+const RegValue* RegKey::findValue(std::string_view name) const {
+    for (const auto& value : values_) {
+        if (namesEqual(value.name, name)) return &value;
+    }
+    return nullptr;
+}
+
+void RegKey::setValue(RegValue value) {
+    for (auto& existing : values_) {
+        if (namesEqual(existing.name, value.name)) {
+            existing.type = value.type;
+            existing.data = std::move(value.data);
+            return;
+        }
+    }
+    values_.push_back(std::move(value));
+}
+
+bool RegKey::removeValue(std::string_view name) {
+    auto it = std::find_if(values_.begin(), values_.end(),
+                           [&](const RegValue& v) { return namesEqual(v.name, name); });
+    if (it == values_.end()) return false;
+    values_.erase(it);
+    return true;
+}
+
+RegKey* RegKey::find(const std::vector<std::string>& path) {
+    RegKey* key = this;
+    for (const auto& name : path) {
+        key = key->findSubKey(name);
+        if (!key) return nullptr;
+    }
+    return key;
+}
+
+bool splitKeyPath(std::string_view path, std::vector<std::string>& names) {
+    names.clear();
+    if (path.empty()) return true;
+    if (path.back() == '\\') path.remove_suffix(1);
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = path.find('\\', start);
+        std::string_view name =
+            path.substr(start, end == std::string_view::npos ? path.size() - start : end - start);
+        if (name.empty() || name.size() > 255) return false;
+        names.emplace_back(name);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace quenor::reg

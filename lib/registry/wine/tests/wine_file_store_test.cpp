@@ -1,0 +1,423 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "lib/registry/wine/tests/wine_test_support.h"
+#include "lib/registry/wine/wine_file_store.h"
+
+namespace quenor::reg::wine {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes sz(std::string_view text) {
+    Bytes out(text.begin(), text.end());
+    out.push_back(0);
+    return out;
+}
+
+Bytes query(RegistryStore& store, Handle root, std::string_view path, std::string_view name,
+            std::uint32_t* type = nullptr) {
+    Handle key = 0;
+    if (store.openKey(root, path, kQueryValue, key) != kSuccess) return {0xEE};
+    std::uint8_t buffer[4096];
+    std::uint32_t size = sizeof buffer;
+    const Status status = store.queryValue(key, name, type, buffer, &size);
+    store.closeKey(key);
+    if (status != kSuccess) return {0xEE};
+    return Bytes(buffer, buffer + size);
+}
+
+Status set(RegistryStore& store, Handle root, std::string_view path, std::string_view name,
+           std::uint32_t type, const Bytes& data) {
+    Handle key = 0;
+    if (Status s = store.createKey(root, path, kAllAccess, key, nullptr); s != kSuccess) return s;
+    const Status status =
+        store.setValue(key, name, type, data.data(), static_cast<std::uint32_t>(data.size()));
+    store.closeKey(key);
+    return status;
+}
+
+const std::string kSample =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to REGISTRY\\\\Machine\n"
+    "\n"
+    "#arch=win32\n"
+    "\n"
+    "[Software\\\\EA Sports\\\\NHL 09] 1796627307\n"
+    "#time=1dd8619c1c5769c\n"
+    "\"Install Dir\"=\"C:\\\\Games\\\\NHL 09\\\\\"\n"
+    "\"GFX Mode\"=dword:00000004\n"
+    "\"Esc\\x00e9a\"=\"end quote\\\"\"\n"
+    "\"Blob\"=hex:01,02,\\\n"
+    "  03\n"
+    "\n"
+    "[Software\\\\Key\\]Name] 5\n"
+    "\"Multi\"=str(7):\"a\\0b\\0\"\n"
+    "\"Expand\"=str(2):\"%P%\\\\x\"\n"
+    "\"Q\"=hex(b):01,00,00,00,00,00,00,00\n"
+    "\n"
+    "[Software\\\\NoTime]\n"
+    "@=\"caf\\xe9 \\x4e2d\"\n";
+
+// Loads kSample (or the given text) as system.reg, applies a change and returns the
+// saved file.
+struct Edit {
+    const char* what;
+    std::string path;
+    std::string name;
+    std::uint32_t type;
+    Bytes data;
+    std::string oldLine;  // the only line that must change ("" when a line is added)
+    std::string newLine;
+};
+
+TEST(WineFileStore, ChangingOneValueRewritesOnlyItsLine) {
+    const Edit edits[] = {
+        {"dword",
+         "Software\\EA Sports\\NHL 09",
+         "gfx mode",
+         kDword,
+         {0x80, 7, 0, 0},
+         "\"GFX Mode\"=dword:00000004\n",
+         "\"GFX Mode\"=dword:00000780\n"},
+        {"string with escapes", "Software\\EA Sports\\NHL 09", "Install Dir", kSz,
+         sz("D:\\\"x\"\xe9"), "\"Install Dir\"=\"C:\\\\Games\\\\NHL 09\\\\\"\n",
+         "\"Install Dir\"=\"D:\\\\\\\"x\\\"\\xe9\"\n"},
+        {"string without NUL",
+         "Software\\EA Sports\\NHL 09",
+         "Install Dir",
+         kSz,
+         {'A'},
+         "\"Install Dir\"=\"C:\\\\Games\\\\NHL 09\\\\\"\n",
+         "\"Install Dir\"=hex(1):41,00\n"},
+        {"wrapped hex",
+         "Software\\EA Sports\\NHL 09",
+         "Blob",
+         kBinary,
+         {9},
+         "\"Blob\"=hex:01,02,\\\n  03\n",
+         "\"Blob\"=hex:09\n"},
+        {"multi",
+         "Software\\Key]Name",
+         "Multi",
+         kMultiSz,
+         {'x', 0, 'y', 0, 0},
+         "\"Multi\"=str(7):\"a\\0b\\0\"\n",
+         "\"Multi\"=str(7):\"x\\0y\\0\"\n"},
+        {"expand", "Software\\Key]Name", "Expand", kExpandSz, sz("%Q%"),
+         "\"Expand\"=str(2):\"%P%\\\\x\"\n", "\"Expand\"=str(2):\"%Q%\"\n"},
+        {"qword",
+         "Software\\Key]Name",
+         "Q",
+         11,
+         {2, 0, 0, 0, 0, 0, 0, 0},
+         "\"Q\"=hex(b):01,00,00,00,00,00,00,00\n",
+         "\"Q\"=hex(b):02,00,00,00,00,00,00,00\n"},
+        {"default of a key without time", "Software\\NoTime", "", kSz, sz("v"),
+         "@=\"caf\\xe9 \\x4e2d\"\n", "@=\"v\"\n"},
+        {"new value",
+         "Software\\EA Sports\\NHL 09",
+         "Width",
+         kDword,
+         {0, 5, 0, 0},
+         "",
+         "\"Width\"=dword:00000500\n"},
+    };
+    for (const auto& edit : edits) {
+        TempFolder folder;
+        const auto file = folder.path() / "system.reg";
+        writeFile(file, kSample);
+        WineFileStore store(folder.path());
+        ASSERT_EQ(set(store, kLocalMachine, edit.path, edit.name, edit.type, edit.data), kSuccess)
+            << edit.what;
+        std::string expected = kSample;
+        if (edit.oldLine.empty()) {
+            // Appended after the last value of its section, before the blank line.
+            const std::string after = "  03\n";
+            expected.insert(expected.find(after) + after.size(), edit.newLine);
+        } else {
+            const auto at = expected.find(edit.oldLine);
+            ASSERT_NE(at, std::string::npos) << edit.what;
+            expected.replace(at, edit.oldLine.size(), edit.newLine);
+        }
+        EXPECT_EQ(readFile(file), expected) << edit.what;
+
+        // What was written reads back as what was set, and nothing else moved.
+        WineFileStore reloaded(folder.path());
+        std::uint32_t type = 0;
+        EXPECT_EQ(query(reloaded, kLocalMachine, edit.path, edit.name, &type), edit.data)
+            << edit.what;
+        EXPECT_EQ(type, edit.type);
+        EXPECT_EQ(reloaded.renderedHive(kLocalMachine), expected) << edit.what;
+    }
+}
+
+TEST(WineFileStore, ReadsTextsInWindows1252) {
+    TempFolder folder;
+    writeFile(folder.path() / "system.reg", kSample);
+    WineFileStore store(folder.path());
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\NoTime", ""), sz("caf\xe9 ?"));
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\EA Sports\\NHL 09",
+                    "Esc\xe9"
+                    "a"),
+              sz("end quote\""));
+    // Unchanged values whose text has no 8-bit form survive a save of their key.
+    ASSERT_EQ(set(store, kLocalMachine, "Software\\NoTime", "Other", kSz, sz("x")), kSuccess);
+    EXPECT_NE(readFile(folder.path() / "system.reg").find("@=\"caf\\xe9 \\x4e2d\"\n"),
+              std::string::npos);
+}
+
+TEST(WineFileStore, DeletesKeysAndValuesAndAddsKeys) {
+    TempFolder folder;
+    const auto file = folder.path() / "system.reg";
+    writeFile(file, kSample);
+    WineFileStore store(folder.path());
+    Handle key = 0;
+    ASSERT_EQ(store.openKey(kLocalMachine, "Software\\EA Sports\\NHL 09", kAllAccess, key),
+              kSuccess);
+    ASSERT_EQ(store.deleteValue(key, "Blob"), kSuccess);
+    store.closeKey(key);
+    ASSERT_EQ(store.deleteKey(kLocalMachine, "Software\\Key]Name"), kSuccess);
+    ASSERT_EQ(store.createKey(kLocalMachine, "Software\\New\\Empty", kAllAccess, key, nullptr),
+              kSuccess);
+    store.closeKey(key);
+    ASSERT_EQ(set(store, kLocalMachine, "Software\\New", "V", kSz, sz("1")), kSuccess);
+
+    const std::string text = readFile(file);
+    EXPECT_EQ(text.find("Blob"), std::string::npos);
+    EXPECT_EQ(text.find("Key\\]Name"), std::string::npos);
+    EXPECT_EQ(text.find("Multi"), std::string::npos);
+    EXPECT_NE(text.find("\n\n[Software\\\\New\\\\Empty] "), std::string::npos);
+    const auto section = text.find("\n\n[Software\\\\New] ");
+    ASSERT_NE(section, std::string::npos);
+    EXPECT_NE(text.find("#time=", section), std::string::npos);
+    EXPECT_NE(text.find("\"V\"=\"1\"\n", section), std::string::npos);
+    // The untouched sections are still there as they were.
+    EXPECT_NE(text.find("[Software\\\\NoTime]\n@=\"caf\\xe9 \\x4e2d\"\n"), std::string::npos);
+
+    WineFileStore reloaded(folder.path());
+    EXPECT_EQ(reloaded.openKey(kLocalMachine, "Software\\New\\Empty", kQueryValue, key), kSuccess);
+    reloaded.closeKey(key);
+    EXPECT_EQ(reloaded.openKey(kLocalMachine, "Software\\Key]Name", kQueryValue, key),
+              kFileNotFound);
+}
+
+TEST(WineFileStore, KeepsLineEndsCommentsAndRepeatedSections) {
+    const std::string text =
+        "WINE REGISTRY Version 2\r\n"
+        "; a comment\r\n"
+        "\r\n"
+        "[A] 1\r\n"
+        "#class=\"c\"\r\n"
+        "\"x\"=\"1\"\r\n"
+        "\"y\"=\"old\"\r\n"
+        "strange line\r\n"
+        "\r\n"
+        "[a] 2\r\n"
+        "\"Y\"=\"newer\"\r\n";
+    TempFolder folder;
+    const auto file = folder.path() / "user.reg";
+    writeFile(file, text);
+    WineFileStore store(folder.path());
+    EXPECT_EQ(query(store, kCurrentUser, "A", "y"), sz("newer"));  // the last one wins
+    ASSERT_EQ(set(store, kCurrentUser, "A", "y", kSz, sz("set")), kSuccess);
+    ASSERT_EQ(set(store, kCurrentUser, "A", "z", kSz, sz("new")), kSuccess);
+    const std::string expected =
+        "WINE REGISTRY Version 2\r\n"
+        "; a comment\r\n"
+        "\r\n"
+        "[A] 1\r\n"
+        "#class=\"c\"\r\n"
+        "\"x\"=\"1\"\r\n"
+        "strange line\r\n"
+        "\r\n"
+        "[a] 2\r\n"
+        "\"Y\"=\"set\"\r\n"
+        "\"z\"=\"new\"\r\n";
+    EXPECT_EQ(readFile(file), expected);
+}
+
+TEST(WineFileStore, LoadsWineWrittenFilesAndSavesThemUnchanged) {
+    TempFolder folder;
+    for (const char* name : {"system.reg", "user.reg"}) {
+        std::filesystem::copy_file(testing::dataFile(name), folder.path() / name);
+    }
+    WineFileStore store(folder.path());
+    std::uint32_t type = 0;
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\Quenor Test", "Text", &type),
+              sz("C:\\Games\\NHL 09\\"));
+    EXPECT_EQ(type, kSz);
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\Quenor Test", "Mode", &type),
+              (Bytes{0x80, 7, 0, 0}));
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\Quenor Test", "List", &type),
+              (Bytes{'o', 'n', 'e', 0, 't', 'w', 'o', 0, 0}));
+    EXPECT_EQ(type, kMultiSz);
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\Quenor Test", "Big", &type),
+              (Bytes{0x89, 0x67, 0x45, 0x23, 1, 0, 0, 0}));
+    EXPECT_EQ(type, 11u);
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\Wow6432Node\\EA Sports\\NHL 09",
+                    "R\xe9solution \"x\""),
+              sz("caf\xe9 [\xfc] \\\"q\\\""));
+    EXPECT_EQ(query(store, kCurrentUser, "Software\\EA Sports\\NHL 09", "Width"),
+              (Bytes{0, 5, 0, 0}));
+    EXPECT_EQ(query(store, kClassesRoot, ".chm", ""), sz("chm.file"));
+
+    // A change of user.reg leaves system.reg alone, and user.reg differs in one line only.
+    const std::string systemBefore = readFile(folder.path() / "system.reg");
+    const std::string userBefore = readFile(folder.path() / "user.reg");
+    ASSERT_EQ(
+        set(store, kCurrentUser, "Software\\EA Sports\\NHL 09", "Width", kDword, {0x80, 7, 0, 0}),
+        kSuccess);
+    EXPECT_EQ(readFile(folder.path() / "system.reg"), systemBefore);
+    std::string expected = userBefore;
+    expected.replace(expected.find("\"Width\"=dword:00000500"), 22, "\"Width\"=dword:00000780");
+    EXPECT_EQ(readFile(folder.path() / "user.reg"), expected);
+    ASSERT_EQ(
+        set(store, kCurrentUser, "Software\\EA Sports\\NHL 09", "Width", kDword, {0, 5, 0, 0}),
+        kSuccess);
+    EXPECT_EQ(readFile(folder.path() / "user.reg"), userBefore);
+    EXPECT_EQ(store.renderedHive(kLocalMachine), systemBefore);
+}
+
+TEST(WineFileStore, NewFilesGetWineHeaders) {
+    struct Case {
+        WineArch arch;
+        std::string systemStart;
+    };
+    const Case cases[] = {
+        {WineArch::Win32,
+         "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win32\n"},
+        {WineArch::Win64,
+         "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n"},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        WineFileStore store(folder.path(), c.arch);
+        EXPECT_FALSE(std::filesystem::exists(folder.path() / "system.reg"));
+        ASSERT_EQ(set(store, kLocalMachine, "Software\\X", "v", kDword, {1, 0, 0, 0}), kSuccess);
+        ASSERT_EQ(set(store, kCurrentUser, "Software\\X", "v", kDword, {1, 0, 0, 0}), kSuccess);
+        const std::string system = readFile(folder.path() / "system.reg");
+        EXPECT_EQ(system.substr(0, c.systemStart.size()), c.systemStart);
+        EXPECT_NE(system.find("\n\n[Software\\\\X] "), std::string::npos);
+        EXPECT_NE(readFile(folder.path() / "user.reg")
+                      .find(";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(WineFileStore, RefusesBrokenFilesAndLeavesThemAlone) {
+    struct Case {
+        const char* file;
+        std::string text;
+        std::string where;
+    };
+    const Case cases[] = {
+        {"system.reg", "REGEDIT4\n", "system.reg, line 1: "},
+        {"user.reg", "WINE REGISTRY Version 2\n[A]\n\"v\"=\"open\n", "user.reg, line 3: "},
+        {"user.reg", std::string("WINE REGISTRY Version 2\n\0\0", 26), "user.reg, line 2: "},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        writeFile(folder.path() / c.file, c.text);
+        try {
+            WineFileStore store(folder.path());
+            ADD_FAILURE() << "accepted " << c.text;
+        } catch (const WineRegistryError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.where), std::string::npos) << e.what();
+            EXPECT_EQ(e.file(), (folder.path() / c.file).string());
+        }
+        EXPECT_EQ(readFile(folder.path() / c.file), c.text);
+    }
+}
+
+// A store whose saves fail, as a full disk would make them.
+class FailingStore : public WineFileStore {
+  public:
+    using WineFileStore::WineFileStore;
+    bool fail = false;
+
+  protected:
+    bool writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
+                       std::string& error) override {
+        if (fail) {
+            error = "no space left on device";
+            return false;
+        }
+        return WineFileStore::writeHiveFile(file, bytes, error);
+    }
+};
+
+TEST(WineFileStore, FailedSaveIsReportedAndUndone) {
+    TempFolder folder;
+    const auto file = folder.path() / "system.reg";
+    writeFile(file, kSample);
+    FailingStore store(folder.path());
+    store.fail = true;
+    Handle key = 0;
+    EXPECT_EQ(
+        set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
+        kRegistryIoFailed);
+    EXPECT_EQ(store.lastSaveError(), "no space left on device");
+    EXPECT_EQ(store.createKey(kLocalMachine, "Software\\Brand New", kAllAccess, key, nullptr),
+              kRegistryIoFailed);
+    EXPECT_EQ(store.deleteKey(kLocalMachine, "Software\\NoTime"), kRegistryIoFailed);
+    EXPECT_EQ(readFile(file), kSample);
+    // Memory matches the file again.
+    EXPECT_EQ(query(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode"),
+              (Bytes{4, 0, 0, 0}));
+    EXPECT_EQ(store.openKey(kLocalMachine, "Software\\Brand New", kQueryValue, key), kFileNotFound);
+    EXPECT_EQ(store.openKey(kLocalMachine, "Software\\NoTime", kQueryValue, key), kSuccess);
+    store.closeKey(key);
+    EXPECT_EQ(store.renderedHive(kLocalMachine), kSample);
+
+    store.fail = false;
+    EXPECT_EQ(
+        set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
+        kSuccess);
+    EXPECT_TRUE(store.lastSaveError().empty());
+}
+
+TEST(WineFileStore, RealWriteFailureLeavesNoTemporaryFiles) {
+    TempFolder folder;
+    const auto sub = folder.path() / "prefix";
+    std::filesystem::create_directory(sub);
+    WineFileStore store(sub);
+    std::filesystem::remove_all(sub);  // the folder vanished under the store
+    EXPECT_EQ(set(store, kCurrentUser, "Software\\X", "v", kSz, sz("1")), kRegistryIoFailed);
+    EXPECT_NE(store.lastSaveError().find("prefix"), std::string::npos) << store.lastSaveError();
+    Handle key = 0;
+    EXPECT_EQ(store.openKey(kCurrentUser, "Software\\X", kQueryValue, key), kFileNotFound);
+}
+
+TEST(WineFileStore, KeepsPermissionsAndUsersHiveStaysInMemory) {
+    TempFolder folder;
+    const auto file = folder.path() / "system.reg";
+    writeFile(file, kSample);
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    {
+        WineFileStore store(folder.path());
+        ASSERT_EQ(set(store, kLocalMachine, "Software\\Y", "v", kSz, sz("1")), kSuccess);
+        ASSERT_EQ(set(store, kUsers, ".Default\\Software", "v", kSz, sz("1")), kSuccess);
+        EXPECT_EQ(query(store, kUsers, ".Default\\Software", "v"), sz("1"));
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"system.reg"});  // no user.reg, no temporaries
+    WineFileStore reloaded(folder.path());
+    Handle key = 0;
+    EXPECT_EQ(reloaded.openKey(kUsers, ".Default", kQueryValue, key), kFileNotFound);
+}
+
+}  // namespace
+}  // namespace quenor::reg::wine

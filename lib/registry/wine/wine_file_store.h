@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "lib/registry/tree_store.h"
+#include "lib/registry/wine/wine_reg_file.h"
+
+namespace quenor::reg::wine {
+
+// The processor architecture a new system.reg is marked with ("#arch=").
+enum class WineArch { Win32, Win64 };
+
+// A registry store over the registry files of a Wine prefix folder:
+//   system.reg  HKEY_LOCAL_MACHINE (HKEY_CLASSES_ROOT is its Software\Classes)
+//   user.reg    HKEY_CURRENT_USER
+// HKEY_USERS is not backed by a file: it lives in memory only and is lost at the end.
+//
+// Texts of the 8-bit API are Windows-1252 (see wine_text.h). Every change is saved at once
+// to the one file it concerns, atomically, and leaves every line it did not change as it
+// was. When a save fails, the change is undone in memory too (memory matches the file),
+// the file stays as it was, and the call returns kRegistryIoFailed; lastSaveError() then
+// says why.
+//
+// The prefix's wineserver must not run while this store writes: it keeps its own copy of
+// the registry and writes it over the files when it saves.
+class WineFileStore : public TreeStore {
+  public:
+    // Loads system.reg and user.reg from the folder; a missing file is an empty hive that
+    // the first save creates. Throws WineRegistryError for a file that cannot be read or
+    // parsed (naming the file, the line and the defect); such a file is never written.
+    explicit WineFileStore(std::filesystem::path prefixFolder,
+                           WineArch newSystemArch = WineArch::Win32);
+    ~WineFileStore() override;
+
+    const std::filesystem::path& folder() const { return folder_; }
+    // The architecture system.reg names in its "#arch=" line ("win32", "win64"), or empty.
+    const std::string& systemArch() const;
+    // The reason of the last failed save; empty when none failed.
+    const std::string& lastSaveError() const { return lastSaveError_; }
+    // The file text the hive would be saved as now (for checks and tests).
+    std::string renderedHive(Handle hiveRoot) const;
+
+  protected:
+    Status changed(Handle hiveRoot) override;
+    // Writes a hive's file; returns false with a message on failure. Overridable so that
+    // tests can make a save fail.
+    virtual bool writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
+                               std::string& error);
+
+  private:
+    struct HiveFile;
+    HiveFile* fileOf(Handle hiveRoot) const;
+    void load(HiveFile& file, Handle hiveRoot, WineArch newSystemArch);
+
+    std::filesystem::path folder_;
+    std::unique_ptr<HiveFile> system_;
+    std::unique_ptr<HiveFile> user_;
+    std::string lastSaveError_;
+};
+
+}  // namespace quenor::reg::wine

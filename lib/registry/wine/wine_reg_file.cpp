@@ -1,0 +1,346 @@
+#include "lib/registry/wine/wine_reg_file.h"
+
+#include <cstdio>
+
+#include "lib/registry/wine/wine_text.h"
+
+namespace quenor::reg::wine {
+
+namespace {
+
+std::string describe(const std::string& file, std::size_t line, const std::string& defect) {
+    std::string where = file;
+    if (line > 0) where += ", line " + std::to_string(line);
+    return where + ": " + defect;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+unsigned hexValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+    return static_cast<unsigned>(c - 'A' + 10);
+}
+
+std::string_view skipBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    return s;
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// The file cut into physical lines: each with its line end (raw) and without it (text).
+struct PhysicalLine {
+    std::string_view raw;
+    std::string_view text;
+};
+
+std::vector<PhysicalLine> splitLines(std::string_view all) {
+    std::vector<PhysicalLine> lines;
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\n', start);
+        std::size_t next = end == std::string_view::npos ? all.size() : end + 1;
+        std::string_view raw = all.substr(start, next - start);
+        std::string_view text = raw;
+        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        lines.push_back({raw, text});
+        start = next;
+    }
+    return lines;
+}
+
+class Parser {
+  public:
+    Parser(std::string_view text, const std::string& fileName)
+        : lines_(splitLines(text)), file_(fileName) {}
+
+    WineRegDocument parse() {
+        WineRegDocument document;
+        if (lines_.empty())
+            fail(0, "the file is empty; a registry file starts with the line \"" +
+                        std::string(kWineHeader) + "\"");
+        if (lines_[0].text != kWineHeader) {
+            fail(1, "the first line is not \"" + std::string(kWineHeader) +
+                        "\", so this is not a registry file Wine can read");
+        }
+        std::string_view firstEnd = lines_[0].raw.substr(lines_[0].text.size());
+        if (firstEnd == "\r\n") document.newline = "\r\n";
+        document.preamble.push_back(otherLine(0));
+
+        for (std::size_t i = 1; i < lines_.size(); ++i) {
+            std::string_view content = skipBlanks(lines_[i].text);
+            const char first = content.empty() ? '\0' : content.front();
+            if (first == '[') {
+                document.sections.push_back(keySection(i, content.substr(1)));
+            } else if ((first == '"' || first == '@') && !document.sections.empty()) {
+                document.sections.back().lines.push_back(valueLine(i, content));
+            } else {
+                if (document.sections.empty() && startsWith(content, "#arch=")) {
+                    document.arch = std::string(skipBlanks(content.substr(6)));
+                }
+                auto& target =
+                    document.sections.empty() ? document.preamble : document.sections.back().lines;
+                target.push_back(otherLine(i));
+            }
+        }
+        return document;
+    }
+
+  private:
+    [[noreturn]] void fail(std::size_t index, const std::string& defect) const {
+        throw WineRegistryError(file_, index, defect);
+    }
+
+    WineLine otherLine(std::size_t index) const {
+        WineLine line;
+        line.raw = std::string(lines_[index].raw);
+        line.lineNumber = index + 1;
+        return line;
+    }
+
+    WineSection keySection(std::size_t index, std::string_view afterBracket) const {
+        std::u16string path;
+        if (parseEscaped(afterBracket, ']', path) == std::string_view::npos) {
+            fail(index + 1, "the key line has no closing \"]\"");
+        }
+        WineSection section;
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            std::size_t end = path.find(u'\\', start);
+            if (end == std::u16string::npos) end = path.size();
+            if (end > start) section.path.push_back(path.substr(start, end - start));
+            start = end + 1;
+        }
+        section.keyLine = std::string(lines_[index].raw);
+        section.lineNumber = index + 1;
+        return section;
+    }
+
+    // Reads a value line (index is advanced over its continuation lines).
+    WineLine valueLine(std::size_t& index, std::string_view content) const {
+        WineLine line;
+        line.kind = LineKind::Value;
+        line.lineNumber = index + 1;
+        const std::size_t firstIndex = index;
+        std::string_view rest;
+        if (content.front() == '@') {
+            rest = content.substr(1);
+        } else {
+            std::size_t used = parseEscaped(content.substr(1), '"', line.name);
+            if (used == std::string_view::npos) {
+                fail(index + 1, "the value name has no closing quote");
+            }
+            rest = content.substr(1 + used);
+        }
+        rest = skipBlanks(rest);
+        if (rest.empty() || rest.front() != '=')
+            fail(index + 1, "the value name is not followed by \"=\"");
+        rest = skipBlanks(rest.substr(1));
+
+        if (startsWith(rest, "\"")) {
+            readString(index, rest.substr(1), 1, line);
+        } else if (startsWith(rest, "str:\"")) {
+            readString(index, rest.substr(5), 1, line);
+        } else if (startsWith(rest, "str(2):\"")) {
+            readString(index, rest.substr(8), 2, line);
+        } else if (startsWith(rest, "str(7):\"")) {
+            readString(index, rest.substr(8), 7, line);
+        } else if (startsWith(rest, "dword:")) {
+            readDword(index, rest.substr(6), line);
+        } else if (startsWith(rest, "hex:")) {
+            line.type = 3;
+            readHex(index, rest.substr(4), line);
+        } else if (startsWith(rest, "hex(")) {
+            rest.remove_prefix(4);
+            std::uint64_t type = 0;
+            std::size_t digits = 0;
+            while (digits < rest.size() && isHexDigit(rest[digits])) {
+                type = type * 16 + hexValue(rest[digits]);
+                if (type > 0xFFFFFFFFu)
+                    fail(index + 1, "the value type in \"hex(...)\" is too large");
+                ++digits;
+            }
+            if (digits == 0 || !startsWith(rest.substr(digits), "):")) {
+                fail(index + 1, "the value type \"hex(...):\" is malformed");
+            }
+            line.type = static_cast<std::uint32_t>(type);
+            readHex(index, rest.substr(digits + 2), line);
+        } else {
+            fail(index + 1,
+                 "the value data has an unknown form (expected \"...\", str:, str(2):, "
+                 "str(7):, dword:, hex: or hex(N):)");
+        }
+        for (std::size_t i = firstIndex; i <= index; ++i) line.raw += lines_[i].raw;
+        return line;
+    }
+
+    void readString(std::size_t index, std::string_view rest, std::uint32_t type,
+                    WineLine& line) const {
+        std::u16string text;
+        if (parseEscaped(rest, '"', text) == std::string_view::npos) {
+            fail(index + 1, "the string data has no closing quote");
+        }
+        text.push_back(u'\0');
+        line.type = type;
+        line.data = toUtf16Bytes(text);
+    }
+
+    void readDword(std::size_t index, std::string_view rest, WineLine& line) const {
+        rest = skipBlanks(rest);
+        std::uint32_t value = 0;
+        std::size_t digits = 0;
+        while (digits < rest.size() && isHexDigit(rest[digits])) {
+            if (digits == 8) fail(index + 1, "the dword has more than 8 hex digits");
+            value = value * 16 + static_cast<std::uint32_t>(hexValue(rest[digits]));
+            ++digits;
+        }
+        if (digits == 0 || !skipBlanks(rest.substr(digits)).empty()) {
+            fail(index + 1, "the dword is not 1 to 8 hex digits");
+        }
+        line.type = 4;
+        line.data = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                     static_cast<std::uint8_t>(value >> 16),
+                     static_cast<std::uint8_t>(value >> 24)};
+    }
+
+    // Hex bytes separated by commas; a trailing "\" continues the data on the next line.
+    void readHex(std::size_t& index, std::string_view rest, WineLine& line) const {
+        while (true) {
+            rest = skipBlanks(rest);
+            while (!rest.empty() && isHexDigit(rest.front())) {
+                unsigned value = 0;
+                std::size_t digits = 0;
+                while (digits < rest.size() && isHexDigit(rest[digits])) {
+                    value = value * 16 + static_cast<unsigned>(hexValue(rest[digits]));
+                    if (value > 0xFF) fail(index + 1, "a hex byte is larger than ff");
+                    ++digits;
+                }
+                line.data.push_back(static_cast<std::uint8_t>(value));
+                rest = skipBlanks(rest.substr(digits));
+                if (!rest.empty() && rest.front() == ',') rest = skipBlanks(rest.substr(1));
+            }
+            if (rest.empty()) return;
+            if (rest.front() != '\\') {
+                fail(index + 1,
+                     "unexpected character '" + std::string(1, rest.front()) + "' in hex data");
+            }
+            if (index + 1 >= lines_.size()) {
+                fail(index + 1, "the hex data continues past the end of the file");
+            }
+            ++index;
+            rest = lines_[index].text;
+        }
+    }
+
+    std::vector<PhysicalLine> lines_;
+    const std::string& file_;
+};
+
+}  // namespace
+
+WineRegistryError::WineRegistryError(std::string file, std::size_t line, const std::string& defect)
+    : std::runtime_error(describe(file, line, defect)), file_(std::move(file)), line_(line) {}
+
+WineRegDocument parseWineRegistry(std::string_view text, const std::string& fileName) {
+    if (std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        std::size_t line = 1;
+        for (std::size_t i = 0; i < nul; ++i) line += text[i] == '\n' ? 1 : 0;
+        throw WineRegistryError(fileName, line,
+                                "the file holds NUL bytes; it is not a text registry file");
+    }
+    return Parser(text, fileName).parse();
+}
+
+std::string renderUnchanged(const WineRegDocument& document) {
+    std::string out;
+    for (const auto& line : document.preamble) out += line.raw;
+    for (const auto& section : document.sections) {
+        out += section.keyLine;
+        for (const auto& line : section.lines) out += line.raw;
+    }
+    return out;
+}
+
+std::string formatValueLine(std::u16string_view name, std::uint32_t type,
+                            const std::vector<std::uint8_t>& data, std::string_view newline) {
+    std::string out;
+    if (name.empty()) {
+        out = "@=";
+    } else {
+        out = "\"" + writeEscaped(name, "\"", false) + "\"=";
+    }
+    const bool stringType = type == 1 || type == 2 || type == 7;
+    if (stringType && data.size() >= 2 && data.size() % 2 == 0 && data[data.size() - 1] == 0 &&
+        data[data.size() - 2] == 0) {
+        if (type != 1) out += "str(" + std::to_string(type) + "):";
+        out += '"' + writeEscaped(fromUtf16Bytes(data), "\"", true) + '"';
+        out += newline;
+        return out;
+    }
+    char buffer[32];
+    if (type == 4 && data.size() == 4) {
+        const std::uint32_t value =
+            static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+            static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(value));
+        out += buffer;
+        out += newline;
+        return out;
+    }
+    if (type == 3) {
+        out += "hex:";
+    } else {
+        std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
+        out += buffer;
+    }
+    // Wine counts the columns of the line and wraps after a comma past column 76.
+    std::size_t column = out.size();
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned>(data[i]));
+        out += buffer;
+        column += 2;
+        if (i + 1 < data.size()) {
+            out += ',';
+            if (++column > 76) {
+                out += "\\";
+                out += newline;
+                out += "  ";
+                column = 2;
+            }
+        }
+    }
+    out += newline;
+    return out;
+}
+
+std::string formatKeyLines(const std::vector<std::u16string>& path, std::int64_t unixSeconds,
+                           std::string_view newline) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i > 0) out += "\\\\";
+        out += writeEscaped(path[i], "[]", false);
+    }
+    // Wine's key time: 100 ns ticks since 1601, printed as two 32-bit halves.
+    const auto ticks = static_cast<std::uint64_t>(unixSeconds) * 10000000u + 116444736000000000u;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "] %u", static_cast<unsigned>(unixSeconds));
+    out += buffer;
+    out += newline;
+    std::snprintf(buffer, sizeof buffer, "#time=%x%08x", static_cast<unsigned>(ticks >> 32),
+                  static_cast<unsigned>(ticks & 0xFFFFFFFFu));
+    out += buffer;
+    out += newline;
+    return out;
+}
+
+}  // namespace quenor::reg::wine

@@ -1,0 +1,282 @@
+// Crash-safe replacement and addition of entries.
+#include "lib/viv/archive_edit.h"
+
+#include <algorithm>
+#include <string>
+
+#include "lib/files/file_error.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
+#include "lib/viv/free_space.h"
+
+namespace quenor::viv {
+namespace {
+
+constexpr std::size_t kCopyChunk = 1u << 20;
+constexpr std::uint64_t kSizeFieldOffset = 4;
+
+std::uint64_t roundUp(std::uint64_t value, std::uint64_t step) {
+    return (value + step - 1) / step * step;
+}
+
+// The bytes to store for the entry: compressed in `form` when set.
+std::vector<std::uint8_t> storedForm(const std::string& where, std::span<const std::uint8_t> plain,
+                                     std::optional<refpack::RefPackForm> form) {
+    if (!form) return {plain.begin(), plain.end()};
+    try {
+        return refpack::refPackEncode(plain, *form);
+    } catch (const refpack::RefPackError& error) {
+        throw ArchiveError(where +
+                           " is stored compressed and the new content cannot be "
+                           "compressed in the same form: " +
+                           error.what());
+    }
+}
+
+void checkFits(const std::string& where, const ArchiveDirectory& dir, std::uint64_t end,
+               std::uint64_t storedSize) {
+    std::uint64_t limit = addressLimit(dir.format);
+    if (end > limit || storedSize > limit) {
+        throw ArchiveError(where + " cannot be stored: the archive would reach byte " +
+                           std::to_string(end) + ", past the " + std::to_string(limit) +
+                           " bytes a " + std::string(formatName(dir.format)) +
+                           " archive can address.");
+    }
+}
+
+class EntryUpdate {
+  public:
+    EntryUpdate(files::FileIo& io, const std::filesystem::path& path, std::string_view name,
+                std::span<const std::uint8_t> plain)
+        : io_(io), path_(path), name_(name), plain_(plain) {}
+
+    UpdateResult run() {
+        checkEntryName(path_.string(), name_);
+        std::unique_ptr<files::FileHandle> file;
+        try {
+            file = io_.open(path_, files::OpenMode::kReadWrite);
+        } catch (const files::FileIoError& error) {
+            throw ArchiveError("Archive " + path_.string() +
+                               " cannot be opened for writing: " + error.what());
+        }
+        reader_.emplace(std::move(file), path_.string());
+        const ArchiveDirectory& dir = reader_->directory();
+        std::optional<std::size_t> index = dir.find(name_);
+        if (!index) return rewrite(std::nullopt);
+
+        result_.index = *index;
+        where_ = reader_->describeEntry(*index);
+        if (dir.entries[*index].dataSize() > 0) {
+            if (auto info = reader_->info(*index); info.compression) {
+                result_.compression = info.compression;
+            }
+        }
+        stored_ = storedForm(where_, plain_, result_.compression);
+        result_.storedSize = stored_.size();
+        const ArchiveEntry& entry = dir.entries[*index];
+        std::size_t locationLength = encodeLocation(dir.format, 0, 0).size();
+        if (!withinOnePage(entry.recordOffset, locationLength)) return rewrite(index);
+        return replaceInPlace(*index);
+    }
+
+  private:
+    UpdateResult replaceInPlace(std::size_t index) {
+        const ArchiveDirectory& dir = reader_->directory();
+        const ArchiveEntry& entry = dir.entries[index];
+        files::FileHandle& file = reader_->file();
+        const std::uint64_t oldSize = reader_->fileSize();
+
+        std::uint64_t start;
+        if (stored_.empty()) {
+            start = std::min<std::uint64_t>(entry.offset, oldSize);
+        } else {
+            // The old data stays in the used set: it must survive until the commit.
+            start = findPlace(usedRanges(dir), dir.reservedEnd(), stored_.size(), dir.alignment);
+        }
+        const std::uint64_t end = start + stored_.size();
+        checkFits(where_, dir, end, stored_.size());
+        const std::uint64_t newSize = std::max(oldSize, end);
+        const bool hasSizeField = dir.format != ArchiveFormat::kC0FB;
+        const bool writeSizeField = hasSizeField && dir.sizeField != newSize;
+
+        try {
+            file.writeAt(start, stored_);
+            if (writeSizeField) {
+                file.writeAt(
+                    kSizeFieldOffset,
+                    encodeSizeField(dir.sizeFieldOrder, static_cast<std::uint32_t>(newSize)));
+            }
+            file.sync();
+        } catch (const files::FileIoError& error) {
+            rollBack(file, oldSize, writeSizeField);
+            throw ArchiveError(where_ +
+                               " could not be replaced; the archive still holds the old "
+                               "content: " +
+                               error.what());
+        }
+        try {
+            file.writeAt(entry.recordOffset,
+                         encodeLocation(dir.format, static_cast<std::uint32_t>(start),
+                                        static_cast<std::uint32_t>(stored_.size())));
+            file.sync();
+        } catch (const files::FileIoError& error) {
+            throw ArchiveError(where_ +
+                               " was being replaced when writing failed; the archive "
+                               "holds either the old or the new content of the entry: " +
+                               error.what());
+        }
+        result_.method = UpdateMethod::kInPlace;
+        return result_;
+    }
+
+    // Undoes what a failed in-place update wrote outside the data of every entry, as far as
+    // the file still lets us. Whatever remains is unused space, which readers ignore.
+    void rollBack(files::FileHandle& file, std::uint64_t oldSize, bool sizeFieldWritten) {
+        try {
+            if (sizeFieldWritten) {
+                const ArchiveDirectory& dir = reader_->directory();
+                file.writeAt(kSizeFieldOffset, encodeSizeField(dir.sizeFieldOrder, dir.sizeField));
+            }
+            if (file.size() > oldSize) file.truncate(oldSize);
+            file.sync();
+        } catch (const files::FileIoError&) {
+            // The first failure is the one to report; the archive is consistent either way.
+        }
+    }
+
+    UpdateResult rewrite(std::optional<std::size_t> replaced) {
+        const ArchiveDirectory& oldDir = reader_->directory();
+        ArchiveDirectory dir = oldDir;
+        if (!replaced) {
+            checkFits("Archive " + path_.string() + ": new entry " + name_, dir, 0, plain_.size());
+            dir.entries.push_back(ArchiveEntry{name_, 0, 0, 0});
+            result_.index = dir.entries.size() - 1;
+            result_.added = true;
+            where_ = "Archive " + path_.string() + ": new entry " +
+                     std::to_string(result_.index + 1) + " (" + name_ + ")";
+            stored_.assign(plain_.begin(), plain_.end());
+            result_.storedSize = stored_.size();
+        }
+        const std::size_t target = result_.index;
+        layOutRecords(dir);
+
+        // Data moves up by a multiple of the alignment when the directory grows into it.
+        std::vector<ByteRange> oldUsed = usedRanges(oldDir);
+        const std::uint64_t oldDataStart =
+            oldUsed.empty() ? oldDir.reservedEnd() : oldUsed.front().begin;
+        const std::uint64_t oldDataEnd = oldUsed.empty() ? oldDataStart : oldUsed.back().end;
+        std::uint64_t shift = 0;
+        if (dir.reservedEnd() > oldDataStart) {
+            shift = roundUp(dir.reservedEnd() - oldDataStart, dir.alignment);
+        }
+        for (std::size_t i = 0; i < oldDir.entries.size(); ++i) {
+            if (dir.entries[i].offset >= oldDataStart)
+                dir.entries[i].offset += static_cast<std::uint32_t>(shift);
+        }
+        const std::uint64_t dataStart = oldDataStart + shift;
+        const std::uint64_t copiedEnd = oldDataEnd + shift;
+
+        std::uint64_t start = stored_.empty()
+                                  ? dataStart
+                                  : findPlace(usedRanges(dir, target), dir.reservedEnd(),
+                                              stored_.size(), dir.alignment);
+        const std::uint64_t end = start + stored_.size();
+        const std::uint64_t newSize = std::max(copiedEnd, end);
+        checkFits(where_, dir, newSize, stored_.size());
+        dir.entries[target].offset = static_cast<std::uint32_t>(start);
+        dir.entries[target].storedSize = static_cast<std::uint32_t>(stored_.size());
+
+        std::vector<std::uint8_t> prefix;
+        try {
+            prefix = serializeDirectory(dir, newSize, dataStart);
+        } catch (const ArchiveError& error) {
+            throw ArchiveError(where_ + " cannot be stored: " + error.what());
+        }
+
+        const std::filesystem::path temp = files::temporarySibling(path_);
+        try {
+            std::uint32_t permissions = io_.permissions(path_);
+            {
+                auto out = io_.open(temp, files::OpenMode::kCreate, permissions);
+                out->writeAt(0, prefix);
+                copyRange(reader_->file(), *out, oldDataStart, oldDataEnd - oldDataStart, shift);
+                if (newSize > out->size()) out->truncate(newSize);
+                out->writeAt(start, stored_);
+                out->sync();
+            }
+        } catch (const files::FileIoError& error) {
+            removeQuietly(temp);
+            throw ArchiveError(where_ +
+                               " could not be written; the archive is unchanged: " + error.what());
+        }
+        // The old archive is closed before the new one replaces it: Windows refuses to
+        // replace a file that is still open.
+        reader_.reset();
+        try {
+            io_.rename(temp, path_);
+        } catch (const files::FileIoError& error) {
+            removeQuietly(temp);
+            throw ArchiveError(where_ +
+                               " could not be written; replacing the archive by its "
+                               "new version failed, so it holds either the old or the new "
+                               "content: " +
+                               error.what());
+        }
+        result_.method = UpdateMethod::kRewritten;
+        return result_;
+    }
+
+    static void copyRange(files::FileHandle& from, files::FileHandle& to, std::uint64_t begin,
+                          std::uint64_t length, std::uint64_t shift) {
+        std::vector<std::uint8_t> buffer(
+            static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, length)));
+        for (std::uint64_t done = 0; done < length;) {
+            std::size_t piece =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, length - done));
+            std::span<std::uint8_t> chunk(buffer.data(), piece);
+            from.readAt(begin + done, chunk);
+            to.writeAt(begin + done + shift, chunk);
+            done += piece;
+        }
+    }
+
+    void removeQuietly(const std::filesystem::path& temp) {
+        try {
+            io_.remove(temp);
+        } catch (const files::FileIoError&) {
+            // Left behind; the next update of this archive replaces it.
+        }
+    }
+
+    files::FileIo& io_;
+    std::filesystem::path path_;
+    std::string name_;
+    std::span<const std::uint8_t> plain_;
+    std::optional<ArchiveReader> reader_;
+    std::vector<std::uint8_t> stored_;
+    std::string where_;
+    UpdateResult result_;
+};
+
+}  // namespace
+
+void checkEntryName(const std::string& archive, std::string_view name) {
+    std::string problem;
+    if (name.empty()) problem = "the name is empty";
+    if (name.size() > kMaxNameLength) {
+        problem = "the name is " + std::to_string(name.size()) + " bytes long, more than the " +
+                  std::to_string(kMaxNameLength) + " an archive allows";
+    }
+    if (name.find('\0') != std::string_view::npos) problem = "the name contains a NUL byte";
+    if (!problem.empty()) {
+        throw ArchiveError("Archive " + archive + ": cannot store an entry named \"" +
+                           std::string(name.substr(0, 80)) + "\": " + problem + ".");
+    }
+}
+
+UpdateResult putEntry(files::FileIo& io, const std::filesystem::path& archive,
+                      std::string_view name, std::span<const std::uint8_t> plain) {
+    return EntryUpdate(io, archive, name, plain).run();
+}
+
+}  // namespace quenor::viv

@@ -1,0 +1,90 @@
+#include "tool/patching/apply_reset.h"
+
+#include "core/operation_log.h"
+#include "tool/patching/resolution_patch.h"
+#include "tool/patching/vsync_patch.h"
+#include "tool/registry/registry_values.h"
+#include "tool/startup/settings_store.h"
+
+namespace quenor {
+
+namespace {
+
+constexpr std::int32_t kRegDword = 4;
+
+void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std::int16_t value) {
+    setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(keyPath), TaggedValue(valueName),
+                     TaggedValue(kRegDword), TaggedValue(value));
+}
+
+}  // namespace
+
+void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
+    writeLog(tool, "btnApplySettings_Click");
+    MessageAnswer answer = tool.services.messageBoxes.show(MessageBoxRequest{
+        "Apply changes?",
+        "Are you sure you want to apply all the changes to your NHL 09 installation?",
+        MessageButtons::YesNo, MessageIcon::None, 0});
+    if (answer != MessageAnswer::Yes) {
+        writeLog(tool, "MsgBox 'Apply Changes?' Click No");
+        return;
+    }
+    writeLog(tool, "MsgBox 'Apply changes?' Click Yes");
+    if (!setResolution(tool, window, tool.patch.resolutionToApply)) return;
+    setVSYNC(tool);
+    writeLog(tool, "SetVSYNC - OK");
+    writeGameDword(tool, "Software\\EA SPorts\\NHL 09\\Details Settings", "OnPlay Player",
+                   tool.patch.fpsNumber);
+    writeLog(tool, "setRegistryValue - OK");
+    createQuenorRegistry(tool);
+    tool.services.messageBoxes.show(MessageBoxRequest{
+        "All done!",
+        "Changes have been applied. Use the 'Reset all Settings to Defaults' option if you\r"
+        "encounter any issues and wish to go back to retail settings.\r\r"
+        "IMPORTANT: DO NOT go into the Display Settings section of NHL 09 or your\r"
+        "changes will be overriden and will not take effect.",
+        MessageButtons::Ok, MessageIcon::None, 0});
+    writeLog(tool, "MsgBox 'All Done!' Click OK");
+}
+
+void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
+    writeLog(tool, "btnSetDefaults_Click");
+    MessageAnswer answer = tool.services.messageBoxes.show(MessageBoxRequest{
+        "Reset all changes?",
+        "Are you sure you want to reset the NHL 09 settings to their retail values.\r"
+        "Doing so will remove all the changes done with this tool.",
+        MessageButtons::OkCancel, MessageIcon::None, 0});
+    if (answer != MessageAnswer::Ok) {
+        writeLog(tool, "MsgBox 'Reset all changes?' CLICK Cancel");
+        return;
+    }
+    writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
+    for (std::int16_t frame = 1; frame <= 4; ++frame) {
+        tool.patch.configFileName = "sgsm" + std::to_string(frame) + ".cfg";
+        setResolution(tool, window, static_cast<std::int16_t>(40 + 10 * frame));
+    }
+    tool.patch.vsyncValueText = "true";
+    setVSYNC(tool);
+    writeGameDword(tool, "Software\\EA Sports\\NHL 09", "GFX Mode", 2);
+    writeGameDword(tool, "Software\\EA Sports\\NHL 09\\Details Settings", "OnPlay Player", 250);
+    setDefaultValues(tool);
+    createQuenorRegistry(tool);
+
+    const SettingsModel& s = tool.settings;
+    window.selectResolutionOption(s.intResolution);
+    writeLog(tool, "optResolution Set Def Value - OK");
+    window.selectVsyncOption(s.intVSYNC);
+    writeLog(tool, "optVSYNC Set Def Value - OK");
+    window.selectFpsBoostOption(s.intFPSboost);
+    writeLog(tool, "optFPSboost Set Def Value - OK");
+    window.selectLoggingOption(s.intLog);
+    writeLog(tool, "optQuenorLogging Set Def Value - OK");
+    tool.services.messageBoxes.show(
+        MessageBoxRequest{"All done!",
+                          "All changes done with this tool have been removed.\r"
+                          "NHL 09 is back as it was after the installation.",
+                          MessageButtons::Ok, MessageIcon::None, 0});
+    writeLog(tool, "MsgBox 'All done!' Click OK");
+}
+
+}  // namespace quenor

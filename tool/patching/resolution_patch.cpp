@@ -1,0 +1,99 @@
+#include "tool/patching/resolution_patch.h"
+
+#include <algorithm>
+
+#include "core/operation_log.h"
+#include "core/tool_error.h"
+#include "tool/patching/archive_calls.h"
+#include "tool/patching/insert_in_file.h"
+#include "tool/registry/registry_values.h"
+
+namespace quenor {
+
+namespace {
+
+struct FixedResolution {
+    std::int16_t code;
+    std::int32_t width;
+    std::int32_t height;
+    std::int16_t gfxMode;
+};
+
+// Presets (codes 0..2) and the retail frames used by the reset (50..80).
+constexpr FixedResolution kFixedResolutions[] = {
+    {0, 1280, 800, 4},  {1, 1600, 1000, 4},  {2, 1024, 768, 2},   {50, 800, 600, 1},
+    {60, 1024, 768, 2}, {70, 1280, 1024, 3}, {80, 1600, 1200, 4},
+};
+
+bool isPlainNumber(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+bool validateResolution(Tool& tool, const std::string& widthText, const std::string& heightText,
+                        std::int16_t frameIndex) {
+    // A number here is one to four decimal digits: no sign, blank or fraction, which a
+    // pixel count never has. Zero and a leading zero are refused as well.
+    auto valid = [](const std::string& text) { return isPlainNumber(text) && text.front() != '0'; };
+    if (valid(widthText) && valid(heightText) && frameIndex >= 1) return true;
+    tool.services.messageBoxes.show(MessageBoxRequest{
+        "Invalid resolution specified", "Invalid Width or Height or missing Resolution Frame.",
+        MessageButtons::Ok, MessageIcon::Exclamation, 0});
+    return false;
+}
+
+bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
+    SettingsModel& settings = tool.settings;
+    writeLog(tool, "setResolution start...");
+    std::int16_t gfxMode = 0;
+    if (code == kNoChangeResolution) return true;
+    if (code == kUserDefinedResolution) {
+        const std::string widthText = window.widthText();
+        const std::string heightText = window.heightText();
+        const std::int16_t frame = window.frameListIndex();
+        if (!validateResolution(tool, widthText, heightText, frame)) {
+            writeLog(tool, "setResolution Failed - Wrong values specified: " + widthText + "; " +
+                               heightText);
+            return false;
+        }
+        settings.lngDeviceWidth = std::stoi(widthText);
+        settings.lngDeviceHeight = std::stoi(heightText);
+        gfxMode = frame;
+        tool.patch.configFileName = "sgsm" + std::to_string(settings.intResFrame) + ".cfg";
+    } else {
+        const auto* fixed =
+            std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
+                         [code](const FixedResolution& r) { return r.code == code; });
+        if (fixed == std::end(kFixedResolutions)) {
+            throw ToolError(5, tool.services.programName,
+                            "Unknown resolution code " + std::to_string(code) + ".");
+        }
+        settings.lngDeviceWidth = fixed->width;
+        settings.lngDeviceHeight = fixed->height;
+        gfxMode = fixed->gfxMode;
+    }
+    writeLog(tool, " setResolution: " + std::to_string(code) + "; " +
+                       std::to_string(settings.lngDeviceHeight) + "; " +
+                       std::to_string(settings.lngDeviceWidth) + "; " + std::to_string(gfxMode));
+
+    FileSystem& files = tool.services.files;
+    const std::string& configFile = tool.patch.configFileName;
+    const std::string extracted = files.join(settings.strTempFolder, configFile);
+    const std::string scratch = files.join(settings.strTempFolder, "quenor.tmp");
+    writeLog(tool, " Call ExportFile");
+    ExportFile(tool, settings.strFMISCpath, configFile, extracted, -1);
+    writeLog(tool, " ExportFile done - OK");
+    insertInFile(tool, extracted, scratch, "devicewidth", TaggedValue(settings.lngDeviceWidth));
+    insertInFile(tool, extracted, scratch, "deviceheight", TaggedValue(settings.lngDeviceHeight));
+    writeLog(tool, " Call AddFile");
+    AddFile(tool, settings.strFMISCpath, extracted, -1);
+    writeLog(tool, " AddFile done - OK");
+    setRegistryValue(tool, kHkeyCurrentUser, TaggedValue("Software\\EA Sports\\NHL 09"),
+                     TaggedValue("GFX Mode"), TaggedValue(std::int32_t{4}), TaggedValue(gfxMode));
+    writeLog(tool, "setResolution Completed OK");
+    return true;
+}
+
+}  // namespace quenor

@@ -1,0 +1,65 @@
+#include "tool/startup/startup.h"
+
+#include "core/operation_log.h"
+#include "tool/registry/registry_values.h"
+#include "tool/startup/settings_store.h"
+
+namespace quenor {
+
+std::string getWindowsVersion(const SystemInfo& system) {
+    switch (system.version().minor) {
+        case 0:
+            return "Windows Vista";
+        case 1:
+            return "Windows XP";
+        default:
+            return "";
+    }
+}
+
+void runStartUp(Tool& tool, StartUpWindow& window) {
+    SettingsModel& s = tool.settings;
+    TaggedValue version = getRegistryValue(tool, kHkeyCurrentUser, TaggedValue(kSettingsKeyPath),
+                                           TaggedValue("Version"));
+    if (version.equalsEmpty()) {
+        setDefaultValues(tool);
+        createQuenorRegistry(tool);
+    } else {
+        getQuenorRegistry(tool);
+    }
+    const std::string now = tool.services.regionalFormat.generalDate(tool.services.clock.now());
+    writeLog(tool, "\r\n");
+    writeLog(tool, "********** NEW LOG - " + now + " **********");
+    writeLog(tool, std::string("Quenor version: ") + kToolVersion);
+    writeLog(tool, "Quenor Running under: " + getWindowsVersion(tool.services.system));
+    writeLog(tool, "Quenor Load Start...");
+    window.setVersionCaption(std::string("v") + kToolVersion);
+
+    s.strGamePath =
+        getRegistryValue(tool, kHkeyLocalMachine, TaggedValue("Software\\EA Sports\\NHL 09"),
+                         TaggedValue("Install Dir"))
+            .text();
+    writeLog(tool, "  strGamePath: " + s.strGamePath);
+    s.strFMISCpath = s.strGamePath + "preload\\fmisc.viv";
+    writeLog(tool, "  strFMISCpath: " + s.strFMISCpath);
+    s.strTempFolder = tool.services.environment.variable("Temp").value_or("");
+    if (s.strTempFolder.empty()) s.strTempFolder = tool.services.toolFolder;
+    writeLog(tool, "  strTempFolder: " + s.strTempFolder);
+
+    window.reflectResolution();
+    writeLog(tool, "  optResolution Set Value - OK");
+    window.reflectVsync();
+    writeLog(tool, "  optVSYNC Set Value - OK");
+    window.reflectFpsBoost();
+    writeLog(tool, "  optFPSboost Set Value - OK");
+    window.reflectLogging();
+    writeLog(tool, "  Quenor Logging Set Value - OK");
+    writeLog(tool, "Quenor Loaded - OK");
+}
+
+void runShutDown(Tool& tool) {
+    writeLog(tool, "Quenor Unload - OK");
+    writeLog(tool, "******************************************************");
+}
+
+}  // namespace quenor
