@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "core/testing/tool_fixture.h"
-#include "tests/support/headless_tool.h"
+#include "tool/testing/fake_installation.h"
 
 namespace quenor::testing {
 
@@ -26,13 +26,22 @@ std::string substitute(std::string line, const std::map<std::string, std::string
 // stands for the temporary folder followed by it.
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
+// The frame whose config file a path names: n for ".../sgsmN.cfg".
+int frameOfConfigFile(const std::string& path) {
+    const std::string name = path.substr(path.find_last_of("/\\") + 1);
+    if (name.size() != 9 || name.rfind("sgsm", 0) != 0 || name.substr(5) != ".cfg") {
+        throw std::runtime_error("@insertInFile names no config file: " + path);
+    }
+    return name[4] - '0';
+}
+
 // The messages of one insertInFile run over a sample config file, scratch file in {TEMP}.
 std::vector<std::string> insertInFileMessages(const std::string& file, const std::string& temp) {
     const std::string scratch = temp + kSeparator + "quenor.tmp";
     std::vector<std::string> messages{"insertInFile start...",
                                       " FileCopy " + file + " " + scratch + " - OK",
                                       " Open " + file + " - OK", " Open " + scratch + " - OK"};
-    for (int line = 0; line < kSampleConfigLines; ++line) {
+    for (int line = 0; line < demoConfigLineCount(frameOfConfigFile(file)); ++line) {
         messages.push_back(" Line Input - OK");
         messages.push_back(" Print #outputFile - OK");
     }

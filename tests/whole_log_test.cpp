@@ -8,7 +8,8 @@
 
 #include "core/testing/tool_fixture.h"
 #include "tests/expected_log.h"
-#include "tests/support/headless_tool.h"
+#include "tool/testing/fake_installation.h"
+#include "window/testing/headless_tool.h"
 
 namespace quenor::testing {
 namespace {
@@ -42,25 +43,14 @@ Lines linesAfter(const HeadlessTool& tool, std::size_t before) {
                  lines.end());
 }
 
-// The text of a sample config file after the patches: the resolution lines rewritten when
-// `size` is given (every line starting with the key, the "DeviceHeightMax" line too), and
-// "enablevsync" set to the VSYNC text.
+// The demo config file of a frame after the patches: its "devicewidth" and "deviceheight"
+// lines set to `size` when given, its "enablevsync" line set to the VSYNC text.
 std::string patchedConfig(int frame, std::optional<std::pair<int, int>> size,
                           const std::string& vsync) {
-    const std::string original = sampleConfigFile(frame);
-    std::string width = "devicewidth " + original.substr(original.find("devicewidth ") + 12);
-    width = width.substr(0, width.find("\r\n"));
-    std::string height = "deviceheight " + original.substr(original.find("deviceheight ") + 13);
-    height = height.substr(0, height.find("\r\n"));
-    std::string heightMax = "DeviceHeightMax 4096";
-    if (size) {
-        width = "devicewidth " + std::to_string(size->first);
-        height = "deviceheight " + std::to_string(size->second);
-        heightMax = "DeviceHeight " + std::to_string(size->second);
-    }
-    return "// Display settings of resolution frame " + std::to_string(frame) + "\r\n" + width +
-           "\r\n" + height + "\r\n" + heightMax + "\r\nenablevsync " + vsync +
-           "\r\n\r\ntexturequality 2\r\n";
+    if (!size) return demoConfigWith(frame, {{"enablevsync", vsync}});
+    return demoConfigWith(frame, {{"devicewidth", std::to_string(size->first)},
+                                  {"deviceheight", std::to_string(size->second)},
+                                  {"enablevsync", vsync}});
 }
 
 TEST(WholeLog, FirstStart) {
@@ -218,8 +208,7 @@ TEST(WholeLog, ApplyWithRejectedUserDefinedValuesChangesNothing) {
     EXPECT_EQ(tool.registryValue(reg::kCurrentUser, kSettingsKey, "Resolution"), "3");
     EXPECT_EQ(tool.registryValue(reg::kCurrentUser, kGameKey, "GFX Mode"), std::nullopt);
     for (int frame = 1; frame <= 4; ++frame) {
-        EXPECT_EQ(tool.archiveEntry("sgsm" + std::to_string(frame) + ".cfg"),
-                  sampleConfigFile(frame));
+        EXPECT_EQ(tool.archiveEntry("sgsm" + std::to_string(frame) + ".cfg"), demoConfig(frame));
     }
 }
 
@@ -230,7 +219,7 @@ TEST(WholeLog, ApplyAnsweredNoWritesTwoLines) {
     tool.answer(MessageAnswer::No);
     tool.click("btnApplySettings");
     expectSameLines(linesAfter(tool, before), expectedLog("apply_answered_no", foldersOf(tool)));
-    EXPECT_EQ(tool.archiveEntry("sgsm1.cfg"), sampleConfigFile(1));
+    EXPECT_EQ(tool.archiveEntry("sgsm1.cfg"), demoConfig(1));
 }
 
 struct ResetCase {
@@ -328,6 +317,7 @@ TEST(WholeLog, FailureInTheMiddleOfApplyIsShownOnceAndNothingIsSaved) {
     HeadlessTool tool({.framesInArchive = {1, 3, 4}});
     ASSERT_TRUE(tool.start());
     tool.click("optResolution", 0);
+    tool.click("optVSYNC", 1);
     tool.answer(MessageAnswer::Yes);
     tool.answer(MessageAnswer::Ok);
     tool.click("btnApplySettings");
@@ -349,15 +339,15 @@ TEST(WholeLog, FailureInTheMiddleOfApplyIsShownOnceAndNothingIsSaved) {
     }
     // Done steps stay done; the settings were not saved.
     EXPECT_EQ(tool.registryValue(reg::kCurrentUser, kGameKey, "GFX Mode"), "4");
-    // Frame 3 got its resolution; its VSYNC pass never came.
-    EXPECT_EQ(tool.archiveEntry("sgsm3.cfg"), patchedConfig(3, std::pair{1280, 800}, "false"));
-    EXPECT_EQ(tool.archiveEntry("sgsm1.cfg"), patchedConfig(1, std::nullopt, "true"));
+    // Frame 3 got its resolution; its VSYNC pass never came. Frame 1's did.
+    EXPECT_EQ(tool.archiveEntry("sgsm3.cfg"), patchedConfig(3, std::pair{1280, 800}, "true"));
+    EXPECT_EQ(tool.archiveEntry("sgsm1.cfg"), patchedConfig(1, std::nullopt, "false"));
     EXPECT_EQ(tool.registryValue(reg::kCurrentUser, kSettingsKey, "Resolution"), "3");
     EXPECT_EQ(tool.registryValue(reg::kCurrentUser, kDetailsKey, "OnPlay Player"), std::nullopt);
 
     // The window stays usable.
-    tool.click("optVSYNC", 1);
-    EXPECT_EQ(tool.logLines().back(), std::string(kFixedStamp) + "     optVSYNC_Click: false");
+    tool.click("optVSYNC", 0);
+    EXPECT_EQ(tool.logLines().back(), std::string(kFixedStamp) + "     optVSYNC_Click: true");
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/testing/tool_fixture.h"
-#include "tests/support/headless_tool.h"
 #include "window/help_texts.h"
+#include "window/testing/headless_tool.h"
 
 namespace quenor::testing {
 namespace {

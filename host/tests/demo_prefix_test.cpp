@@ -6,18 +6,19 @@
 
 #include "core/testing/fake_platform.h"
 #include "core/testing/scripted_message_boxes.h"
+#include "core/testing/temp_folder.h"
 #include "host/host_platform.h"
-#include "host/tests/fake_prefix.h"
+#include "tool/testing/fake_installation.h"
 #include "window/quenor_layout.h"
 #include "window/quenor_window.h"
 
 namespace quenor::host {
 namespace {
 
+using quenor::testing::archiveEntry;
 using quenor::testing::MapEnvironment;
-using testing::archiveEntry;
-using testing::readFileOrMissing;
-using testing::TempFolder;
+using quenor::testing::readFileOrMissing;
+using quenor::testing::TempFolder;
 namespace cn = ui::control_names;
 
 std::filesystem::path sourceDir() {

@@ -5,25 +5,27 @@
 #include <cstdlib>
 
 #include "core/testing/fake_platform.h"
+#include "core/testing/temp_folder.h"
 #include "core/tool_error.h"
 #include "host/prefix_windows_version.h"
 #include "host/process_environment_posix.h"
-#include "host/tests/fake_prefix.h"
 #include "host/user_folders_posix.h"
 #include "host/wine_prefix_linux.h"
 #include "lib/registry/registry_store.h"
+#include "tool/testing/fake_installation.h"
 
 namespace quenor::host {
 namespace {
 
+using quenor::testing::FakeInstallation;
+using quenor::testing::kWindowsInstallDir;
 using quenor::testing::MapEnvironment;
-using testing::FakePrefix;
-using testing::TempFolder;
-using testing::writeFileBytes;
+using quenor::testing::TempFolder;
+using quenor::testing::writeFileBytes;
 
 TEST(RegistryLocation, ChosenFromWineprefixHomeWineOrTheToolsOwnStore) {
     using Kind = RegistryLocation::Kind;
-    FakePrefix named(true);
+    FakeInstallation named({.win64 = true, .installDir = kWindowsInstallDir});
     TempFolder home;
     const auto homeWine = home.path() / ".wine";
     std::filesystem::create_directories(homeWine);
@@ -39,15 +41,15 @@ TEST(RegistryLocation, ChosenFromWineprefixHomeWineOrTheToolsOwnStore) {
     const std::string home_ = home.str();
     const Case cases[] = {
         {"WINEPREFIX wins",
-         {{"WINEPREFIX", named.path().string()}, {"HOME", home_}},
+         {{"WINEPREFIX", named.prefix().string()}, {"HOME", home_}},
          true,
          Kind::WinePrefix,
-         named.path()},
+         named.prefix()},
         {"trailing slashes dropped",
-         {{"WINEPREFIX", named.path().string() + "//"}, {"HOME", home_}},
+         {{"WINEPREFIX", named.prefix().string() + "//"}, {"HOME", home_}},
          true,
          Kind::WinePrefix,
-         named.path()},
+         named.prefix()},
         {"~/.wine with both files", {{"HOME", home_}}, true, Kind::WinePrefix, homeWine},
         {"empty WINEPREFIX is unset",
          {{"WINEPREFIX", ""}, {"HOME", home_}},

@@ -8,20 +8,22 @@
 #include "core/testing/scripted_message_boxes.h"
 #include "core/tool_error.h"
 #include "host/host_platform.h"
-#include "host/tests/fake_prefix.h"
+#include "host/tests/lock_holder.h"
 #include "host/wineserver_detection_linux.h"
+#include "tool/testing/fake_installation.h"
 #include "window/quenor_layout.h"
 #include "window/quenor_window.h"
 
 namespace quenor::host {
 namespace {
 
+using quenor::testing::FakeInstallation;
+using quenor::testing::kWindowsInstallDir;
 using quenor::testing::MapEnvironment;
+using quenor::testing::readFileOrMissing;
 using quenor::testing::ScriptedMessageBoxes;
-using testing::FakePrefix;
+using quenor::testing::TempFolder;
 using testing::LockHolder;
-using testing::readFileOrMissing;
-using testing::TempFolder;
 namespace cn = ui::control_names;
 
 // Every file below a folder with its content.
@@ -41,17 +43,17 @@ std::map<std::string, std::string> snapshot(const std::filesystem::path& root) {
 
 // A user's machine: a home folder, the prefix and a portable copy of the tool.
 struct Machine {
-    explicit Machine(bool win64, std::string installDir = "C:\\Games\\NHL 09\\")
-        : prefix(win64, std::move(installDir)) {
+    explicit Machine(bool win64, std::string installDir = kWindowsInstallDir)
+        : prefix({.win64 = win64, .installDir = std::move(installDir)}) {
         std::filesystem::create_directories(home.path() / "bin");
         env.set("HOME", home.str());
-        env.set("WINEPREFIX", prefix.path().string());
+        env.set("WINEPREFIX", prefix.prefix().string());
         env.set("TMPDIR", runtime.str());
     }
     std::filesystem::path executable() const { return home.path() / "bin" / "quenor"; }
     std::string log() const { return readFileOrMissing(home.path() / "bin" / "quenor.log"); }
 
-    FakePrefix prefix;
+    FakeInstallation prefix;
     TempFolder home;
     TempFolder runtime;
     MapEnvironment env;
@@ -69,7 +71,8 @@ TEST(HostPlatform, AppliesToTheGameInAFakePrefix) {
         const std::string systemBefore = machine.prefix.systemReg();
         auto platform = HostPlatform::open(machine.executable(), machine.env);
         ASSERT_FALSE(platform->refusal());
-        EXPECT_EQ(platform->registryDescription(), "Wine prefix " + machine.prefix.path().string());
+        EXPECT_EQ(platform->registryDescription(),
+                  "Wine prefix " + machine.prefix.prefix().string());
         ScriptedMessageBoxes boxes;
         Tool tool(platform->services(boxes));
         EXPECT_EQ(tool.services.toolFolder, (machine.home.path() / "bin").string());
@@ -86,9 +89,10 @@ TEST(HostPlatform, AppliesToTheGameInAFakePrefix) {
         EXPECT_EQ(boxes.shown().back().title, "All done!") << boxes.shown().back().text;
         window.Form_Unload();
 
-        EXPECT_EQ(machine.prefix.entry("sgsm4.cfg"),
-                  "// display settings\r\ndevicewidth 1600\r\ndeviceheight 1000\r\n"
-                  "enablevsync false\r\nfullscreen 1\r\n");
+        EXPECT_EQ(
+            machine.prefix.entry("sgsm4.cfg"),
+            quenor::testing::demoConfigWith(
+                4, {{"devicewidth", "1600"}, {"deviceheight", "1000"}, {"enablevsync", "false"}}));
         EXPECT_NE(machine.prefix.entry("sgsm1.cfg").find("devicewidth 800\r\n"), std::string::npos);
         EXPECT_NE(machine.prefix.entry("sgsm1.cfg").find("enablevsync false\r\n"),
                   std::string::npos);
@@ -130,7 +134,7 @@ TEST(HostPlatform, UnmappableInstallDirFailsAtTheArchiveStepNamingIt) {
     EXPECT_NE(text.find("The Windows path D:\\Games\\NHL 09\\preload\\fmisc.viv cannot be reached"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find(machine.prefix.path().string()), std::string::npos) << text;
+    EXPECT_NE(text.find(machine.prefix.prefix().string()), std::string::npos) << text;
     EXPECT_EQ(readFileOrMissing(machine.prefix.archive()), archiveBefore);
     EXPECT_EQ(machine.prefix.userReg().find("OnPlay Player"), std::string::npos);
 }
@@ -159,7 +163,7 @@ TEST(HostPlatform, ToolStoreWithoutWineKeepsItsFilesUnderTheConfigFolder) {
 class ServerLock {
   public:
     ServerLock(bool upstream, const Machine& machine) {
-        const std::string server = serverFolderName(machine.prefix.path());
+        const std::string server = serverFolderName(machine.prefix.prefix());
         if (upstream) {
             const auto root =
                 std::filesystem::path("/tmp") / (".wine-" + std::to_string(::getuid()));
@@ -169,7 +173,7 @@ class ServerLock {
             }
             folder_ = root / server;
         } else {
-            testing::writeFileBytes(machine.prefix.path() / "wineserver", "wine-T3stAb");
+            quenor::testing::writeFileBytes(machine.prefix.prefix() / "wineserver", "wine-T3stAb");
             folder_ = machine.runtime.path() / "wine-T3stAb" / server;
         }
         holder_ = std::make_unique<LockHolder>(folder_ / "lock");
@@ -201,7 +205,7 @@ TEST(HostPlatform, RunningWineserverRefusesTheRunAndNothingIsWritten) {
             auto platform = HostPlatform::open(machine.executable(), machine.env);
             const auto refusal = platform->refusal();
             ASSERT_TRUE(refusal);
-            EXPECT_NE(refusal->text.find(machine.prefix.path().string()), std::string::npos);
+            EXPECT_NE(refusal->text.find(machine.prefix.prefix().string()), std::string::npos);
             ScriptedMessageBoxes boxes;
             EXPECT_THROW(platform->services(boxes), ToolError);
             platform.reset();
@@ -219,7 +223,7 @@ TEST(HostPlatform, RunningWineserverRefusesTheRunAndNothingIsWritten) {
 TEST(HostPlatform, ServerOfAPrefixNotSavedYetIsARefusalNotAnError) {
     // Right after wineboot the server runs and system.reg is not written yet.
     Machine machine(true);
-    std::filesystem::remove(machine.prefix.path() / "system.reg");
+    std::filesystem::remove(machine.prefix.prefix() / "system.reg");
     {
         ServerLock lock(false, machine);
         ASSERT_TRUE(lock.locked());
@@ -232,7 +236,7 @@ TEST(HostPlatform, ServerOfAPrefixNotSavedYetIsARefusalNotAnError) {
     } catch (const ToolError& e) {
         EXPECT_NE(e.description().find("it has no system.reg"), std::string::npos);
     }
-    EXPECT_FALSE(std::filesystem::exists(machine.prefix.path() / "system.reg"));
+    EXPECT_FALSE(std::filesystem::exists(machine.prefix.prefix() / "system.reg"));
 }
 
 TEST(HostPlatform, WineStartedDuringTheRunMakesTheSaveFailNotOverwrite) {

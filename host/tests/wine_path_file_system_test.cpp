@@ -1,16 +1,16 @@
 // Windows paths of the game reached through a prefix's drive links, as Wine resolves them.
 #include <gtest/gtest.h>
 
+#include "core/testing/temp_folder.h"
 #include "core/tool_error.h"
-#include "host/tests/fake_prefix.h"
 #include "host/wine_path_file_system_posix.h"
 
 namespace quenor::host {
 namespace {
 
-using testing::readFileOrMissing;
-using testing::TempFolder;
-using testing::writeFileBytes;
+using quenor::testing::readFileOrMissing;
+using quenor::testing::TempFolder;
+using quenor::testing::writeFileBytes;
 
 class WinePathTest : public ::testing::Test {
   protected:

@@ -2,26 +2,28 @@
 // in upstream Wine's layout and in Debian's.
 #include <gtest/gtest.h>
 
-#include "host/tests/fake_prefix.h"
+#include "host/tests/lock_holder.h"
 #include "host/wineserver_detection_linux.h"
+#include "tool/testing/fake_installation.h"
 
 namespace quenor::host {
 namespace {
 
-using testing::FakePrefix;
+using quenor::testing::FakeInstallation;
+using quenor::testing::kWindowsInstallDir;
+using quenor::testing::TempFolder;
+using quenor::testing::writeFileBytes;
 using testing::LockHolder;
-using testing::TempFolder;
-using testing::writeFileBytes;
 
 // The lock file of the prefix's server folder in each layout, below `root`.
 enum class Layout { Upstream, Debian };
 
-std::filesystem::path lockFileFor(Layout layout, const FakePrefix& prefix,
+std::filesystem::path lockFileFor(Layout layout, const FakeInstallation& prefix,
                                   const std::filesystem::path& root) {
-    const std::string server = serverFolderName(prefix.path());
+    const std::string server = serverFolderName(prefix.prefix());
     if (layout == Layout::Upstream)
         return root / (".wine-" + std::to_string(::getuid())) / server / "lock";
-    writeFileBytes(prefix.path() / "wineserver", "wine-Ab3xYz");
+    writeFileBytes(prefix.prefix() / "wineserver", "wine-Ab3xYz");
     return root / "wine-Ab3xYz" / server / "lock";
 }
 
@@ -47,35 +49,35 @@ TEST(WineserverDetection, ServerFolderNameIsDeviceAndInodeInHex) {
 TEST(WineserverDetection, HeldLockIsFoundInBothLayouts) {
     for (Layout layout : {Layout::Upstream, Layout::Debian}) {
         SCOPED_TRACE(layout == Layout::Upstream ? "upstream" : "debian");
-        FakePrefix prefix(true);
+        FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
         TempFolder runtime;
         const auto lock = lockFileFor(layout, prefix, runtime.path());
         const WineserverSearch search = searchBelow(runtime.path());
-        EXPECT_FALSE(findRunningWineserver(prefix.path(), search));  // no server folder yet
+        EXPECT_FALSE(findRunningWineserver(prefix.prefix(), search));  // no server folder yet
         {
             LockHolder server(lock);
             ASSERT_TRUE(server.locked());
-            const auto found = findRunningWineserver(prefix.path(), search);
+            const auto found = findRunningWineserver(prefix.prefix(), search);
             ASSERT_TRUE(found);
             EXPECT_EQ(*found, lock.parent_path());
         }
         // The server ended: its folder and lock file stay, unlocked.
         EXPECT_TRUE(std::filesystem::exists(lock));
-        EXPECT_FALSE(findRunningWineserver(prefix.path(), search));
+        EXPECT_FALSE(findRunningWineserver(prefix.prefix(), search));
     }
 }
 
 TEST(WineserverDetection, LockOfAnotherPrefixOrAForgedNameDoesNotCount) {
-    FakePrefix prefix(true);
-    FakePrefix other(true);
+    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
+    FakeInstallation other({.win64 = true, .installDir = kWindowsInstallDir});
     TempFolder runtime;
     LockHolder otherServer(lockFileFor(Layout::Upstream, other, runtime.path()));
     ASSERT_TRUE(otherServer.locked());
-    EXPECT_FALSE(findRunningWineserver(prefix.path(), searchBelow(runtime.path())));
+    EXPECT_FALSE(findRunningWineserver(prefix.prefix(), searchBelow(runtime.path())));
 
     // A recorded name that would lead out of the base folder is ignored: with ".." the
     // lock below would be reached.
-    const std::string server = serverFolderName(prefix.path());
+    const std::string server = serverFolderName(prefix.prefix());
     TempFolder base;
     std::filesystem::create_directories(base.path() / "inner");
     LockHolder outside(base.path() / server / "lock");
@@ -83,14 +85,14 @@ TEST(WineserverDetection, LockOfAnotherPrefixOrAForgedNameDoesNotCount) {
     WineserverSearch search = searchBelow(runtime.path());
     search.debianBases = {base.path() / "inner"};
     for (const char* forged : {"..", "../", "/abs", ""}) {
-        writeFileBytes(prefix.path() / "wineserver", forged);
-        EXPECT_FALSE(findRunningWineserver(prefix.path(), search)) << forged;
+        writeFileBytes(prefix.prefix() / "wineserver", forged);
+        EXPECT_FALSE(findRunningWineserver(prefix.prefix(), search)) << forged;
     }
-    writeFileBytes(prefix.path() / "wineserver", "inner");
+    writeFileBytes(prefix.prefix() / "wineserver", "inner");
     search.debianBases = {base.path()};
     std::filesystem::create_directories(base.path() / "inner" / server);
     LockHolder inner(base.path() / "inner" / server / "lock");
-    EXPECT_TRUE(findRunningWineserver(prefix.path(), search));
+    EXPECT_TRUE(findRunningWineserver(prefix.prefix(), search));
 }
 
 TEST(WineserverDetection, LockHeldByThisProcessCounts) {

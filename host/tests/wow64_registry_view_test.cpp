@@ -2,14 +2,16 @@
 // tool's keys are written, in win64 and win32 prefixes.
 #include <gtest/gtest.h>
 
-#include "host/tests/fake_prefix.h"
+#include "core/testing/temp_folder.h"
 #include "host/wow64_registry_view.h"
+#include "tool/testing/fake_installation.h"
 
 namespace quenor::host {
 namespace {
 
-using testing::FakePrefix;
-using testing::writeFileBytes;
+using quenor::testing::FakeInstallation;
+using quenor::testing::kWindowsInstallDir;
+using quenor::testing::writeFileBytes;
 
 std::string readText(reg::RegistryStore& store, reg::Handle root, const std::string& path,
                      const std::string& name) {
@@ -40,8 +42,8 @@ reg::Status writeText(reg::RegistryStore& store, reg::Handle root, const std::st
 TEST(Wow64RegistryView, FindsTheGameKeyWhereTheGameDoes) {
     for (bool win64 : {true, false}) {
         SCOPED_TRACE(win64 ? "win64" : "win32");
-        FakePrefix prefix(win64);
-        Wow64RegistryView store(prefix.path());
+        FakeInstallation prefix({.win64 = win64, .installDir = kWindowsInstallDir});
+        Wow64RegistryView store(prefix.prefix());
         EXPECT_EQ(store.isWin64(), win64);
         EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
                   "C:\\Games\\NHL 09\\");
@@ -55,32 +57,32 @@ TEST(Wow64RegistryView, FindsTheGameKeyWhereTheGameDoes) {
 }
 
 TEST(Wow64RegistryView, ThirtyTwoBitKeyWinsOverTheSixtyFourBitOne) {
-    FakePrefix prefix(true);
+    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
     std::string text = prefix.systemReg();
     text += "\n[Software\\\\EA Sports\\\\NHL 09] 1733500000\n\"Install Dir\"=\"D:\\\\64\\\\\"\n";
-    writeFileBytes(prefix.path() / "system.reg", text);
-    Wow64RegistryView store(prefix.path());
+    writeFileBytes(prefix.prefix() / "system.reg", text);
+    Wow64RegistryView store(prefix.prefix());
     EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
               "C:\\Games\\NHL 09\\");
 }
 
 TEST(Wow64RegistryView, KeyOnlyInTheSixtyFourBitViewIsStillRead) {
-    FakePrefix prefix(true);
+    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
     std::string text = prefix.systemReg();
     text += "\n[Software\\\\Other Game] 1733500000\n\"Path\"=\"C:\\\\Other\"\n";
-    writeFileBytes(prefix.path() / "system.reg", text);
-    Wow64RegistryView store(prefix.path());
+    writeFileBytes(prefix.prefix() / "system.reg", text);
+    Wow64RegistryView store(prefix.prefix());
     EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\Other Game", "Path"), "C:\\Other");
 }
 
 TEST(Wow64RegistryView, Win32PrefixIgnoresAStrayWow6432Node) {
-    FakePrefix prefix(false);
+    FakeInstallation prefix({.win64 = false, .installDir = kWindowsInstallDir});
     std::string text = prefix.systemReg();
     text +=
         "\n[Software\\\\Wow6432Node\\\\EA Sports\\\\NHL 09] 1733500000\n"
         "\"Install Dir\"=\"D:\\\\Stray\\\\\"\n";
-    writeFileBytes(prefix.path() / "system.reg", text);
-    Wow64RegistryView store(prefix.path());
+    writeFileBytes(prefix.prefix() / "system.reg", text);
+    Wow64RegistryView store(prefix.prefix());
     EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
               "C:\\Games\\NHL 09\\");
 }
@@ -99,15 +101,15 @@ TEST(Wow64RegistryView, UserKeysGoToUserRegSharedOrRedirected) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.win64 ? "win64" : "win32") + (c.userWowNode ? " +node" : ""));
-        FakePrefix prefix(c.win64);
+        FakeInstallation prefix({.win64 = c.win64, .installDir = kWindowsInstallDir});
         if (c.userWowNode) {
             writeFileBytes(
-                prefix.path() / "user.reg",
+                prefix.prefix() / "user.reg",
                 prefix.userReg() + "\n[Software\\\\Wow6432Node\\\\Placeholder] 1733500000\n");
         }
         const std::string systemBefore = prefix.systemReg();
         {
-            Wow64RegistryView store(prefix.path());
+            Wow64RegistryView store(prefix.prefix());
             ASSERT_EQ(
                 writeText(store, reg::kCurrentUser, "Software\\Olm\\Quenor", "Version", "1.0"),
                 reg::kSuccess);
@@ -120,16 +122,16 @@ TEST(Wow64RegistryView, UserKeysGoToUserRegSharedOrRedirected) {
         EXPECT_NE(user.find("\"Version\"=\"1.0\"", at), std::string::npos) << user;
         EXPECT_EQ(prefix.systemReg(), systemBefore);
         // A second run reads back what the first wrote.
-        Wow64RegistryView again(prefix.path());
+        Wow64RegistryView again(prefix.prefix());
         EXPECT_EQ(readText(again, reg::kCurrentUser, "Software\\Olm\\Quenor", "Version"), "1.0");
     }
 }
 
 TEST(Wow64RegistryView, RefusedSaveWritesNothingAndChangesNothing) {
-    FakePrefix prefix(true);
+    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
     const std::string before = prefix.userReg();
     std::string answer = "Wine started running";
-    Wow64RegistryView store(prefix.path(), [&] { return answer; });
+    Wow64RegistryView store(prefix.prefix(), [&] { return answer; });
     EXPECT_EQ(writeText(store, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x", "1"),
               reg::kRegistryIoFailed);
     EXPECT_EQ(store.lastSaveError(), "Wine started running");

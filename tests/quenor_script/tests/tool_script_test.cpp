@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "tests/quenor_script/tool_script.h"
-#include "tests/support/headless_tool.h"
+#include "window/testing/headless_tool.h"
 
 namespace quenor::app::script {
 namespace {

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/support/headless_tool.h"
 #include "window/qt/qt_message_boxes.h"
 #include "window/qt/quenor_widget.h"
 #include "window/qt/tests/box_answerer.h"
 #include "window/quenor_window.h"
+#include "window/testing/headless_tool.h"
 
 namespace quenor::ui::qt::testing {
 

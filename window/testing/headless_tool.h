@@ -14,15 +14,10 @@
 #include "core/testing/temp_folder.h"
 #include "core/tool.h"
 #include "lib/registry/wine/wine_file_store.h"
+#include "tool/testing/fake_installation.h"
 #include "window/quenor_window.h"
 
 namespace quenor::testing {
-
-// The sample config file of resolution frame n (1 to 4): CR LF lines with the display
-// settings the patches rewrite.
-std::string sampleConfigFile(int frame);
-// Its number of lines.
-inline constexpr int kSampleConfigLines = 7;
 
 // What the headless tool's machine looks like before the first start.
 struct HeadlessSetup {
@@ -35,9 +30,10 @@ struct HeadlessSetup {
     SystemVersion version{5, 1};
 };
 
-// The whole tool without a screen: a temporary tool folder, a registry in Wine's file
-// format in a temporary prefix folder, a temporary game folder whose archive holds the four
-// sample config files, a fixed clock and scripted message-box answers. start() runs
+// The whole tool without a screen: a temporary tool folder, the fake installation of the game
+// (a prefix whose registry files the tool uses directly, its game folder named by a host
+// path, an archive holding the demo config files), a fixed clock and scripted message-box
+// answers. start() runs
 // start-up as the program does; the user's input goes to the window by control name.
 class HeadlessTool {
   public:
@@ -89,6 +85,7 @@ class HeadlessTool {
 
     HeadlessSetup setup_;
     TempFolder root_;
+    FakeInstallation installation_;
     FixedClock clock_;
     UsRegionalFormat format_;
     MapEnvironment environment_;

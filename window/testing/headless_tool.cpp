@@ -1,23 +1,14 @@
-#include "tests/support/headless_tool.h"
+#include "window/testing/headless_tool.h"
 
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "lib/files/file_io.h"
-#include "lib/viv/archive_create.h"
-#include "lib/viv/archive_reader.h"
 #include "window/testing/scripted_input.h"
 
 namespace quenor::testing {
 
 namespace {
-
-struct FrameSize {
-    int width;
-    int height;
-};
-constexpr FrameSize kFrames[] = {{800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
 
 std::string readAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -33,39 +24,24 @@ void checkStatus(reg::Status status, std::string_view what) {
     }
 }
 
-}  // namespace
-
-std::string sampleConfigFile(int frame) {
-    const FrameSize size = kFrames[frame - 1];
-    return "// Display settings of resolution frame " + std::to_string(frame) + "\r\n" +
-           "devicewidth " + std::to_string(size.width) + "\r\n" + "deviceheight " +
-           std::to_string(size.height) + "\r\n" +
-           "DeviceHeightMax 4096\r\n"
-           "enablevsync false\r\n"
-           "\r\n"
-           "texturequality 2\r\n";
+// The game as the setup has it, its folder named by a host path (the headless tool uses host
+// paths as they are).
+FakeInstallationOptions installationOf(const HeadlessSetup& setup) {
+    FakeInstallationOptions options;
+    options.gameInstalled = setup.gameInstalled;
+    options.framesInArchive = setup.framesInArchive;
+    return options;
 }
 
-HeadlessTool::HeadlessTool(HeadlessSetup setup) : setup_(setup), system_(setup.version) {
+}  // namespace
+
+HeadlessTool::HeadlessTool(HeadlessSetup setup)
+    : setup_(setup),
+      installation_(root_.path() / "prefix", installationOf(setup)),
+      system_(setup.version) {
     std::filesystem::create_directories(toolFolder());
     std::filesystem::create_directories(tempFolder());
-    std::filesystem::create_directories(prefixFolder());
     if (setup_.tempVariableSet) environment_.set("TEMP", tempFolder());
-    if (setup_.gameInstalled) {
-        std::filesystem::create_directories(archivePath().parent_path());
-        std::vector<viv::NewEntry> entries;
-        entries.push_back({"sgsm.cfg", {'x', '\r', '\n'}});
-        for (const int frame : setup_.framesInArchive) {
-            const std::string text = sampleConfigFile(frame);
-            entries.push_back(
-                {"sgsm" + std::to_string(frame) + ".cfg", {text.begin(), text.end()}});
-        }
-        viv::CreateOptions options;
-        options.sizeFieldOrder = viv::ByteOrder::kBig;
-        viv::createArchive(files::systemFileIo(), archivePath(), options, entries);
-        storeText(reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir",
-                  gameFolder() + "/");
-    }
 }
 
 HeadlessTool::~HeadlessTool() {
@@ -112,16 +88,16 @@ std::string HeadlessTool::toolFolder() const {
     return root_.file("tool");
 }
 std::string HeadlessTool::gameFolder() const {
-    return root_.file("NHL 09");
+    return installation_.gameFolder().string();
 }
 std::string HeadlessTool::tempFolder() const {
     return root_.file("temp");
 }
 std::filesystem::path HeadlessTool::prefixFolder() const {
-    return root_.path() / "prefix";
+    return installation_.prefix();
 }
 std::filesystem::path HeadlessTool::archivePath() const {
-    return std::filesystem::path(gameFolder()) / "preload" / "fmisc.viv";
+    return installation_.archive();
 }
 
 std::string HeadlessTool::log() const {
@@ -145,9 +121,7 @@ std::vector<std::string> HeadlessTool::logLines() const {
 }
 
 std::string HeadlessTool::archiveEntry(std::string_view name) const {
-    viv::ArchiveReader reader(files::systemFileIo(), archivePath());
-    const std::vector<std::uint8_t> plain = reader.readPlain(reader.require(name));
-    return {plain.begin(), plain.end()};
+    return installation_.entry(name);
 }
 
 std::optional<std::string> HeadlessTool::registryValue(reg::Handle root, std::string_view path,
