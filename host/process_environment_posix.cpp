@@ -1,5 +1,7 @@
 #include "host/process_environment_posix.h"
 
+#include "lib/base/ascii.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -8,21 +10,7 @@ extern char** environ;
 
 namespace quenor::host {
 
-namespace {
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<std::string> ProcessEnvironment::variable(std::string_view name) const {
     if (name.empty() || name.find('=') != std::string_view::npos) return std::nullopt;
@@ -32,7 +20,7 @@ std::optional<std::string> ProcessEnvironment::variable(std::string_view name) c
         const char* equals = std::strchr(*entry, '=');
         if (equals == nullptr) continue;
         const std::string_view entryName(*entry, static_cast<std::size_t>(equals - *entry));
-        if (sameNameIgnoringCase(entryName, name)) return std::string(equals + 1);
+        if (base::equalsIgnoringAsciiCase(entryName, name)) return std::string(equals + 1);
     }
     return std::nullopt;
 }

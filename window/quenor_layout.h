@@ -37,10 +37,6 @@ inline constexpr std::string_view kFraFpsBoost = "fraFPSBoost";
 inline constexpr std::string_view kFraLogging = "fraQuenorLogging";
 }  // namespace control_names
 
-// Index of "User Defined" in optResolution: the only option that enables the size
-// boxes and the frame list.
-inline constexpr int kUserDefinedResolution = 4;
-
 // Builds the tool's one window, "Quenor", with all 41 controls in their start state:
 // no option selected, both size boxes empty and disabled (at most 4 characters), the
 // frame list with its five entries, nothing selected and disabled, the version label

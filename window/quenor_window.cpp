@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/operation_log.h"
+#include "core/resolution_codes.h"
 #include "core/tool_error.h"
 #include "tool/patching/apply_reset.h"
 #include "window/help_texts.h"
@@ -126,7 +127,7 @@ bool Quenor::fileExists(const std::string& path) const {
 void Quenor::optResolution_Click(int index) {
     const std::string tag = form_.control(cn::kOptResolution, index).tag;
     writeLog(tool_, "optResolution_Click: " + tag);
-    if (index == kUserDefinedResolution) {
+    if (index == resolution::kUserDefined) {
         form_.setEnabled(cn::kTxtResWidth, true);
         form_.setEnabled(cn::kTxtResHeight, true);
         form_.setEnabled(cn::kLstResFrame, true);
@@ -193,11 +194,11 @@ void Quenor::labQuenorLogging_Click() {
 // --- buttons ---------------------------------------------------------------------------
 
 void Quenor::btnApplySettings_Click() {
-    quenor::btnApplySettings_Click(tool_, *this);
+    patching::btnApplySettings_Click(tool_, *this);
 }
 
 void Quenor::btnSetDefaults_Click() {
-    quenor::btnSetDefaults_Click(tool_, *this);
+    patching::btnSetDefaults_Click(tool_, *this);
 }
 
 void Quenor::btnQuit_Click() {
@@ -256,7 +257,7 @@ void Quenor::setVersionCaption(const std::string& caption) {
 void Quenor::reflectResolution() {
     const SettingsModel& s = tool_.settings;
     selectResolutionOption(s.intResolution);
-    if (s.intResolution == kUserDefinedResolution) {
+    if (s.intResolution == resolution::kUserDefined) {
         form_.setText(cn::kTxtResWidth, std::to_string(s.lngDeviceWidth));
         form_.setText(cn::kTxtResHeight, std::to_string(s.lngDeviceHeight));
         const int frame = s.intResFrame >= -1 && s.intResFrame <= 4 ? s.intResFrame : 0;

@@ -19,7 +19,7 @@ namespace quenor::ui {
 // where it failed and is shown in one message box with its description, number and
 // source; the window stays usable. A failure during start-up is shown the same way, and
 // startFailed() then tells the front end to end without showing the window.
-class Quenor : public PatchWindow, public StartUpWindow {
+class Quenor : public patching::PatchWindow, public StartUpWindow {
   public:
     explicit Quenor(Tool& tool);
     Quenor(const Quenor&) = delete;

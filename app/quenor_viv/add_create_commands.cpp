@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/quenor_viv/viv_commands.h"
+#include "lib/base/ascii.h"
 #include "lib/files/file_error.h"
 #include "lib/viv/archive_create.h"
 #include "lib/viv/archive_edit.h"
@@ -43,7 +44,7 @@ std::vector<Source> checkedSources(const CommandLine& line, files::FileIo& io,
             throw viv::ArchiveError("Archive " + line.archive + " " + doing + ": " + error.what());
         }
         for (const Source& earlier : sources) {
-            if (viv::namesEqual(earlier.entryName, source.entryName)) {
+            if (base::equalsIgnoringAsciiCase(earlier.entryName, source.entryName)) {
                 throw viv::ArchiveError("Archive " + line.archive + " " + doing + ": " +
                                         earlier.file.string() + " and " + source.file.string() +
                                         " would both be stored as entry " + source.entryName +

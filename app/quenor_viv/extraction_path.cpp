@@ -1,7 +1,8 @@
 // Turning archive entry names into safe paths below an output folder.
 #include "app/quenor_viv/extraction_path.h"
 
-#include <cctype>
+#include "lib/base/ascii.h"
+
 #include <string>
 
 namespace quenor::vivtool {
@@ -10,16 +11,10 @@ bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-std::string upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
 // Windows opens a device, not a file, for these names, whatever their extension and any
 // dots or blanks after them ("nul.cfg", "CON ", "com1.txt").
 bool isWindowsDeviceName(std::string_view part) {
-    std::string stem = upper(part.substr(0, part.find('.')));
+    std::string stem = base::asciiUppered(part.substr(0, part.find('.')));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
     for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
         if (stem == device) return true;

@@ -1,18 +1,10 @@
 #include "core/testing/fake_platform.h"
 
+#include "lib/base/ascii.h"
+
 #include <cstdio>
 
 namespace quenor::testing {
-
-namespace {
-std::string upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
-}  // namespace
 
 std::string UsRegionalFormat::generalDate(const LocalDateTime& w) const {
     int hour12 = w.hour % 12 == 0 ? 12 : w.hour % 12;
@@ -27,17 +19,17 @@ MapEnvironment::MapEnvironment(std::map<std::string, std::string> variables) {
 }
 
 std::optional<std::string> MapEnvironment::variable(std::string_view name) const {
-    auto it = variables_.find(upper(name));
+    auto it = variables_.find(base::asciiUppered(name));
     if (it == variables_.end()) return std::nullopt;
     return it->second;
 }
 
 void MapEnvironment::set(const std::string& name, const std::string& value) {
-    variables_[upper(name)] = value;
+    variables_[base::asciiUppered(name)] = value;
 }
 
 void MapEnvironment::unset(const std::string& name) {
-    variables_.erase(upper(name));
+    variables_.erase(base::asciiUppered(name));
 }
 
 }  // namespace quenor::testing

@@ -1,27 +1,16 @@
 #include "lib/registry/key_tree.h"
+#include "lib/base/ascii.h"
 
 #include <algorithm>
 
 namespace quenor::reg {
 
-namespace {
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-}  // namespace
-
 bool namesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+    return base::equalsIgnoringAsciiCase(a, b);
 }
 
 bool nameLess(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
-    });
+    return base::lessIgnoringAsciiCase(a, b);
 }
 
 RegKey* RegKey::findSubKey(std::string_view name) const {

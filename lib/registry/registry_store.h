@@ -46,6 +46,11 @@ inline constexpr std::uint32_t kDwordBigEndian = 5;
 inline constexpr std::uint32_t kLink = 6;
 inline constexpr std::uint32_t kMultiSz = 7;
 
+// The types whose data is text (stored with a terminating zero).
+constexpr bool isStringType(std::uint32_t type) {
+    return type == kSz || type == kExpandSz || type == kMultiSz;
+}
+
 struct KeyInfo {
     std::uint32_t subKeys = 0;
     std::uint32_t maxSubKeyLength = 0;

@@ -1,5 +1,7 @@
 #include "lib/registry/tree_store.h"
 
+#include "lib/base/ascii.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,14 +17,6 @@ bool isPredefinedRoot(Handle h) {
     return h == kClassesRoot || isHive(h);
 }
 
-std::string lowerName(std::string_view name) {
-    std::string out(name);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 }  // namespace
 
 TreeStore::TreeStore() {
@@ -34,7 +28,7 @@ void TreeStore::addMachine(const std::string& name) {
     for (Handle h : {kLocalMachine, kCurrentUser, kUsers}) {
         machine.hives[h] = std::make_unique<RegKey>("");
     }
-    machines_[lowerName(name)] = std::move(machine);
+    machines_[base::asciiLowered(name)] = std::move(machine);
 }
 
 RegKey& TreeStore::hive(Handle hiveRoot) {
@@ -228,7 +222,7 @@ Status TreeStore::queryInfoKey(Handle key, KeyInfo& info) {
 
 Status TreeStore::connectRegistry(std::string_view machine, Handle root, Handle& key) {
     if (machine.size() < 3 || machine.substr(0, 2) != "\\\\") return kBadNetPath;
-    auto found = machines_.find(lowerName(machine.substr(2)));
+    auto found = machines_.find(base::asciiLowered(machine.substr(2)));
     if (found == machines_.end() || found->first.empty()) return kBadNetPath;
     if (root != kLocalMachine && root != kUsers) return kInvalidHandle;
     OpenKey where;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "lib/base/ascii.h"
 #include "lib/viv/archive_error.h"
 
 namespace quenor::viv {
@@ -100,16 +101,9 @@ std::string_view formatName(ArchiveFormat format) {
 std::optional<ArchiveFormat> parseFormatName(std::string_view name) {
     for (ArchiveFormat format :
          {ArchiveFormat::kBigF, ArchiveFormat::kBig4, ArchiveFormat::kBigH, ArchiveFormat::kC0FB}) {
-        if (namesEqual(name, formatName(format))) return format;
+        if (base::equalsIgnoringAsciiCase(name, formatName(format))) return format;
     }
     return std::nullopt;
-}
-
-bool namesEqual(std::string_view a, std::string_view b) {
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
-           });
 }
 
 std::uint64_t ArchiveDirectory::reservedEnd() const {
@@ -126,7 +120,7 @@ std::uint64_t ArchiveDirectory::reservedEnd() const {
 
 std::optional<std::size_t> ArchiveDirectory::find(std::string_view name) const {
     for (std::size_t i = entries.size(); i-- > 0;) {
-        if (namesEqual(entries[i].name, name)) return i;
+        if (base::equalsIgnoringAsciiCase(entries[i].name, name)) return i;
     }
     return std::nullopt;
 }

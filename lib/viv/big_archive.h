@@ -60,7 +60,6 @@ struct ArchiveDirectory {
 
 std::string_view formatName(ArchiveFormat format);
 std::optional<ArchiveFormat> parseFormatName(std::string_view name);
-bool namesEqual(std::string_view a, std::string_view b);
 
 // The bytes of one record's location fields (offset and size) as stored in the directory.
 std::vector<std::uint8_t> encodeLocation(ArchiveFormat format, std::uint32_t offset,

@@ -1,20 +1,20 @@
 #include "tool/patching/apply_reset.h"
 
+#include "core/game_installation.h"
 #include "core/operation_log.h"
+#include "core/resolution_codes.h"
 #include "tool/patching/resolution_patch.h"
 #include "tool/patching/vsync_patch.h"
 #include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 namespace {
 
-constexpr std::int32_t kRegDword = 4;
-
 void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std::int16_t value) {
     setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(keyPath), TaggedValue(valueName),
-                     TaggedValue(kRegDword), TaggedValue(value));
+                     kRegDwordType, TaggedValue(value));
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
     if (!setResolution(tool, window, tool.patch.resolutionToApply)) return;
     setVSYNC(tool);
     writeLog(tool, "SetVSYNC - OK");
-    writeGameDword(tool, "Software\\EA SPorts\\NHL 09\\Details Settings", "OnPlay Player",
+    writeGameDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
                    tool.patch.fpsNumber);
     writeLog(tool, "setRegistryValue - OK");
     createQuenorRegistry(tool);
@@ -59,14 +59,14 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
         return;
     }
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
-    for (std::int16_t frame = 1; frame <= 4; ++frame) {
-        tool.patch.configFileName = "sgsm" + std::to_string(frame) + ".cfg";
-        setResolution(tool, window, static_cast<std::int16_t>(40 + 10 * frame));
+    for (int frame = 1; frame <= game::kFrameCount; ++frame) {
+        tool.patch.configFileName = game::configEntryName(frame);
+        setResolution(tool, window, resolution::retailFrameCode(frame));
     }
     tool.patch.vsyncValueText = "true";
     setVSYNC(tool);
-    writeGameDword(tool, "Software\\EA Sports\\NHL 09", "GFX Mode", 2);
-    writeGameDword(tool, "Software\\EA Sports\\NHL 09\\Details Settings", "OnPlay Player", 250);
+    writeGameDword(tool, game::kKeyPath, game::kGfxModeValue, 2);
+    writeGameDword(tool, game::kDetailsKeyPath, game::kOnPlayPlayerValue, 250);
     setDefaultValues(tool);
     createQuenorRegistry(tool);
 
@@ -87,4 +87,4 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "MsgBox 'All done!' Click OK");
 }
 
-}  // namespace quenor
+}  // namespace quenor::patching

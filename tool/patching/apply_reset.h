@@ -3,7 +3,7 @@
 #include "core/tool.h"
 #include "tool/patching/patch_window.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 // "Apply Settings": after confirmation, writes the chosen resolution, VSYNC and FPS boost
 // into the game and saves the settings.
@@ -13,4 +13,4 @@ void btnApplySettings_Click(Tool& tool, PatchWindow& window);
 // game, restores the tool's defaults, saves them and shows them in the window.
 void btnSetDefaults_Click(Tool& tool, PatchWindow& window);
 
-}  // namespace quenor
+}  // namespace quenor::patching

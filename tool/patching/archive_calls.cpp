@@ -5,7 +5,7 @@
 #include "lib/viv/archive_error.h"
 #include "lib/viv/viv_operations.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 namespace {
 
@@ -57,4 +57,4 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
     }
 }
 
-}  // namespace quenor
+}  // namespace quenor::patching

@@ -5,7 +5,7 @@
 
 #include "core/tool.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 // Error number of a failed archive step (export or add).
 inline constexpr std::int32_t kArchiveStepError = 26100;
@@ -22,4 +22,4 @@ void ExportFile(Tool& tool, const std::string& archivePath, const std::string& e
 void AddFile(Tool& tool, const std::string& archivePath, const std::string& filePath,
              std::int32_t flag);
 
-}  // namespace quenor
+}  // namespace quenor::patching

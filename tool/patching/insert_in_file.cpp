@@ -3,18 +3,11 @@
 #include <vector>
 
 #include "core/operation_log.h"
+#include "lib/base/ascii.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 namespace {
-
-std::string upperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
-}
 
 // Splits text into lines ending at CR or CR LF. A line feed alone does not end a line.
 // The text after the last line end, when there is any, is a last line of its own.
@@ -47,14 +40,13 @@ void insertInFile(Tool& tool, const std::string& sourcePath, const std::string& 
     files.writeFile(scratchPath, "");
     writeLog(tool, " Open " + scratchPath + " - OK");
 
-    const std::string wantedKey = upperAscii(key);
     const std::string newValue = value.text();
     std::string output;
     output.reserve(input.size() + 64);
     for (std::string& line : splitLines(input)) {
         writeLog(tool, " Line Input - OK");
         std::string prefix = line.substr(0, key.size());
-        if (upperAscii(prefix) == wantedKey) line = prefix + " " + newValue;
+        if (base::equalsIgnoringAsciiCase(prefix, key)) line = prefix + " " + newValue;
         output += line;
         output += "\r\n";
         writeLog(tool, " Print #outputFile - OK");
@@ -68,4 +60,4 @@ void insertInFile(Tool& tool, const std::string& sourcePath, const std::string& 
     writeLog(tool, "Kill " + scratchPath + " - OK");
 }
 
-}  // namespace quenor
+}  // namespace quenor::patching

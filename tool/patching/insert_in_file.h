@@ -5,7 +5,7 @@
 #include "core/tagged_value.h"
 #include "core/tool.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 // Largest config file the tool rewrites; the game's are a few KiB.
 inline constexpr std::size_t kMaxConfigFileBytes = 16u * 1024u * 1024u;
@@ -16,4 +16,4 @@ inline constexpr std::size_t kMaxConfigFileBytes = 16u * 1024u * 1024u;
 void insertInFile(Tool& tool, const std::string& sourcePath, const std::string& scratchPath,
                   const std::string& key, const TaggedValue& value);
 
-}  // namespace quenor
+}  // namespace quenor::patching

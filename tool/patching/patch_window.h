@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quenor {
+namespace quenor::patching {
 
 // What the patches and the Apply and Reset procedures use of the window: the user-defined
 // width, height and frame, and the selection of option buttons from code (which runs their
@@ -22,4 +22,4 @@ class PatchWindow {
     virtual void selectLoggingOption(std::int16_t index) = 0;
 };
 
-}  // namespace quenor
+}  // namespace quenor::patching

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "core/game_installation.h"
 #include "core/operation_log.h"
+#include "core/resolution_codes.h"
 #include "core/tool_error.h"
-#include "tool/patching/archive_calls.h"
-#include "tool/patching/insert_in_file.h"
+#include "tool/patching/config_entry.h"
 #include "tool/registry/registry_values.h"
 
-namespace quenor {
+namespace quenor::patching {
 
 namespace {
 
@@ -21,8 +22,13 @@ struct FixedResolution {
 
 // Presets (codes 0..2) and the retail frames used by the reset (50..80).
 constexpr FixedResolution kFixedResolutions[] = {
-    {0, 1280, 800, 4},  {1, 1600, 1000, 4},  {2, 1024, 768, 2},   {50, 800, 600, 1},
-    {60, 1024, 768, 2}, {70, 1280, 1024, 3}, {80, 1600, 1200, 4},
+    {resolution::k1280x800, 1280, 800, 4},
+    {resolution::k1600x1000, 1600, 1000, 4},
+    {resolution::k1024x768, 1024, 768, 2},
+    {resolution::retailFrameCode(1), 800, 600, 1},
+    {resolution::retailFrameCode(2), 1024, 768, 2},
+    {resolution::retailFrameCode(3), 1280, 1024, 3},
+    {resolution::retailFrameCode(4), 1600, 1200, 4},
 };
 
 bool isPlainNumber(const std::string& text) {
@@ -48,8 +54,8 @@ bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
     SettingsModel& settings = tool.settings;
     writeLog(tool, "setResolution start...");
     std::int16_t gfxMode = 0;
-    if (code == kNoChangeResolution) return true;
-    if (code == kUserDefinedResolution) {
+    if (code == resolution::kNoChange) return true;
+    if (code == resolution::kUserDefined) {
         const std::string widthText = window.widthText();
         const std::string heightText = window.heightText();
         const std::int16_t frame = window.frameListIndex();
@@ -61,7 +67,7 @@ bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
         settings.lngDeviceWidth = std::stoi(widthText);
         settings.lngDeviceHeight = std::stoi(heightText);
         gfxMode = frame;
-        tool.patch.configFileName = "sgsm" + std::to_string(settings.intResFrame) + ".cfg";
+        tool.patch.configFileName = game::configEntryName(settings.intResFrame);
     } else {
         const auto* fixed =
             std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
@@ -78,22 +84,13 @@ bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
                        std::to_string(settings.lngDeviceHeight) + "; " +
                        std::to_string(settings.lngDeviceWidth) + "; " + std::to_string(gfxMode));
 
-    FileSystem& files = tool.services.files;
-    const std::string& configFile = tool.patch.configFileName;
-    const std::string extracted = files.join(settings.strTempFolder, configFile);
-    const std::string scratch = files.join(settings.strTempFolder, "quenor.tmp");
-    writeLog(tool, " Call ExportFile");
-    ExportFile(tool, settings.strFMISCpath, configFile, extracted, -1);
-    writeLog(tool, " ExportFile done - OK");
-    insertInFile(tool, extracted, scratch, "devicewidth", TaggedValue(settings.lngDeviceWidth));
-    insertInFile(tool, extracted, scratch, "deviceheight", TaggedValue(settings.lngDeviceHeight));
-    writeLog(tool, " Call AddFile");
-    AddFile(tool, settings.strFMISCpath, extracted, -1);
-    writeLog(tool, " AddFile done - OK");
-    setRegistryValue(tool, kHkeyCurrentUser, TaggedValue("Software\\EA Sports\\NHL 09"),
-                     TaggedValue("GFX Mode"), TaggedValue(std::int32_t{4}), TaggedValue(gfxMode));
+    rewriteConfigEntry(tool, tool.patch.configFileName,
+                       {{"devicewidth", TaggedValue(settings.lngDeviceWidth)},
+                        {"deviceheight", TaggedValue(settings.lngDeviceHeight)}});
+    setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(game::kKeyPath),
+                     TaggedValue(game::kGfxModeValue), kRegDwordType, TaggedValue(gfxMode));
     writeLog(tool, "setResolution Completed OK");
     return true;
 }
 
-}  // namespace quenor
+}  // namespace quenor::patching

@@ -6,11 +6,7 @@
 #include "core/tool.h"
 #include "tool/patching/patch_window.h"
 
-namespace quenor {
-
-// Resolution codes: 0..4 the resolution options, 50/60/70/80 the retail frames 1..4.
-inline constexpr std::int16_t kNoChangeResolution = 3;
-inline constexpr std::int16_t kUserDefinedResolution = 4;
+namespace quenor::patching {
 
 // Checks typed width and height (plain decimal digits, not 0, no leading 0) and the frame
 // index (1 or more). When invalid, shows the "Invalid resolution specified" box and
@@ -18,9 +14,9 @@ inline constexpr std::int16_t kUserDefinedResolution = 4;
 bool validateResolution(Tool& tool, const std::string& widthText, const std::string& heightText,
                         std::int16_t frameIndex);
 
-// Writes the resolution of `code` into its config file in the game archive and the
-// "GFX Mode" value. True when done or nothing to do ("No Change"); false when the
+// Writes the resolution of `code` (core/resolution_codes.h) into its config file in the game
+// archive and the "GFX Mode" value. True when done or nothing to do ("No Change"); false when the
 // user-defined values were rejected, in which case nothing was changed.
 bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code);
 
-}  // namespace quenor
+}  // namespace quenor::patching

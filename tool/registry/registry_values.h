@@ -4,13 +4,18 @@
 
 #include "core/tagged_value.h"
 #include "core/tool.h"
+#include "lib/registry/registry_store.h"
 
 namespace quenor {
 
 // Root keys as the tool passes them to the value routines (signed 32-bit, as logged).
-inline const TaggedValue kHkeyClassesRoot{static_cast<std::int32_t>(0x80000000u)};
-inline const TaggedValue kHkeyCurrentUser{static_cast<std::int32_t>(0x80000001u)};
-inline const TaggedValue kHkeyLocalMachine{static_cast<std::int32_t>(0x80000002u)};
+inline const TaggedValue kHkeyClassesRoot{static_cast<std::int32_t>(reg::kClassesRoot)};
+inline const TaggedValue kHkeyCurrentUser{static_cast<std::int32_t>(reg::kCurrentUser)};
+inline const TaggedValue kHkeyLocalMachine{static_cast<std::int32_t>(reg::kLocalMachine)};
+
+// Value types as the tool passes them to setRegistryValue.
+inline const TaggedValue kRegSzType{static_cast<std::int32_t>(reg::kSz)};
+inline const TaggedValue kRegDwordType{static_cast<std::int32_t>(reg::kDword)};
 
 // Writes one value (creating its key when needed) through a fresh registry object, with
 // the log lines "setRegistryValue start", the joined arguments and "setRegistryValue done - OK".

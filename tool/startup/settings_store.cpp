@@ -7,11 +7,9 @@ namespace quenor {
 
 namespace {
 
-constexpr std::int32_t kRegSz = 1;
-
 void saveField(Tool& tool, const char* name, const TaggedValue& value) {
     setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(kSettingsKeyPath), TaggedValue(name),
-                     TaggedValue(kRegSz), value);
+                     kRegSzType, value);
 }
 
 std::int32_t loadField(Tool& tool, const char* name, int bits) {

@@ -1,5 +1,6 @@
 #include "tool/startup/startup.h"
 
+#include "core/game_installation.h"
 #include "core/operation_log.h"
 #include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
@@ -35,12 +36,11 @@ void runStartUp(Tool& tool, StartUpWindow& window) {
     writeLog(tool, "Quenor Load Start...");
     window.setVersionCaption(std::string("v") + kToolVersion);
 
-    s.strGamePath =
-        getRegistryValue(tool, kHkeyLocalMachine, TaggedValue("Software\\EA Sports\\NHL 09"),
-                         TaggedValue("Install Dir"))
-            .text();
+    s.strGamePath = getRegistryValue(tool, kHkeyLocalMachine, TaggedValue(game::kKeyPath),
+                                     TaggedValue(game::kInstallDirValue))
+                        .text();
     writeLog(tool, "  strGamePath: " + s.strGamePath);
-    s.strFMISCpath = s.strGamePath + "preload\\fmisc.viv";
+    s.strFMISCpath = s.strGamePath + game::kArchiveBelowGameFolder;
     writeLog(tool, "  strFMISCpath: " + s.strFMISCpath);
     s.strTempFolder = tool.services.environment.variable("Temp").value_or("");
     if (s.strTempFolder.empty()) s.strTempFolder = tool.services.toolFolder;

@@ -21,9 +21,10 @@ std::string escaped(std::string_view text) {
 
 std::string systemRegText(const FakeInstallationOptions& options, const std::string& installDir) {
     const std::string arch = options.win64 ? "win64" : "win32";
-    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
-                       "#arch=" +
-                       arch + "\n\n";
+    std::string text =
+        "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n"
+        "#arch=" +
+        arch + "\n\n";
     if (options.gameInstalled) {
         text += std::string("[Software\\\\") + (options.win64 ? "Wow6432Node\\\\" : "") +
                 "EA Sports\\\\NHL 09] 1733500000\n#time=1db48a1c0000000\n\"Install Dir\"=\"" +
@@ -37,8 +38,9 @@ std::string systemRegText(const FakeInstallationOptions& options, const std::str
 }
 
 std::string userRegText(const FakeInstallationOptions& options) {
-    return std::string("WINE REGISTRY Version 2\n;; All keys relative to "
-                       "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=") +
+    return std::string(
+               "WINE REGISTRY Version 2\n;; All keys relative to "
+               "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=") +
            (options.win64 ? "win64" : "win32") +
            "\n\n[Control Panel\\\\Desktop] 1733500000\n\"Wallpaper\"=\"\"\n";
 }
@@ -46,14 +48,16 @@ std::string userRegText(const FakeInstallationOptions& options) {
 }  // namespace
 
 std::string demoConfig(int frame) {
-    if (frame < 1 || frame > 4) throw std::out_of_range("no demo config of frame " + std::to_string(frame));
+    if (frame < 1 || frame > 4)
+        throw std::out_of_range("no demo config of frame " + std::to_string(frame));
     return std::string(kDemoConfigs[frame - 1]);
 }
 
 int demoConfigLineCount(int frame) {
     const std::string text = demoConfig(frame);
     int lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2))
         ++lines;
     return lines;
 }
@@ -106,8 +110,7 @@ void FakeInstallation::make() {
     std::filesystem::create_directories(prefix_ / "dosdevices");
     std::filesystem::create_directories(prefix_ / "drive_c");
     std::error_code noLinks;  // a Windows build may not make links; its runs use host paths
-    std::filesystem::create_directory_symlink("../drive_c", prefix_ / "dosdevices" / "c:",
-                                              noLinks);
+    std::filesystem::create_directory_symlink("../drive_c", prefix_ / "dosdevices" / "c:", noLinks);
     installDir_ = options_.installDir.empty() ? gameFolder().string() + "/" : options_.installDir;
     writeFileBytes(prefix_ / "system.reg", systemRegText(options_, installDir_));
     writeFileBytes(prefix_ / "user.reg", userRegText(options_));

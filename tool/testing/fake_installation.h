@@ -32,7 +32,7 @@ std::string archiveEntry(const std::filesystem::path& archive, std::string_view 
 inline constexpr const char* kWindowsInstallDir = "C:\\Games\\NHL 09\\";
 
 struct FakeInstallationOptions {
-    bool win64 = false;        // "#arch=win64", the game's key below Software\Wow6432Node
+    bool win64 = false;         // "#arch=win64", the game's key below Software\Wow6432Node
     bool gameInstalled = true;  // the game's key and archive; else an empty prefix
     // The game's "Install Dir". Empty: the game folder's host path followed by "/" (for runs
     // that use host paths as they are); else this text, for example "C:\Games\NHL 09\", which

@@ -3,22 +3,13 @@
 #include <map>
 #include <set>
 
+#include "lib/base/ascii.h"
+#include "lib/registry/registry_store.h"
 #include "lib/registry/wine/wine_text.h"
 
 namespace quenor::reg::wine {
 
 namespace {
-
-bool isStringType(std::uint32_t type) {
-    return type == 1 || type == 2 || type == 7;
-}
-
-std::string lowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 std::vector<std::string> toCodePage(const std::vector<std::u16string>& path) {
     std::vector<std::string> out;
@@ -31,7 +22,7 @@ std::vector<std::string> toCodePage(const std::vector<std::u16string>& path) {
 std::string pathId(const std::vector<std::string>& path, std::size_t count) {
     std::string id;
     for (std::size_t i = 0; i < count; ++i) {
-        id += lowerAscii(path[i]);
+        id += base::asciiLowered(path[i]);
         id += '\\';
     }
     return id;
@@ -94,7 +85,7 @@ class HiveRenderer {
             for (std::size_t l = 0; l < section.lines.size(); ++l) {
                 const auto& line = section.lines[l];
                 if (line.kind != LineKind::Value) continue;
-                definingLine_[id + '\n' + lowerAscii(wine::toCodePage(line.name))] = {s, l};
+                definingLine_[id + '\n' + base::asciiLowered(wine::toCodePage(line.name))] = {s, l};
             }
             if (findPath(current_, path8)) writtenKeys_.insert(id);
         }
@@ -130,7 +121,7 @@ class HiveRenderer {
                 out_ += line.raw;
                 continue;
             }
-            auto defining = definingLine_.find(id + '\n' + lowerAscii(name8));
+            auto defining = definingLine_.find(id + '\n' + base::asciiLowered(name8));
             if (defining != definingLine_.end() && defining->second == std::pair{s, l}) {
                 out_ += valueLine(line.name, *now, doc_.newline);
             }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "lib/base/ascii.h"
+#include "lib/registry/registry_store.h"
 #include "lib/registry/wine/wine_text.h"
 
 namespace quenor::reg::wine {
@@ -16,16 +18,6 @@ std::string describe(const std::string& file, std::size_t line, const std::strin
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-unsigned hexValue(char c) {
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-    return static_cast<unsigned>(c - 'A' + 10);
 }
 
 std::string_view skipBlanks(std::string_view s) {
@@ -148,24 +140,24 @@ class Parser {
         rest = skipBlanks(rest.substr(1));
 
         if (startsWith(rest, "\"")) {
-            readString(index, rest.substr(1), 1, line);
+            readString(index, rest.substr(1), kSz, line);
         } else if (startsWith(rest, "str:\"")) {
-            readString(index, rest.substr(5), 1, line);
+            readString(index, rest.substr(5), kSz, line);
         } else if (startsWith(rest, "str(2):\"")) {
-            readString(index, rest.substr(8), 2, line);
+            readString(index, rest.substr(8), kExpandSz, line);
         } else if (startsWith(rest, "str(7):\"")) {
-            readString(index, rest.substr(8), 7, line);
+            readString(index, rest.substr(8), kMultiSz, line);
         } else if (startsWith(rest, "dword:")) {
             readDword(index, rest.substr(6), line);
         } else if (startsWith(rest, "hex:")) {
-            line.type = 3;
+            line.type = kBinary;
             readHex(index, rest.substr(4), line);
         } else if (startsWith(rest, "hex(")) {
             rest.remove_prefix(4);
             std::uint64_t type = 0;
             std::size_t digits = 0;
-            while (digits < rest.size() && isHexDigit(rest[digits])) {
-                type = type * 16 + hexValue(rest[digits]);
+            while (digits < rest.size() && base::isAsciiHexDigit(rest[digits])) {
+                type = type * 16 + base::hexDigitValue(rest[digits]);
                 if (type > 0xFFFFFFFFu)
                     fail(index + 1, "the value type in \"hex(...)\" is too large");
                 ++digits;
@@ -199,15 +191,15 @@ class Parser {
         rest = skipBlanks(rest);
         std::uint32_t value = 0;
         std::size_t digits = 0;
-        while (digits < rest.size() && isHexDigit(rest[digits])) {
+        while (digits < rest.size() && base::isAsciiHexDigit(rest[digits])) {
             if (digits == 8) fail(index + 1, "the dword has more than 8 hex digits");
-            value = value * 16 + static_cast<std::uint32_t>(hexValue(rest[digits]));
+            value = value * 16 + static_cast<std::uint32_t>(base::hexDigitValue(rest[digits]));
             ++digits;
         }
         if (digits == 0 || !skipBlanks(rest.substr(digits)).empty()) {
             fail(index + 1, "the dword is not 1 to 8 hex digits");
         }
-        line.type = 4;
+        line.type = kDword;
         line.data = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
                      static_cast<std::uint8_t>(value >> 16),
                      static_cast<std::uint8_t>(value >> 24)};
@@ -217,11 +209,11 @@ class Parser {
     void readHex(std::size_t& index, std::string_view rest, WineLine& line) const {
         while (true) {
             rest = skipBlanks(rest);
-            while (!rest.empty() && isHexDigit(rest.front())) {
+            while (!rest.empty() && base::isAsciiHexDigit(rest.front())) {
                 unsigned value = 0;
                 std::size_t digits = 0;
-                while (digits < rest.size() && isHexDigit(rest[digits])) {
-                    value = value * 16 + static_cast<unsigned>(hexValue(rest[digits]));
+                while (digits < rest.size() && base::isAsciiHexDigit(rest[digits])) {
+                    value = value * 16 + static_cast<unsigned>(base::hexDigitValue(rest[digits]));
                     if (value > 0xFF) fail(index + 1, "a hex byte is larger than ff");
                     ++digits;
                 }
@@ -279,16 +271,16 @@ std::string formatValueLine(std::u16string_view name, std::uint32_t type,
     } else {
         out = "\"" + writeEscaped(name, "\"", false) + "\"=";
     }
-    const bool stringType = type == 1 || type == 2 || type == 7;
+    const bool stringType = isStringType(type);
     if (stringType && data.size() >= 2 && data.size() % 2 == 0 && data[data.size() - 1] == 0 &&
         data[data.size() - 2] == 0) {
-        if (type != 1) out += "str(" + std::to_string(type) + "):";
+        if (type != kSz) out += "str(" + std::to_string(type) + "):";
         out += '"' + writeEscaped(fromUtf16Bytes(data), "\"", true) + '"';
         out += newline;
         return out;
     }
     char buffer[32];
-    if (type == 4 && data.size() == 4) {
+    if (type == kDword && data.size() == 4) {
         const std::uint32_t value =
             static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
             static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
@@ -297,7 +289,7 @@ std::string formatValueLine(std::u16string_view name, std::uint32_t type,
         out += newline;
         return out;
     }
-    if (type == 3) {
+    if (type == kBinary) {
         out += "hex:";
     } else {
         std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));

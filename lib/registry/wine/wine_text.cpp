@@ -1,5 +1,7 @@
 #include "lib/registry/wine/wine_text.h"
 
+#include "lib/base/ascii.h"
+
 #include <array>
 #include <cstdio>
 
@@ -19,16 +21,6 @@ char toCodePageChar(char16_t c) {
         if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
     }
     return '?';
-}
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-unsigned hexValue(char c) {
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-    return static_cast<unsigned>(c - 'A' + 10);
 }
 
 void appendCodePoint(std::u16string& out, char32_t cp) {
@@ -155,13 +147,14 @@ std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out
                 out.push_back(u'\v');
                 break;
             case 'x': {
-                if (i >= src.size() || !isHexDigit(src[i])) {
+                if (i >= src.size() || !base::isAsciiHexDigit(src[i])) {
                     out.push_back(u'x');
                     break;
                 }
                 unsigned value = 0;
-                for (int digits = 0; digits < 4 && i < src.size() && isHexDigit(src[i]); ++digits) {
-                    value = value * 16 + hexValue(src[i++]);
+                for (int digits = 0; digits < 4 && i < src.size() && base::isAsciiHexDigit(src[i]);
+                     ++digits) {
+                    value = value * 16 + base::hexDigitValue(src[i++]);
                 }
                 out.push_back(static_cast<char16_t>(value));
                 break;
@@ -198,7 +191,8 @@ std::string writeEscaped(std::u16string_view text, std::string_view escaped, boo
         const bool hasNext = i + 1 < text.size();
         const char16_t next = hasNext ? text[i + 1] : 0;
         if (c > 127) {
-            const bool hexFollows = hasNext && next < 128 && isHexDigit(static_cast<char>(next));
+            const bool hexFollows =
+                hasNext && next < 128 && base::isAsciiHexDigit(static_cast<char>(next));
             std::snprintf(buffer, sizeof buffer, hexFollows ? "\\x%04x" : "\\x%x",
                           static_cast<unsigned>(c));
             out += buffer;

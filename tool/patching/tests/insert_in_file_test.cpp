@@ -8,7 +8,7 @@
 #include "core/tool_error.h"
 #include "lib/registry/testing/memory_store.h"
 
-namespace quenor {
+namespace quenor::patching {
 namespace {
 
 class InsertInFileTest : public ::testing::Test {
@@ -98,4 +98,4 @@ TEST_F(InsertInFileTest, MissingSourceFailsAtTheFirstCopy) {
 }
 
 }  // namespace
-}  // namespace quenor
+}  // namespace quenor::patching

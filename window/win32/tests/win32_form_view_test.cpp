@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/resolution_codes.h"
 #include "core/testing/tool_fixture.h"
 #include "lib/registry/testing/memory_store.h"
 #include "window/quenor_layout.h"
@@ -116,10 +117,10 @@ TEST_F(Win32WindowTest, EveryControlIsAStandardControlAtItsTwipPosition) {
 
 TEST_F(Win32WindowTest, ClicksGoToTheModelAndItsChangesAreRedrawn) {
     // "User Defined" enables the size boxes through the window's own handler.
-    HWND userDefined = handle(names::kOptResolution, kUserDefinedResolution);
+    HWND userDefined = handle(names::kOptResolution, resolution::kUserDefined);
     ASSERT_NE(userDefined, nullptr);
     SendMessageW(userDefined, BM_CLICK, 0, 0);
-    EXPECT_EQ(quenor.form().selectedOption(names::kOptResolution), kUserDefinedResolution);
+    EXPECT_EQ(quenor.form().selectedOption(names::kOptResolution), resolution::kUserDefined);
     EXPECT_EQ(SendMessageW(userDefined, BM_GETCHECK, 0, 0), BST_CHECKED);
     HWND width = handle(names::kTxtResWidth);
     EXPECT_TRUE(IsWindowEnabled(width));
@@ -127,7 +128,7 @@ TEST_F(Win32WindowTest, ClicksGoToTheModelAndItsChangesAreRedrawn) {
 
     // Only one option of the group is shown selected.
     for (int index : quenor.form().arrayIndexes(names::kOptResolution)) {
-        if (index == kUserDefinedResolution) continue;
+        if (index == resolution::kUserDefined) continue;
         EXPECT_EQ(SendMessageW(handle(names::kOptResolution, index), BM_GETCHECK, 0, 0),
                   BST_UNCHECKED)
             << index;
