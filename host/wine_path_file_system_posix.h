@@ -40,6 +40,7 @@ class WinePathFileSystem : public FileSystem {
     void copyFile(const std::string& from, const std::string& to) override;
     void removeFile(const std::string& path) override;
     std::filesystem::path hostPath(const std::string& path) const override;
+    files::FileIo& fileIo() const override { return host_.fileIo(); }
     char separator() const override { return '/'; }
 
   private:

@@ -29,8 +29,10 @@ std::vector<std::string> redirected(reg::RegKey& root, const std::vector<std::st
 
 }  // namespace
 
-Wow64RegistryView::Wow64RegistryView(std::filesystem::path prefix, WriteGuard guard)
-    : WineFileStore(std::move(prefix)), win64_(systemArch() == "win64"), guard_(std::move(guard)) {}
+Wow64RegistryView::Wow64RegistryView(std::filesystem::path prefix, SaveGuard guard)
+    : WineFileStore(std::move(prefix)), win64_(systemArch() == "win64") {
+    setSaveGuard(std::move(guard));
+}
 
 void Wow64RegistryView::mapPath(reg::Handle hiveRoot, std::vector<std::string>& names) {
     if (!win64_ || (hiveRoot != reg::kLocalMachine && hiveRoot != reg::kCurrentUser)) return;
@@ -38,17 +40,6 @@ void Wow64RegistryView::mapPath(reg::Handle hiveRoot, std::vector<std::string>& 
     std::vector<std::string> view = redirected(hive(hiveRoot), names, complete);
     if (!complete && hive(hiveRoot).find(names) != nullptr) return;  // only in the 64-bit view
     names = std::move(view);
-}
-
-bool Wow64RegistryView::writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
-                                      std::string& error) {
-    if (guard_) {
-        if (std::string reason = guard_(); !reason.empty()) {
-            error = reason;
-            return false;
-        }
-    }
-    return WineFileStore::writeHiveFile(file, bytes, error);
 }
 
 }  // namespace quenor::host

@@ -16,24 +16,18 @@ namespace quenor::host {
 // only in the 64-bit view is still read from there, so a game key entered by a 64-bit
 // registry editor is found. A win32 prefix is used as it is.
 //
-// Before every save the write guard is asked; a non-empty answer (the reason) refuses the
-// save, which then fails as any failed save does (nothing written, nothing changed).
+// Before every save the guard is asked (see WineFileStore::SaveGuard).
 class Wow64RegistryView : public reg::wine::WineFileStore {
   public:
-    using WriteGuard = std::function<std::string()>;
-
-    explicit Wow64RegistryView(std::filesystem::path prefix, WriteGuard guard = {});
+    explicit Wow64RegistryView(std::filesystem::path prefix, SaveGuard guard = {});
 
     bool isWin64() const { return win64_; }
 
   protected:
     void mapPath(reg::Handle hiveRoot, std::vector<std::string>& names) override;
-    bool writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
-                       std::string& error) override;
 
   private:
     bool win64_ = false;
-    WriteGuard guard_;
 };
 
 }  // namespace quenor::host

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "lib/files/file_io.h"
+
 namespace quenor {
 
 // The files the tool touches, addressed by the tool's own path texts (which may use "\"
@@ -26,8 +28,10 @@ class FileSystem {
     virtual void copyFile(const std::string& from, const std::string& to) = 0;
     // Deletes a file.
     virtual void removeFile(const std::string& path) = 0;
-    // The host path that a tool path names, for libraries that open files themselves.
+    // The host path that a tool path names, and the file layer to reach it through, for
+    // libraries that work on files themselves (the archive library).
     virtual std::filesystem::path hostPath(const std::string& path) const = 0;
+    virtual files::FileIo& fileIo() const = 0;
     // The separator the tool puts between a folder and a name.
     virtual char separator() const = 0;
 

@@ -1,28 +1,19 @@
 #include "core/platform/host_file_system.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <system_error>
+#include <span>
 
 #include "core/tool_error.h"
-
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
 
 namespace quenor {
 
 namespace {
 
-std::string reason(const std::error_code& ec) {
-    return ec ? ec.message() : "unknown cause";
+std::span<const std::uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-std::string lastReason() {
-    return errno ? std::strerror(errno) : "unknown cause";
-}
+// New files get what the user's umask allows, as the files of any other program do.
+constexpr std::uint32_t kNewFilePermissions = 0666;
 
 }  // namespace
 
@@ -44,83 +35,91 @@ std::filesystem::path HostFileSystem::hostPath(const std::string& path) const {
 }
 
 bool HostFileSystem::isRegularFile(const std::string& path) const {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(hostPath(path), ec);
+    return io_.kind(hostPath(path)) == files::FileKind::kRegularFile;
 }
 
 void HostFileSystem::appendToFile(const std::string& path, std::string_view bytes) {
-    errno = 0;
-    std::ofstream out(hostPath(path), std::ios::binary | std::ios::app);
-    if (!out)
+    std::unique_ptr<files::FileHandle> file;
+    try {
+        file = io_.open(hostPath(path), files::OpenMode::kAppend, kNewFilePermissions);
+    } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess,
-             "Cannot open " + path + " for appending: " + lastReason() + ".");
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) fail(error_number::kDeviceIo, "Cannot write to " + path + ": " + lastReason() + ".");
+             "Cannot open " + path + " for appending: " + e.reason() + ".");
+    }
+    try {
+        file->append(bytesOf(bytes));
+    } catch (const files::FileIoError& e) {
+        fail(error_number::kDeviceIo, "Cannot write to " + path + ": " + e.reason() + ".");
+    }
 }
 
 std::string HostFileSystem::readFile(const std::string& path, std::size_t maxBytes) const {
     const auto host = hostPath(path);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(host, ec)) {
+    if (io_.kind(host) != files::FileKind::kRegularFile) {
         fail(error_number::kFileNotFound, "File not found: " + path + ".");
     }
-    auto size = std::filesystem::file_size(host, ec);
-    if (ec) fail(error_number::kPathAccess, "Cannot read " + path + ": " + reason(ec) + ".");
+    std::unique_ptr<files::FileHandle> file;
+    std::uint64_t size = 0;
+    try {
+        file = io_.open(host, files::OpenMode::kRead);
+        size = file->size();
+    } catch (const files::FileIoError& e) {
+        fail(error_number::kPathAccess, "Cannot open " + path + ": " + e.reason() + ".");
+    }
     if (size > maxBytes) {
         fail(error_number::kBadFileFormat, "The file " + path + " is too large (" +
                                                std::to_string(size) + " bytes; at most " +
                                                std::to_string(maxBytes) + " expected).");
     }
-    errno = 0;
-    std::ifstream in(host, std::ios::binary);
-    if (!in) fail(error_number::kPathAccess, "Cannot open " + path + ": " + lastReason() + ".");
     std::string content(static_cast<std::size_t>(size), '\0');
-    in.read(content.data(), static_cast<std::streamsize>(size));
-    if (in.gcount() != static_cast<std::streamsize>(size)) {
+    try {
+        file->readAt(0, std::span(reinterpret_cast<std::uint8_t*>(content.data()), content.size()));
+    } catch (const files::FileIoError&) {
         fail(error_number::kDeviceIo, "Cannot read " + path + " to its end.");
     }
     return content;
 }
 
 void HostFileSystem::writeFile(const std::string& path, std::string_view bytes) {
-    errno = 0;
-    std::ofstream out(hostPath(path), std::ios::binary | std::ios::trunc);
-    if (!out)
+    const auto host = hostPath(path);
+    std::unique_ptr<files::FileHandle> file;
+    try {
+        // An existing file is emptied and keeps its permissions; a new one is created.
+        const bool exists = io_.kind(host) == files::FileKind::kRegularFile;
+        file = io_.open(host, exists ? files::OpenMode::kReadWrite : files::OpenMode::kAppend,
+                        kNewFilePermissions);
+        if (exists) file->truncate(0);
+    } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess,
-             "Cannot open " + path + " for writing: " + lastReason() + ".");
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) fail(error_number::kDeviceIo, "Cannot write " + path + ": " + lastReason() + ".");
+             "Cannot open " + path + " for writing: " + e.reason() + ".");
+    }
+    try {
+        file->writeAt(0, bytesOf(bytes));
+    } catch (const files::FileIoError& e) {
+        fail(error_number::kDeviceIo, "Cannot write " + path + ": " + e.reason() + ".");
+    }
 }
 
 void HostFileSystem::copyFile(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(hostPath(from), ec)) {
+    if (io_.kind(hostPath(from)) != files::FileKind::kRegularFile) {
         fail(error_number::kFileNotFound, "Cannot copy " + from + ": file not found.");
     }
-#ifdef _WIN32
-    // MinGW's copy_file refuses to overwrite an existing file ("File exists"); Windows' own
-    // copy replaces it.
-    if (!CopyFileW(hostPath(from).c_str(), hostPath(to).c_str(), FALSE)) {
-        ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
-    }
-#else
-    std::filesystem::copy_file(hostPath(from), hostPath(to),
-                               std::filesystem::copy_options::overwrite_existing, ec);
-#endif
-    if (ec)
+    try {
+        files::copyFile(io_, hostPath(from), hostPath(to));
+    } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess,
-             "Cannot copy " + from + " to " + to + ": " + reason(ec) + ".");
+             "Cannot copy " + from + " to " + to + ": " + e.reason() + ".");
+    }
 }
 
 void HostFileSystem::removeFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(hostPath(path), ec)) {
+    if (io_.kind(hostPath(path)) != files::FileKind::kRegularFile) {
         fail(error_number::kFileNotFound, "Cannot delete " + path + ": file not found.");
     }
-    if (!std::filesystem::remove(hostPath(path), ec) || ec) {
-        fail(error_number::kPathAccess, "Cannot delete " + path + ": " + reason(ec) + ".");
+    try {
+        io_.remove(hostPath(path));
+    } catch (const files::FileIoError& e) {
+        fail(error_number::kPathAccess, "Cannot delete " + path + ": " + e.reason() + ".");
     }
 }
 

@@ -1,17 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/platform/file_system.h"
+#include "lib/files/file_io.h"
 
 namespace quenor {
 
-// The files of the machine the tool runs on, through the C++ standard library. On a host
-// whose separator is "/", a "\" in a tool path is read as a separator too, so the Windows
-// form of a path that the game's registry holds names the same file.
+// The files of the machine the tool runs on, through the file layer (the real file system,
+// or a test's wrapper over it). On a host whose separator is "/", a "\" in a tool path is
+// read as a separator too, so the Windows form of a path that the game's registry holds names
+// the same file.
 class HostFileSystem : public FileSystem {
   public:
-    explicit HostFileSystem(std::string programName) : programName_(std::move(programName)) {}
+    explicit HostFileSystem(std::string programName, files::FileIo& io = files::systemFileIo())
+        : programName_(std::move(programName)), io_(io) {}
 
     bool isRegularFile(const std::string& path) const override;
     void appendToFile(const std::string& path, std::string_view bytes) override;
@@ -20,11 +24,13 @@ class HostFileSystem : public FileSystem {
     void copyFile(const std::string& from, const std::string& to) override;
     void removeFile(const std::string& path) override;
     std::filesystem::path hostPath(const std::string& path) const override;
+    files::FileIo& fileIo() const override { return io_; }
     char separator() const override;
 
   private:
     [[noreturn]] void fail(std::int32_t number, const std::string& what) const;
     std::string programName_;
+    files::FileIo& io_;
 };
 
 }  // namespace quenor

@@ -28,11 +28,10 @@ bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
 }
 
 bool lessIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) {
-                                            return static_cast<unsigned char>(asciiLower(x)) <
-                                                   static_cast<unsigned char>(asciiLower(y));
-                                        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(asciiLower(x)) <
+               static_cast<unsigned char>(asciiLower(y));
+    });
 }
 
 }  // namespace quenor::base

@@ -1,10 +1,15 @@
 // Whole-file helpers on top of FileIo.
-#include <string>
-
-#include "lib/files/file_error.h"
 #include "lib/files/file_io.h"
 
+#include <algorithm>
+#include <string>
+
 namespace quenor::files {
+
+std::filesystem::path FileIo::folderOf(const std::filesystem::path& path) {
+    std::filesystem::path folder = path.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
 
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     std::filesystem::path temp = path;
@@ -13,9 +18,10 @@ std::filesystem::path temporarySibling(const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
-                         std::span<const std::uint8_t> content) {
-    std::uint32_t permissions = io.exists(path) ? io.permissions(path) : 0644;
-    std::filesystem::path temp = temporarySibling(path);
+                         std::span<const std::uint8_t> content, std::uint32_t newFilePermissions) {
+    const std::uint32_t permissions =
+        io.kind(path) == FileKind::kRegularFile ? io.permissions(path) : newFilePermissions;
+    const std::filesystem::path temp = temporarySibling(path);
     try {
         {
             auto file = io.open(temp, OpenMode::kCreate, permissions);
@@ -39,12 +45,29 @@ std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path&
     std::uint64_t size = file->size();
     if (size > maxBytes) {
         throw FileIoError("Reading " + path.string() + " failed: the file has " +
-                          std::to_string(size) + " bytes, more than the " +
-                          std::to_string(maxBytes) + " this tool accepts.");
+                              std::to_string(size) + " bytes, more than the " +
+                              std::to_string(maxBytes) + " this tool accepts.",
+                          "the file has " + std::to_string(size) + " bytes, more than " +
+                              std::to_string(maxBytes));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     file->readAt(0, bytes);
     return bytes;
+}
+
+void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to) {
+    constexpr std::uint64_t kPiece = 1u << 20;
+    auto source = io.open(from, OpenMode::kRead);
+    auto target = io.open(to, OpenMode::kCreate, io.permissions(from));
+    const std::uint64_t size = source->size();
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(size, kPiece)));
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t piece = static_cast<std::size_t>(std::min(size - done, kPiece));
+        std::span<std::uint8_t> chunk(buffer.data(), piece);
+        source->readAt(done, chunk);
+        target->writeAt(done, chunk);
+        done += piece;
+    }
 }
 
 }  // namespace quenor::files

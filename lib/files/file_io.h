@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <vector>
+
 #include "lib/files/file_error.h"
 
 namespace quenor::files {
@@ -18,7 +19,8 @@ class FileHandle {
     virtual std::uint64_t size() = 0;
     // Reads exactly out.size() bytes at offset; a short read is an error.
     virtual void readAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
-    // Writes all bytes at offset, growing the file when the range passes its end.
+    // Writes all bytes at offset, growing the file when the range passes its end. A file
+    // opened with OpenMode::kAppend writes at its end whatever the offset.
     virtual void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) = 0;
     virtual void truncate(std::uint64_t size) = 0;
     // Makes everything written so far durable.
@@ -31,36 +33,89 @@ enum class OpenMode {
     kRead,       // an existing file, read only
     kReadWrite,  // an existing file, read and write
     kCreate,     // a new or emptied file, read and write
+    kAppend,     // an existing or new file, written at its end only (as a log is)
 };
 
-// The file system as the archive library uses it.
+enum class FileKind { kMissing, kRegularFile, kFolder, kOther };
+
+// The file system as every part of the tool reaches it: the archive library, the registry
+// files of a Wine prefix and the tool's own files (its log, the extracted config files). The
+// real file system is systemFileIo(); tests put a wrapper over it that fails on purpose, or
+// files held in memory.
 class FileIo {
   public:
     virtual ~FileIo() = default;
 
-    // kCreate creates the file with the given permission bits (before the umask).
+    // kCreate and kAppend create a missing file with the given permission bits (before the
+    // umask). A path that names something other than a regular file is refused.
     virtual std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
                                              std::uint32_t permissions = 0644) = 0;
-    virtual bool exists(const std::filesystem::path& path) = 0;
+    virtual FileKind kind(const std::filesystem::path& path) = 0;
     // The permission bits of an existing file.
     virtual std::uint32_t permissions(const std::filesystem::path& path) = 0;
-    // Replaces `to` by `from` in one step and makes the change durable.
-    virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     // Removes a file; a missing file is not an error.
     virtual void remove(const std::filesystem::path& path) = 0;
+
+    bool exists(const std::filesystem::path& path) { return kind(path) != FileKind::kMissing; }
+
+    // Replaces `to` by `from` in one step and makes the change durable: the rename, then a
+    // sync of the folder that holds `to`.
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+        renameFile(from, to);
+        syncFolder(folderOf(to));
+    }
+
+    // The rename alone, and the sync of a folder's entries (the two steps of rename()).
+    virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    virtual void syncFolder(const std::filesystem::path& folder) = 0;
+
+    // The folder that holds a path ("." for a bare name).
+    static std::filesystem::path folderOf(const std::filesystem::path& path);
+};
+
+// A FileIo that passes every call to another one. Wrappers that change some calls (to count
+// them or make them fail) derive from it and override only those.
+class FileIoWrapper : public FileIo {
+  public:
+    explicit FileIoWrapper(FileIo& target) : target_(target) {}
+
+    std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
+                                     std::uint32_t permissions = 0644) override {
+        return target_.open(path, mode, permissions);
+    }
+    FileKind kind(const std::filesystem::path& path) override { return target_.kind(path); }
+    std::uint32_t permissions(const std::filesystem::path& path) override {
+        return target_.permissions(path);
+    }
+    void remove(const std::filesystem::path& path) override { target_.remove(path); }
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        target_.renameFile(from, to);
+    }
+    void syncFolder(const std::filesystem::path& folder) override { target_.syncFolder(folder); }
+
+    FileIo& target() { return target_; }
+
+  private:
+    FileIo& target_;
 };
 
 // The real file system: POSIX calls, or Win32 calls in a Windows build.
 FileIo& systemFileIo();
 
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
-// synced and renamed over the target, keeping the target's permissions when it exists.
+// synced and renamed over the target, keeping the target's permissions when it exists (a new
+// file gets `newFilePermissions`). The target holds either its old or its new content, never
+// a part; on failure the temporary file is removed.
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
-                         std::span<const std::uint8_t> content);
+                         std::span<const std::uint8_t> content,
+                         std::uint32_t newFilePermissions = 0644);
 
-// Reads a whole file, refusing one larger than maxBytes.
+// Reads a whole file, refusing one larger than maxBytes before reading it.
 std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,
                                         std::uint64_t maxBytes);
+
+// Copies a file's content over another file (created or emptied), in pieces.
+void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The name of the temporary file used to replace `path`.
 std::filesystem::path temporarySibling(const std::filesystem::path& path);

@@ -15,12 +15,14 @@ namespace {
 
 [[noreturn]] void throwErrno(const std::string& action, const std::filesystem::path& path,
                              int error) {
-    throw FileIoError(action + " " + path.string() + " failed: " + std::strerror(error) + ".");
+    throw FileIoError(action + " " + path.string() + " failed: " + std::strerror(error) + ".",
+                      std::strerror(error));
 }
 
 class PosixFileHandle final : public FileHandle {
   public:
-    PosixFileHandle(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+    PosixFileHandle(int fd, std::filesystem::path path, bool append)
+        : fd_(fd), path_(std::move(path)), append_(append) {}
     ~PosixFileHandle() override { ::close(fd_); }
     PosixFileHandle(const PosixFileHandle&) = delete;
     PosixFileHandle& operator=(const PosixFileHandle&) = delete;
@@ -40,8 +42,9 @@ class PosixFileHandle final : public FileHandle {
             if (got < 0) throwErrno("Reading", path_, errno);
             if (got == 0) {
                 throw FileIoError("Reading " + path_.string() + " failed: the file ended at byte " +
-                                  std::to_string(offset + done) + ", before byte " +
-                                  std::to_string(offset + out.size()) + ".");
+                                      std::to_string(offset + done) + ", before byte " +
+                                      std::to_string(offset + out.size()) + ".",
+                                  "the file ended early");
             }
             done += static_cast<std::size_t>(got);
         }
@@ -50,8 +53,11 @@ class PosixFileHandle final : public FileHandle {
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
         std::size_t done = 0;
         while (done < data.size()) {
-            ssize_t put = ::pwrite(fd_, data.data() + done, data.size() - done,
-                                   static_cast<off_t>(offset + done));
+            // A file opened for appending takes plain writes, which O_APPEND puts at its end
+            // even when another process appended meanwhile.
+            ssize_t put = append_ ? ::write(fd_, data.data() + done, data.size() - done)
+                                  : ::pwrite(fd_, data.data() + done, data.size() - done,
+                                             static_cast<off_t>(offset + done));
             if (put < 0 && errno == EINTR) continue;
             if (put < 0) throwErrno("Writing", path_, errno);
             if (put == 0) throwErrno("Writing", path_, ENOSPC);
@@ -70,18 +76,8 @@ class PosixFileHandle final : public FileHandle {
   private:
     int fd_;
     std::filesystem::path path_;
+    bool append_;
 };
-
-void syncFolderOf(const std::filesystem::path& path) {
-    std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throwErrno("Opening the folder", folder, errno);
-    int result = ::fsync(fd);
-    int error = errno;
-    ::close(fd);
-    if (result != 0 && error != EINVAL) throwErrno("Flushing the folder", folder, error);
-}
 
 class PosixFileIo final : public FileIo {
   public:
@@ -98,6 +94,9 @@ class PosixFileIo final : public FileIo {
             case OpenMode::kCreate:
                 flags |= O_RDWR | O_CREAT | O_TRUNC;
                 break;
+            case OpenMode::kAppend:
+                flags |= O_WRONLY | O_CREAT | O_APPEND;
+                break;
         }
         int fd;
         do {
@@ -107,15 +106,19 @@ class PosixFileIo final : public FileIo {
         struct stat info {};
         if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
             ::close(fd);
-            throw FileIoError("Opening " + path.string() + " failed: it is not a regular file.");
+            throw FileIoError("Opening " + path.string() + " failed: it is not a regular file.",
+                              "it is not a regular file");
         }
         if (mode == OpenMode::kCreate) ::fchmod(fd, static_cast<mode_t>(permissions));
-        return std::make_unique<PosixFileHandle>(fd, path);
+        return std::make_unique<PosixFileHandle>(fd, path, mode == OpenMode::kAppend);
     }
 
-    bool exists(const std::filesystem::path& path) override {
+    FileKind kind(const std::filesystem::path& path) override {
         struct stat info {};
-        return ::stat(path.c_str(), &info) == 0;
+        if (::stat(path.c_str(), &info) != 0) return FileKind::kMissing;
+        if (S_ISREG(info.st_mode)) return FileKind::kRegularFile;
+        if (S_ISDIR(info.st_mode)) return FileKind::kFolder;
+        return FileKind::kOther;
     }
 
     std::uint32_t permissions(const std::filesystem::path& path) override {
@@ -124,11 +127,20 @@ class PosixFileIo final : public FileIo {
         return static_cast<std::uint32_t>(info.st_mode & 07777);
     }
 
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (::rename(from.c_str(), to.c_str()) != 0) {
             throwErrno("Renaming " + from.string() + " to", to, errno);
         }
-        syncFolderOf(to);
+    }
+
+    void syncFolder(const std::filesystem::path& folder) override {
+        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) throwErrno("Opening the folder", folder, errno);
+        int result = ::fsync(fd);
+        int error = errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder; their renames are as durable as they get.
+        if (result != 0 && error != EINVAL) throwErrno("Flushing the folder", folder, error);
     }
 
     void remove(const std::filesystem::path& path) override {

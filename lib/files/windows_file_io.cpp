@@ -31,7 +31,8 @@ std::string systemMessage(DWORD error) {
 
 [[noreturn]] void throwLastError(const std::string& action, const std::filesystem::path& path,
                                  DWORD error) {
-    throw FileIoError(action + " " + path.string() + " failed: " + systemMessage(error) + ".");
+    const std::string reason = systemMessage(error);
+    throw FileIoError(action + " " + path.string() + " failed: " + reason + ".", reason);
 }
 
 // One ReadFile or WriteFile moves at most this many bytes.
@@ -46,8 +47,8 @@ OVERLAPPED at(std::uint64_t offset) {
 
 class WindowsFileHandle final : public FileHandle {
   public:
-    WindowsFileHandle(HANDLE handle, std::filesystem::path path)
-        : handle_(handle), path_(std::move(path)) {}
+    WindowsFileHandle(HANDLE handle, std::filesystem::path path, bool append)
+        : handle_(handle), path_(std::move(path)), append_(append) {}
     ~WindowsFileHandle() override { CloseHandle(handle_); }
     WindowsFileHandle(const WindowsFileHandle&) = delete;
     WindowsFileHandle& operator=(const WindowsFileHandle&) = delete;
@@ -72,8 +73,9 @@ class WindowsFileHandle final : public FileHandle {
             }
             if (got == 0) {
                 throw FileIoError("Reading " + path_.string() + " failed: the file ended at byte " +
-                                  std::to_string(offset + done) + ", before byte " +
-                                  std::to_string(offset + out.size()) + ".");
+                                      std::to_string(offset + done) + ", before byte " +
+                                      std::to_string(offset + out.size()) + ".",
+                                  "the file ended early");
             }
             done += got;
         }
@@ -83,7 +85,9 @@ class WindowsFileHandle final : public FileHandle {
         std::size_t done = 0;
         while (done < data.size()) {
             const DWORD want = static_cast<DWORD>(std::min(data.size() - done, kMaxTransfer));
-            OVERLAPPED where = at(offset + done);
+            // A file opened for appending writes at its end: the offset 0xFFFFFFFFFFFFFFFF
+            // asks WriteFile for that, even when another process appended meanwhile.
+            OVERLAPPED where = append_ ? at(~std::uint64_t{0}) : at(offset + done);
             DWORD put = 0;
             if (!WriteFile(handle_, data.data() + done, want, &put, &where)) {
                 throwLastError("Writing", path_, GetLastError());
@@ -108,6 +112,7 @@ class WindowsFileHandle final : public FileHandle {
   private:
     HANDLE handle_;
     std::filesystem::path path_;
+    bool append_;
 };
 
 class WindowsFileIo final : public FileIo {
@@ -118,6 +123,7 @@ class WindowsFileIo final : public FileIo {
         DWORD disposition = OPEN_EXISTING;
         DWORD attributes = FILE_ATTRIBUTE_NORMAL;
         if (mode != OpenMode::kRead) access |= GENERIC_WRITE;
+        if (mode == OpenMode::kAppend) disposition = OPEN_ALWAYS;
         if (mode == OpenMode::kCreate) {
             disposition = CREATE_ALWAYS;
             // Windows has one permission bit: a file nobody may write is read-only.
@@ -131,13 +137,18 @@ class WindowsFileIo final : public FileIo {
         if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             CloseHandle(handle);
-            throw FileIoError("Opening " + path.string() + " failed: it is not a regular file.");
+            throw FileIoError("Opening " + path.string() + " failed: it is not a regular file.",
+                              "it is not a regular file");
         }
-        return std::make_unique<WindowsFileHandle>(handle, path);
+        return std::make_unique<WindowsFileHandle>(handle, path, mode == OpenMode::kAppend);
     }
 
-    bool exists(const std::filesystem::path& path) override {
-        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    FileKind kind(const std::filesystem::path& path) override {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
+        if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
+        return FileKind::kRegularFile;
     }
 
     std::uint32_t permissions(const std::filesystem::path& path) override {
@@ -148,7 +159,7 @@ class WindowsFileIo final : public FileIo {
         return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0644;
     }
 
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
         // Write-through: the move is on disk when the call returns. Windows refuses to
         // replace a file that is open, so callers close the target first.
         if (!MoveFileExW(from.c_str(), to.c_str(),
@@ -156,6 +167,9 @@ class WindowsFileIo final : public FileIo {
             throwLastError("Renaming " + from.string() + " to", to, GetLastError());
         }
     }
+
+    // A write-through move is durable by itself; Windows has no sync of a folder's entries.
+    void syncFolder(const std::filesystem::path&) override {}
 
     void remove(const std::filesystem::path& path) override {
         if (DeleteFileW(path.c_str())) return;

@@ -35,7 +35,8 @@ void ExportFile(Tool& tool, const std::string& archivePath, const std::string& e
                 const std::string& outputPath, std::int32_t /*flag*/) {
     FileSystem& files = tool.services.files;
     try {
-        viv::exportEntry(files.hostPath(archivePath), entryName, files.hostPath(outputPath));
+        viv::exportEntry(files.hostPath(archivePath), entryName, files.hostPath(outputPath),
+                         files.fileIo());
     } catch (const viv::ArchiveError& e) {
         throw exportFailed(tool, archivePath, entryName, e);
     } catch (const files::FileIoError& e) {
@@ -48,7 +49,7 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
     FileSystem& files = tool.services.files;
     const std::string entryName = fileNameOf(filePath);
     try {
-        viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), files::systemFileIo(),
+        viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), files.fileIo(),
                      entryName);
     } catch (const viv::ArchiveError& e) {
         throw addFailed(tool, archivePath, entryName, e);

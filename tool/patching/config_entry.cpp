@@ -15,7 +15,8 @@ std::string rewriteConfigEntry(Tool& tool, const std::string& entryName,
     writeLog(tool, " Call ExportFile");
     ExportFile(tool, settings.strFMISCpath, entryName, extracted, -1);
     writeLog(tool, " ExportFile done - OK");
-    for (const KeyedValue& line : values) insertInFile(tool, extracted, scratch, line.key, line.value);
+    for (const KeyedValue& line : values)
+        insertInFile(tool, extracted, scratch, line.key, line.value);
     writeLog(tool, " Call AddFile");
     AddFile(tool, settings.strFMISCpath, extracted, -1);
     writeLog(tool, " AddFile done - OK");

@@ -38,19 +38,19 @@ class FaultInjectingFileHandle final : public FileHandle {
 
     void truncate(std::uint64_t size) override {
         io_.requireAlive("Resizing " + name_);
-        if (io_.faults_.failingTruncate && io_.truncates_ == *io_.faults_.failingTruncate) {
+        const int index = io_.truncates_++;
+        if (io_.faults_.failingTruncate && index == *io_.faults_.failingTruncate) {
             io_.die("Resizing " + name_);
         }
-        ++io_.truncates_;
         inner_->truncate(size);
     }
 
     void sync() override {
         io_.requireAlive("Flushing " + name_);
-        if (io_.faults_.failingSync && io_.syncs_ == *io_.faults_.failingSync) {
+        const int index = io_.syncs_++;
+        if (io_.faults_.failingSync && index == *io_.faults_.failingSync) {
             io_.die("Flushing " + name_);
         }
-        ++io_.syncs_;
         inner_->sync();
     }
 
@@ -61,34 +61,46 @@ class FaultInjectingFileHandle final : public FileHandle {
 };
 
 void FaultInjectingFileIo::die(const std::string& what) {
-    dead_ = true;
-    throw FileIoError(what + " failed: injected fault.");
+    dead_ = !faults_.transient;
+    throw FileIoError(what + " failed: injected fault.", "injected fault");
 }
 
 void FaultInjectingFileIo::requireAlive(const std::string& what) const {
-    if (dead_) throw FileIoError(what + " failed: injected fault (after an earlier one).");
+    if (dead_) {
+        throw FileIoError(what + " failed: injected fault (after an earlier one).",
+                          "injected fault");
+    }
 }
 
 std::unique_ptr<FileHandle> FaultInjectingFileIo::open(const std::filesystem::path& path,
                                                        OpenMode mode, std::uint32_t permissions) {
     if (mode != OpenMode::kRead) requireAlive("Opening " + path.string());
-    return std::make_unique<FaultInjectingFileHandle>(*this, inner_.open(path, mode, permissions),
-                                                      path.string());
+    return std::make_unique<FaultInjectingFileHandle>(
+        *this, FileIoWrapper::open(path, mode, permissions), path.string());
 }
 
-void FaultInjectingFileIo::rename(const std::filesystem::path& from,
-                                  const std::filesystem::path& to) {
+void FaultInjectingFileIo::renameFile(const std::filesystem::path& from,
+                                      const std::filesystem::path& to) {
     requireAlive("Renaming " + from.string());
-    if (faults_.failingRename && renames_ == *faults_.failingRename) {
+    const int index = renames_++;
+    if (faults_.failingRename && index == *faults_.failingRename) {
         die("Renaming " + from.string());
     }
-    ++renames_;
-    inner_.rename(from, to);
+    FileIoWrapper::renameFile(from, to);
+}
+
+void FaultInjectingFileIo::syncFolder(const std::filesystem::path& folder) {
+    requireAlive("Flushing the folder " + folder.string());
+    const int index = folderSyncs_++;
+    if (faults_.failingFolderSync && index == *faults_.failingFolderSync) {
+        die("Flushing the folder " + folder.string());
+    }
+    FileIoWrapper::syncFolder(folder);
 }
 
 void FaultInjectingFileIo::remove(const std::filesystem::path& path) {
     requireAlive("Removing " + path.string());
-    inner_.remove(path);
+    FileIoWrapper::remove(path);
 }
 
 }  // namespace quenor::files

@@ -2,46 +2,53 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "lib/files/file_io.h"
 
 namespace quenor::files {
 
 // Wraps another FileIo and makes it fail the way a crash, a full disk or a failing device
-// does, to prove that an interrupted update leaves a readable archive.
+// does, to prove that an interrupted update leaves every file readable and whole.
 //
-// Once a fault has fired the wrapper stays "dead": every later write, truncate, sync, rename
-// and remove fails too, as nothing more reaches the disk after a crash.
+// Once a fault has fired the wrapper stays "dead": every later write, truncate, sync, rename,
+// folder sync and remove fails too, as nothing more reaches the disk after a crash.
+// setAlive(false) kills it at once (a disk that is full or gone), setAlive(true) lets writes
+// reach the disk again.
 //
 // A write that runs out of budget keeps only the part before the last 4096-byte page boundary
 // it reaches: the kernel copies a write page by page, so a killed process can tear a write
 // between pages but not inside one.
-class FaultInjectingFileIo final : public FileIo {
+class FaultInjectingFileIo final : public FileIoWrapper {
   public:
     static constexpr std::uint64_t kPageSize = 4096;
 
     struct Faults {
         std::optional<std::uint64_t> writeBudget;  // bytes written before a write fails
-        std::optional<int> failingSync;            // 0 = the first sync fails, 1 = the second...
-        std::optional<int> failingRename;          // likewise for renames
-        std::optional<int> failingTruncate;        // likewise for truncates
+        std::optional<int> failingSync;        // 0 = the first file sync fails, 1 = the second...
+        std::optional<int> failingRename;      // likewise for renames
+        std::optional<int> failingFolderSync;  // likewise for syncs of a folder
+        std::optional<int> failingTruncate;    // likewise for truncates
+        // The fault fails only the call it hits and later calls go on, as after an error of
+        // the device rather than a crash.
+        bool transient = false;
     };
 
-    FaultInjectingFileIo(FileIo& inner, Faults faults) : inner_(inner), faults_(faults) {}
+    explicit FaultInjectingFileIo(FileIo& inner) : FileIoWrapper(inner) {}
+    FaultInjectingFileIo(FileIo& inner, Faults faults) : FileIoWrapper(inner), faults_(faults) {}
 
     std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
                                      std::uint32_t permissions = 0644) override;
-    bool exists(const std::filesystem::path& path) override { return inner_.exists(path); }
-    std::uint32_t permissions(const std::filesystem::path& path) override {
-        return inner_.permissions(path);
-    }
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void syncFolder(const std::filesystem::path& folder) override;
     void remove(const std::filesystem::path& path) override;
 
+    void setAlive(bool alive) { dead_ = !alive; }
     bool fired() const { return dead_; }
     std::uint64_t bytesWritten() const { return bytesWritten_; }
     int syncs() const { return syncs_; }
     int renames() const { return renames_; }
+    int folderSyncs() const { return folderSyncs_; }
     int truncates() const { return truncates_; }
 
   private:
@@ -49,12 +56,12 @@ class FaultInjectingFileIo final : public FileIo {
     [[noreturn]] void die(const std::string& what);
     void requireAlive(const std::string& what) const;
 
-    FileIo& inner_;
     Faults faults_;
     bool dead_ = false;
     std::uint64_t bytesWritten_ = 0;
     int syncs_ = 0;
     int renames_ = 0;
+    int folderSyncs_ = 0;
     int truncates_ = 0;
 };
 

@@ -11,8 +11,9 @@ namespace {
 
 class MemoryFileHandle final : public FileHandle {
   public:
-    MemoryFileHandle(std::shared_ptr<MemoryFileIo::Bytes> bytes, std::string name, bool writable)
-        : bytes_(std::move(bytes)), name_(std::move(name)), writable_(writable) {}
+    MemoryFileHandle(std::shared_ptr<MemoryFileIo::Bytes> bytes, std::string name, bool writable,
+                     bool append)
+        : bytes_(std::move(bytes)), name_(std::move(name)), writable_(writable), append_(append) {}
 
     std::uint64_t size() override { return bytes_->size(); }
 
@@ -28,6 +29,7 @@ class MemoryFileHandle final : public FileHandle {
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
         requireWritable();
         if (data.empty()) return;
+        if (append_) offset = bytes_->size();
         if (offset + data.size() > bytes_->size()) bytes_->resize(offset + data.size());
         if (!data.empty()) std::memcpy(bytes_->data() + offset, data.data(), data.size());
     }
@@ -47,6 +49,7 @@ class MemoryFileHandle final : public FileHandle {
     std::shared_ptr<MemoryFileIo::Bytes> bytes_;
     std::string name_;
     bool writable_;
+    bool append_;
 };
 
 }  // namespace
@@ -57,17 +60,21 @@ std::unique_ptr<FileHandle> MemoryFileIo::open(const std::filesystem::path& path
     if (mode == OpenMode::kCreate) {
         auto bytes = std::make_shared<Bytes>();
         files_[path.string()] = File{bytes, permissions};
-        return std::make_unique<MemoryFileHandle>(bytes, path.string(), true);
+        return std::make_unique<MemoryFileHandle>(bytes, path.string(), true, false);
+    }
+    if (found == files_.end() && mode == OpenMode::kAppend) {
+        found = files_.emplace(path.string(), File{std::make_shared<Bytes>(), permissions}).first;
     }
     if (found == files_.end()) {
-        throw FileIoError("Opening " + path.string() + " failed: No such file or directory.");
+        throw FileIoError("Opening " + path.string() + " failed: No such file or directory.",
+                          "No such file or directory");
     }
     return std::make_unique<MemoryFileHandle>(found->second.bytes, path.string(),
-                                              mode == OpenMode::kReadWrite);
+                                              mode != OpenMode::kRead, mode == OpenMode::kAppend);
 }
 
-bool MemoryFileIo::exists(const std::filesystem::path& path) {
-    return files_.count(path.string()) != 0;
+FileKind MemoryFileIo::kind(const std::filesystem::path& path) {
+    return files_.count(path.string()) != 0 ? FileKind::kRegularFile : FileKind::kMissing;
 }
 
 std::uint32_t MemoryFileIo::permissions(const std::filesystem::path& path) {
@@ -79,7 +86,7 @@ std::uint32_t MemoryFileIo::permissions(const std::filesystem::path& path) {
     return found->second.permissions;
 }
 
-void MemoryFileIo::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+void MemoryFileIo::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     auto found = files_.find(from.string());
     if (found == files_.end()) {
         throw FileIoError("Renaming " + from.string() + " to " + to.string() +

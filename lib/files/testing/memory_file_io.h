@@ -18,9 +18,10 @@ class MemoryFileIo final : public FileIo {
 
     std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
                                      std::uint32_t permissions = 0644) override;
-    bool exists(const std::filesystem::path& path) override;
+    FileKind kind(const std::filesystem::path& path) override;
     std::uint32_t permissions(const std::filesystem::path& path) override;
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void syncFolder(const std::filesystem::path&) override {}
     void remove(const std::filesystem::path& path) override;
 
     void put(const std::filesystem::path& path, Bytes content, std::uint32_t permissions = 0644);

@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "lib/registry/wine/platform/atomic_file.h"
 #include "lib/registry/wine/wine_hive_sync.h"
 
 namespace quenor::reg::wine {
@@ -37,8 +36,10 @@ std::string newFileText(Handle hiveRoot, WineArch arch) {
 
 }  // namespace
 
-WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSystemArch)
+WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSystemArch,
+                             files::FileIo& io)
     : folder_(std::move(prefixFolder)),
+      io_(io),
       system_(std::make_unique<HiveFile>()),
       user_(std::make_unique<HiveFile>()) {
     system_->path = folder_ / "system.reg";
@@ -54,19 +55,19 @@ WineFileStore::~WineFileStore() = default;
 void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
     const std::string name = file.path.string();
     std::string text;
-    std::error_code code;
-    const bool exists = std::filesystem::exists(file.path, code);
-    if (code) throw WineRegistryError(name, 0, "cannot check the file: " + code.message());
-    if (exists) {
-        if (!std::filesystem::is_regular_file(file.path, code)) {
-            throw WineRegistryError(name, 0, "it is not a regular file");
-        }
-        std::string error;
-        if (!readWholeFile(file.path, kMaxRegistryFileSize, text, error)) {
-            throw WineRegistryError(name, 0, error);
-        }
-    } else {
+    const files::FileKind kind = io_.kind(file.path);
+    if (kind == files::FileKind::kMissing) {
         text = newFileText(hiveRoot, newArch);
+    } else if (kind != files::FileKind::kRegularFile) {
+        throw WineRegistryError(name, 0, "it is not a regular file");
+    } else {
+        try {
+            const std::vector<std::uint8_t> bytes =
+                files::readWholeFile(io_, file.path, kMaxRegistryFileSize);
+            text.assign(bytes.begin(), bytes.end());
+        } catch (const files::FileIoError& error) {
+            throw WineRegistryError(name, 0, "cannot read it: " + error.reason());
+        }
     }
     file.document = parseWineRegistry(text, name);
     RegKey& root = hive(hiveRoot);
@@ -98,15 +99,21 @@ Status WineFileStore::changed(Handle hiveRoot) {
     const std::string text = renderHive(file->document, current, *file->saved, nowSeconds());
     std::string error;
     WineRegDocument written;
-    bool ok = false;
     try {
         // Read back what is about to be written: a save never writes a file it could not load.
         written = parseWineRegistry(text, file->path.string());
-        ok = writeHiveFile(file->path, text, error);
+        if (guard_) error = guard_();
+        if (error.empty()) {
+            files::writeFileAtomically(
+                io_, file->path,
+                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        }
     } catch (const WineRegistryError& e) {
         error = std::string("the new content would not be readable: ") + e.what();
+    } catch (const files::FileIoError& e) {
+        error = e.what();
     }
-    if (!ok) {
+    if (!error.empty()) {
         lastSaveError_ = error;
         current = std::move(*cloneTree(*file->saved));  // undo: memory matches the file
         return kRegistryIoFailed;
@@ -115,11 +122,6 @@ Status WineFileStore::changed(Handle hiveRoot) {
     file->document = std::move(written);
     file->saved = cloneTree(current);
     return kSuccess;
-}
-
-bool WineFileStore::writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
-                                  std::string& error) {
-    return replaceFileAtomically(file, bytes, error);
 }
 
 }  // namespace quenor::reg::wine

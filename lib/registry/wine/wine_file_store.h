@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "lib/files/file_io.h"
 #include "lib/registry/tree_store.h"
 #include "lib/registry/wine/wine_reg_file.h"
 
@@ -26,14 +28,20 @@ enum class WineArch { Win32, Win64 };
 // says why.
 //
 // The prefix's wineserver must not run while this store writes: it keeps its own copy of
-// the registry and writes it over the files when it saves.
+// the registry and writes it over the files when it saves. A save guard can refuse a save.
 class WineFileStore : public TreeStore {
   public:
-    // Loads system.reg and user.reg from the folder; a missing file is an empty hive that
-    // the first save creates. Throws WineRegistryError for a file that cannot be read or
-    // parsed (naming the file, the line and the defect); such a file is never written.
+    // Asked before every save; a non-empty answer (the reason) refuses the save, which then
+    // fails as any failed save does: nothing written, nothing changed.
+    using SaveGuard = std::function<std::string()>;
+
+    // Loads system.reg and user.reg from the folder through `io`; a missing file is an empty
+    // hive that the first save creates. Throws WineRegistryError for a file that cannot be
+    // read or parsed (naming the file, the line and the defect); such a file is never
+    // written.
     explicit WineFileStore(std::filesystem::path prefixFolder,
-                           WineArch newSystemArch = WineArch::Win32);
+                           WineArch newSystemArch = WineArch::Win32,
+                           files::FileIo& io = files::systemFileIo());
     ~WineFileStore() override;
 
     const std::filesystem::path& folder() const { return folder_; }
@@ -44,12 +52,10 @@ class WineFileStore : public TreeStore {
     // The file text the hive would be saved as now (for checks and tests).
     std::string renderedHive(Handle hiveRoot) const;
 
+    void setSaveGuard(SaveGuard guard) { guard_ = std::move(guard); }
+
   protected:
     Status changed(Handle hiveRoot) override;
-    // Writes a hive's file; returns false with a message on failure. Overridable so that
-    // tests can make a save fail.
-    virtual bool writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
-                               std::string& error);
 
   private:
     struct HiveFile;
@@ -57,6 +63,8 @@ class WineFileStore : public TreeStore {
     void load(HiveFile& file, Handle hiveRoot, WineArch newSystemArch);
 
     std::filesystem::path folder_;
+    files::FileIo& io_;
+    SaveGuard guard_;
     std::unique_ptr<HiveFile> system_;
     std::unique_ptr<HiveFile> user_;
     std::string lastSaveError_;

@@ -130,7 +130,7 @@ TEST(ArchiveFaults, AWriteCutShortAtAnyByteLeavesOldOrNew) {
     }
 }
 
-TEST(ArchiveFaults, AFailingSyncRenameOrTruncateLeavesOldOrNew) {
+TEST(ArchiveFaults, AFailingSyncRenameTruncateOrFolderSyncLeavesOldOrNew) {
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.label);
         const Prepared p = prepare(s);
@@ -145,6 +145,9 @@ TEST(ArchiveFaults, AFailingSyncRenameOrTruncateLeavesOldOrNew) {
             files::FaultInjectingFileIo::Faults truncate;
             truncate.failingTruncate = at;
             runWithFaults(s, p, truncate);
+            files::FaultInjectingFileIo::Faults folderSync;
+            folderSync.failingFolderSync = at;
+            runWithFaults(s, p, folderSync);
             if (HasFatalFailure()) return;
         }
     }
@@ -156,49 +159,11 @@ TEST(ArchiveFaults, AFailedReplacementDoesNotGrowTheFile) {
     disk.put(kPath, buildArchive({}, archiveEntries()));
     const Bytes original = disk.content(kPath);
 
-    class FailingFirstSync final : public files::FileIo {
-      public:
-        explicit FailingFirstSync(files::FileIo& inner) : inner_(inner) {}
-        std::unique_ptr<files::FileHandle> open(const std::filesystem::path& path,
-                                                files::OpenMode mode,
-                                                std::uint32_t permissions) override {
-            class Handle final : public files::FileHandle {
-              public:
-                explicit Handle(std::unique_ptr<files::FileHandle> inner)
-                    : inner_(std::move(inner)) {}
-                std::uint64_t size() override { return inner_->size(); }
-                void readAt(std::uint64_t o, std::span<std::uint8_t> out) override {
-                    inner_->readAt(o, out);
-                }
-                void writeAt(std::uint64_t o, std::span<const std::uint8_t> d) override {
-                    inner_->writeAt(o, d);
-                }
-                void truncate(std::uint64_t s) override { inner_->truncate(s); }
-                void sync() override {
-                    if (!failed_) {
-                        failed_ = true;
-                        throw files::FileIoError("Flushing failed: Input/output error.");
-                    }
-                }
-
-              private:
-                std::unique_ptr<files::FileHandle> inner_;
-                bool failed_ = false;
-            };
-            return std::make_unique<Handle>(inner_.open(path, mode, permissions));
-        }
-        bool exists(const std::filesystem::path& p) override { return inner_.exists(p); }
-        std::uint32_t permissions(const std::filesystem::path& p) override {
-            return inner_.permissions(p);
-        }
-        void rename(const std::filesystem::path& f, const std::filesystem::path& t) override {
-            inner_.rename(f, t);
-        }
-        void remove(const std::filesystem::path& p) override { inner_.remove(p); }
-
-      private:
-        files::FileIo& inner_;
-    } failing(disk);
+    // The first sync fails as a device error does; the editor then cuts the file back.
+    files::FaultInjectingFileIo::Faults firstSync;
+    firstSync.failingSync = 0;
+    firstSync.transient = true;
+    files::FaultInjectingFileIo failing(disk, firstSync);
 
     try {
         putEntry(failing, kPath, "rndr.cfg", noise(20000, 5));

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/files/testing/fault_file_io.h"
 #include "lib/registry/wine/tests/wine_test_support.h"
 #include "lib/registry/wine/wine_file_store.h"
 
@@ -336,34 +337,20 @@ TEST(WineFileStore, RefusesBrokenFilesAndLeavesThemAlone) {
     }
 }
 
-// A store whose saves fail, as a full disk would make them.
-class FailingStore : public WineFileStore {
-  public:
-    using WineFileStore::WineFileStore;
-    bool fail = false;
-
-  protected:
-    bool writeHiveFile(const std::filesystem::path& file, std::string_view bytes,
-                       std::string& error) override {
-        if (fail) {
-            error = "no space left on device";
-            return false;
-        }
-        return WineFileStore::writeHiveFile(file, bytes, error);
-    }
-};
-
 TEST(WineFileStore, FailedSaveIsReportedAndUndone) {
     TempFolder folder;
     const auto file = folder.path() / "system.reg";
     writeFile(file, kSample);
-    FailingStore store(folder.path());
-    store.fail = true;
+    // A disk that takes no more writes, as a full one does.
+    files::FaultInjectingFileIo disk(files::systemFileIo());
+    WineFileStore store(folder.path(), WineArch::Win32, disk);
+    disk.setAlive(false);
     Handle key = 0;
     EXPECT_EQ(
         set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
         kRegistryIoFailed);
-    EXPECT_EQ(store.lastSaveError(), "no space left on device");
+    EXPECT_NE(store.lastSaveError().find("injected fault"), std::string::npos)
+        << store.lastSaveError();
     EXPECT_EQ(store.createKey(kLocalMachine, "Software\\Brand New", kAllAccess, key, nullptr),
               kRegistryIoFailed);
     EXPECT_EQ(store.deleteKey(kLocalMachine, "Software\\NoTime"), kRegistryIoFailed);
@@ -376,7 +363,7 @@ TEST(WineFileStore, FailedSaveIsReportedAndUndone) {
     store.closeKey(key);
     EXPECT_EQ(store.renderedHive(kLocalMachine), kSample);
 
-    store.fail = false;
+    disk.setAlive(true);
     EXPECT_EQ(
         set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
         kSuccess);
