@@ -6,6 +6,8 @@
 
 #include "lib/refpack/refpack.h"
 
+#include "lib/base/byte_reader.h"
+
 namespace quenor::refpack {
 
 namespace {
@@ -43,7 +45,8 @@ const char* commandName(std::uint8_t b0) {
     return "stop command";
 }
 
-Command parseCommand(const std::uint8_t* c) {
+// The command whose bytes are `c` (as many as commandBytesFor says).
+Command parseCommand(std::span<const std::uint8_t> c) {
     const std::size_t b0 = c[0];
     if (b0 < 0x80) {
         return {2, b0 & 3, ((b0 >> 2) & 7) + 3, ((b0 & 0x60) << 3) + c[1] + 1, false};
@@ -95,12 +98,13 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
     const std::size_t plainSize = header.plainSize;
     std::vector<std::uint8_t> plain(plainSize);
     std::uint8_t* out = plain.data();
-    const std::uint8_t* in = stored.data();
     std::size_t written = 0;
-    std::size_t pos = header.headerSize;
+    base::ByteReader in(stored);
+    in.skip(header.headerSize);
 
     for (;;) {
-        if (pos == stored.size()) {
+        const std::size_t pos = in.offset();
+        if (in.atEnd()) {
             // Real encoders always end with a stop command, but the stream is unambiguous
             // without one when it ends exactly at the declared size.
             if (written == plainSize) return plain;
@@ -109,25 +113,25 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
                           std::to_string(plainSize) + " bytes decoded)",
                       plainSize - written);
         }
-        const std::size_t bytes = commandBytesFor(in[pos]);
-        if (stored.size() - pos < bytes) {
-            truncated(pos, commandName(in[pos]), bytes - (stored.size() - pos));
-        }
-        const Command cmd = parseCommand(in + pos);
-        const std::size_t literalStart = pos + cmd.bytes;
-        if (stored.size() - literalStart < cmd.literals) {
+        const std::uint8_t b0 = in.peek();
+        const std::size_t bytes = commandBytesFor(b0);
+        const std::span<const std::uint8_t> commandBytes = in.bytes(bytes);
+        if (commandBytes.empty()) truncated(pos, commandName(b0), bytes - in.remaining());
+        const Command cmd = parseCommand(commandBytes);
+        const std::span<const std::uint8_t> literals = in.bytes(cmd.literals);
+        if (literals.size() != cmd.literals) {
             truncated(pos,
-                      "the " + std::string(commandName(in[pos])) + " with " +
+                      "the " + std::string(commandName(b0)) + " with " +
                           std::to_string(cmd.literals) + " literal bytes",
-                      cmd.literals - (stored.size() - literalStart));
+                      cmd.literals - in.remaining());
         }
         if (plainSize - written < cmd.literals + cmd.length) {
-            fail(pos, "the " + std::string(commandName(in[pos])) + " writes " +
+            fail(pos, "the " + std::string(commandName(b0)) + " writes " +
                           std::to_string(cmd.literals + cmd.length - (plainSize - written)) +
                           " bytes past the declared plain size of " + std::to_string(plainSize));
         }
         // memcpy must not see the null data pointer of an empty output, even for 0 bytes.
-        if (cmd.literals > 0) std::memcpy(out + written, in + literalStart, cmd.literals);
+        if (cmd.literals > 0) std::memcpy(out + written, literals.data(), cmd.literals);
         written += cmd.literals;
 
         if (cmd.length > 0) {
@@ -153,7 +157,6 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
             }
             return plain;
         }
-        pos = literalStart + cmd.literals;
     }
 }
 

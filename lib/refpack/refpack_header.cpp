@@ -1,6 +1,8 @@
 // Recognises the four RefPack header forms and reads the declared plain size.
 #include "lib/refpack/refpack.h"
 
+#include "lib/base/byte_reader.h"
+
 namespace quenor::refpack {
 
 namespace {
@@ -34,18 +36,15 @@ std::size_t refPackHeaderSize(RefPackForm form) {
 }
 
 std::optional<RefPackHeader> readRefPackHeader(std::span<const std::uint8_t> stored) {
-    if (stored.size() < 2 || stored[1] != kMagicSecondByte) return std::nullopt;
-    const auto form = formOf(stored[0]);
-    if (!form) return std::nullopt;
-    const std::size_t headerSize = refPackHeaderSize(*form);
-    if (stored.size() < headerSize) return std::nullopt;
-
-    // The plain size is the last field of the header, big-endian.
-    const std::size_t fieldBytes = (stored[0] & kFourByteSizesFlag) ? 4 : 3;
-    std::uint32_t plainSize = 0;
-    for (std::size_t i = headerSize - fieldBytes; i < headerSize; ++i)
-        plainSize = (plainSize << 8) | stored[i];
-    return RefPackHeader{*form, plainSize, headerSize};
+    base::ByteReader in(stored);
+    const auto form = formOf(in.u8());
+    if (in.u8() != kMagicSecondByte || !form) return std::nullopt;
+    const auto flags = static_cast<std::uint8_t>(*form);
+    const std::size_t fieldBytes = (flags & kFourByteSizesFlag) ? 4 : 3;
+    if (flags & kCompressedSizeFlag) in.skip(fieldBytes);
+    const std::uint32_t plainSize = in.bigEndian(fieldBytes);
+    if (!in.ok()) return std::nullopt;
+    return RefPackHeader{*form, plainSize, in.offset()};
 }
 
 }  // namespace quenor::refpack

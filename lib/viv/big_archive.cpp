@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "lib/base/ascii.h"
+#include "lib/base/byte_reader.h"
 #include "lib/viv/archive_error.h"
 
 namespace quenor::viv {
@@ -16,17 +17,6 @@ constexpr std::size_t kBigHeaderLength = 16;
 constexpr std::size_t kC0fbHeaderLength = 6;
 constexpr std::size_t kVersionTagLength = 8;
 constexpr std::size_t kDirectoryPiece = 16u << 10;
-
-std::uint32_t readBig(const std::uint8_t* p, int bytes) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i) value = (value << 8) | p[i];
-    return value;
-}
-
-std::uint32_t readLittle(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
-}
 
 void putBig(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -63,8 +53,9 @@ bool isVersionTag(std::span<const std::uint8_t> bytes) {
 }
 
 ArchiveFormat detectFormat(std::span<const std::uint8_t> head, const std::string& archive) {
-    auto startsWith = [&](const char* magic, std::size_t at) {
-        return head.size() >= at + 4 && std::memcmp(head.data() + at, magic, 4) == 0;
+    auto startsWith = [&](std::string_view magic, std::size_t at) {
+        base::ByteReader in(head);
+        return in.skip(at) && in.lookingAt(magic);
     };
     if (startsWith("BIGF", 0)) return ArchiveFormat::kBigF;
     if (startsWith("BIG4", 0)) return ArchiveFormat::kBig4;
@@ -174,23 +165,30 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
                            std::string(formatName(dir.format)) + " header.");
     }
 
+    base::ByteReader header(head);
     std::uint64_t count;
     std::uint64_t headerField;
     if (dir.format == ArchiveFormat::kC0FB) {
-        headerField = readBig(head.data() + 2, 2);
-        count = readBig(head.data() + 4, 2);
+        header.skip(2);  // the signature
+        headerField = header.u16be();
+        count = header.u16be();
     } else {
-        dir.sizeField = readBig(head.data() + 4, 4);
-        std::uint32_t little = readLittle(head.data() + 4);
-        std::uint32_t big = dir.sizeField;
+        header.skip(4);  // the signature
+        const std::span<const std::uint8_t> sizeBytes = header.bytes(4);
+        const std::uint32_t big = base::ByteReader(sizeBytes).u32be();
+        const std::uint32_t little = base::ByteReader(sizeBytes).u32le();
+        dir.sizeField = big;
         auto distance = [&](std::uint32_t v) { return v > fileSize ? v - fileSize : fileSize - v; };
         // Games ignore this field and an interrupted update may leave it stale, so the byte
         // order is the one whose value is nearest to the real length.
         dir.sizeFieldOrder =
             distance(little) <= distance(big) ? ByteOrder::kLittle : ByteOrder::kBig;
         if (dir.sizeFieldOrder == ByteOrder::kLittle) dir.sizeField = little;
-        count = readBig(head.data() + 8, 4);
-        headerField = readBig(head.data() + 12, 4);
+        count = header.u32be();
+        headerField = header.u32be();
+    }
+    if (!header.ok()) {
+        throw ArchiveError("Archive " + archive + " is truncated: its header is cut off.");
     }
 
     const std::size_t locLen = locationLength(dir.format);
@@ -224,21 +222,19 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
         };
         // Enough for one record of the longest name, or everything there is.
         loadUpTo(pos + locLen + kMaxNameLength + 1);
-        if (buffer.size() - pos < locLen) {
+        base::ByteReader record(std::span<const std::uint8_t>(buffer).subspan(pos));
+        ArchiveEntry entry;
+        entry.recordOffset = headerLen + pos;
+        const std::size_t width = locLen / 2;
+        entry.offset = record.bigEndian(width);
+        entry.storedSize = record.bigEndian(width);
+        if (!record.ok()) {
             throw ArchiveError(where() + " is cut off by the end of the file (" +
                                std::to_string(fileSize) + " bytes); the archive is truncated.");
         }
-        ArchiveEntry entry;
-        entry.recordOffset = headerLen + pos;
-        int width = static_cast<int>(locLen / 2);
-        entry.offset = readBig(buffer.data() + pos, width);
-        entry.storedSize = readBig(buffer.data() + pos + width, width);
-        pos += locLen;
-        std::size_t window = std::min(buffer.size() - pos, kMaxNameLength + 1);
-        const std::uint8_t* nameStart = buffer.data() + pos;
-        const void* nul = std::memchr(nameStart, 0, window);
-        if (nul == nullptr) {
-            if (window > kMaxNameLength) {
+        const auto name = record.upTo(0, kMaxNameLength + 1);
+        if (!name) {
+            if (record.remaining() > kMaxNameLength) {
                 throw ArchiveError(where() + " has a name longer than " +
                                    std::to_string(kMaxNameLength) +
                                    " bytes; the directory is damaged.");
@@ -246,10 +242,8 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
             throw ArchiveError(where() + " has a name without a terminating NUL byte before the " +
                                "end of the file; the archive is truncated or damaged.");
         }
-        std::size_t nameLen =
-            static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - nameStart);
-        entry.name.assign(reinterpret_cast<const char*>(nameStart), nameLen);
-        pos += nameLen + 1;
+        entry.name.assign(reinterpret_cast<const char*>(name->data()), name->size());
+        pos += record.offset();
         dir.entries.push_back(std::move(entry));
     }
     dir.directoryEnd = headerLen + pos;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "lib/base/ascii.h"
+#include "lib/base/byte_reader.h"
 #include "lib/registry/registry_store.h"
 #include "lib/registry/wine/wine_text.h"
 
@@ -25,8 +26,8 @@ std::string_view skipBlanks(std::string_view s) {
     return s;
 }
 
-bool startsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
+void skipBlanks(base::ByteReader& in) {
+    while (!in.atEnd() && isBlank(static_cast<char>(in.peek()))) in.skip(1);
 }
 
 // The file cut into physical lines: each with its line end (raw) and without it (text).
@@ -37,16 +38,15 @@ struct PhysicalLine {
 
 std::vector<PhysicalLine> splitLines(std::string_view all) {
     std::vector<PhysicalLine> lines;
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find('\n', start);
-        std::size_t next = end == std::string_view::npos ? all.size() : end + 1;
-        std::string_view raw = all.substr(start, next - start);
-        std::string_view text = raw;
-        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-        lines.push_back({raw, text});
-        start = next;
+    base::ByteReader in(all);
+    while (!in.atEnd()) {
+        const std::string_view rest = in.restText();
+        const auto text = in.upTo('\n');
+        if (!text) in.skip(in.remaining());  // a last line without a line end
+        std::string_view line = rest.substr(0, rest.size() - in.remaining());
+        std::string_view content = text ? line.substr(0, text->size()) : line;
+        if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+        lines.push_back({line, content});
     }
     return lines;
 }
@@ -77,7 +77,7 @@ class Parser {
             } else if ((first == '"' || first == '@') && !document.sections.empty()) {
                 document.sections.back().lines.push_back(valueLine(i, content));
             } else {
-                if (document.sections.empty() && startsWith(content, "#arch=")) {
+                if (document.sections.empty() && content.starts_with("#arch=")) {
                     document.arch = std::string(skipBlanks(content.substr(6)));
                 }
                 auto& target =
@@ -124,49 +124,44 @@ class Parser {
         line.kind = LineKind::Value;
         line.lineNumber = index + 1;
         const std::size_t firstIndex = index;
-        std::string_view rest;
-        if (content.front() == '@') {
-            rest = content.substr(1);
-        } else {
-            std::size_t used = parseEscaped(content.substr(1), '"', line.name);
+        base::ByteReader in(content);
+        if (!in.consume("@")) {
+            in.skip(1);  // the opening quote
+            const std::size_t used = parseEscaped(in.restText(), '"', line.name);
             if (used == std::string_view::npos) {
                 fail(index + 1, "the value name has no closing quote");
             }
-            rest = content.substr(1 + used);
+            in.skip(used);
         }
-        rest = skipBlanks(rest);
-        if (rest.empty() || rest.front() != '=')
-            fail(index + 1, "the value name is not followed by \"=\"");
-        rest = skipBlanks(rest.substr(1));
+        skipBlanks(in);
+        if (!in.consume("=")) fail(index + 1, "the value name is not followed by \"=\"");
+        skipBlanks(in);
 
-        if (startsWith(rest, "\"")) {
-            readString(index, rest.substr(1), kSz, line);
-        } else if (startsWith(rest, "str:\"")) {
-            readString(index, rest.substr(5), kSz, line);
-        } else if (startsWith(rest, "str(2):\"")) {
-            readString(index, rest.substr(8), kExpandSz, line);
-        } else if (startsWith(rest, "str(7):\"")) {
-            readString(index, rest.substr(8), kMultiSz, line);
-        } else if (startsWith(rest, "dword:")) {
-            readDword(index, rest.substr(6), line);
-        } else if (startsWith(rest, "hex:")) {
+        if (in.consume("\"") || in.consume("str:\"")) {
+            readString(index, in, kSz, line);
+        } else if (in.consume("str(2):\"")) {
+            readString(index, in, kExpandSz, line);
+        } else if (in.consume("str(7):\"")) {
+            readString(index, in, kMultiSz, line);
+        } else if (in.consume("dword:")) {
+            readDword(index, in, line);
+        } else if (in.consume("hex:")) {
             line.type = kBinary;
-            readHex(index, rest.substr(4), line);
-        } else if (startsWith(rest, "hex(")) {
-            rest.remove_prefix(4);
+            readHex(index, in, line);
+        } else if (in.consume("hex(")) {
             std::uint64_t type = 0;
             std::size_t digits = 0;
-            while (digits < rest.size() && base::isAsciiHexDigit(rest[digits])) {
-                type = type * 16 + base::hexDigitValue(rest[digits]);
+            while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
+                type = type * 16 + base::hexDigitValue(static_cast<char>(in.u8()));
                 if (type > 0xFFFFFFFFu)
                     fail(index + 1, "the value type in \"hex(...)\" is too large");
                 ++digits;
             }
-            if (digits == 0 || !startsWith(rest.substr(digits), "):")) {
+            if (digits == 0 || !in.consume("):")) {
                 fail(index + 1, "the value type \"hex(...):\" is malformed");
             }
             line.type = static_cast<std::uint32_t>(type);
-            readHex(index, rest.substr(digits + 2), line);
+            readHex(index, in, line);
         } else {
             fail(index + 1,
                  "the value data has an unknown form (expected \"...\", str:, str(2):, "
@@ -176,10 +171,10 @@ class Parser {
         return line;
     }
 
-    void readString(std::size_t index, std::string_view rest, std::uint32_t type,
+    void readString(std::size_t index, base::ByteReader& in, std::uint32_t type,
                     WineLine& line) const {
         std::u16string text;
-        if (parseEscaped(rest, '"', text) == std::string_view::npos) {
+        if (parseEscaped(in.restText(), '"', text) == std::string_view::npos) {
             fail(index + 1, "the string data has no closing quote");
         }
         text.push_back(u'\0');
@@ -187,16 +182,18 @@ class Parser {
         line.data = toUtf16Bytes(text);
     }
 
-    void readDword(std::size_t index, std::string_view rest, WineLine& line) const {
-        rest = skipBlanks(rest);
+    void readDword(std::size_t index, base::ByteReader& in, WineLine& line) const {
+        skipBlanks(in);
         std::uint32_t value = 0;
         std::size_t digits = 0;
-        while (digits < rest.size() && base::isAsciiHexDigit(rest[digits])) {
+        while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
             if (digits == 8) fail(index + 1, "the dword has more than 8 hex digits");
-            value = value * 16 + static_cast<std::uint32_t>(base::hexDigitValue(rest[digits]));
+            value = value * 16 +
+                    static_cast<std::uint32_t>(base::hexDigitValue(static_cast<char>(in.u8())));
             ++digits;
         }
-        if (digits == 0 || !skipBlanks(rest.substr(digits)).empty()) {
+        skipBlanks(in);
+        if (digits == 0 || !in.atEnd()) {
             fail(index + 1, "the dword is not 1 to 8 hex digits");
         }
         line.type = kDword;
@@ -206,31 +203,30 @@ class Parser {
     }
 
     // Hex bytes separated by commas; a trailing "\" continues the data on the next line.
-    void readHex(std::size_t& index, std::string_view rest, WineLine& line) const {
+    void readHex(std::size_t& index, base::ByteReader& first, WineLine& line) const {
+        base::ByteReader in = first;
         while (true) {
-            rest = skipBlanks(rest);
-            while (!rest.empty() && base::isAsciiHexDigit(rest.front())) {
+            skipBlanks(in);
+            while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
                 unsigned value = 0;
-                std::size_t digits = 0;
-                while (digits < rest.size() && base::isAsciiHexDigit(rest[digits])) {
-                    value = value * 16 + static_cast<unsigned>(base::hexDigitValue(rest[digits]));
+                while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
+                    value = value * 16 + base::hexDigitValue(static_cast<char>(in.u8()));
                     if (value > 0xFF) fail(index + 1, "a hex byte is larger than ff");
-                    ++digits;
                 }
                 line.data.push_back(static_cast<std::uint8_t>(value));
-                rest = skipBlanks(rest.substr(digits));
-                if (!rest.empty() && rest.front() == ',') rest = skipBlanks(rest.substr(1));
+                skipBlanks(in);
+                if (in.consume(",")) skipBlanks(in);
             }
-            if (rest.empty()) return;
-            if (rest.front() != '\\') {
-                fail(index + 1,
-                     "unexpected character '" + std::string(1, rest.front()) + "' in hex data");
+            if (in.atEnd()) return;
+            if (!in.consume("\\")) {
+                fail(index + 1, "unexpected character '" +
+                                    std::string(1, static_cast<char>(in.peek())) + "' in hex data");
             }
             if (index + 1 >= lines_.size()) {
                 fail(index + 1, "the hex data continues past the end of the file");
             }
             ++index;
-            rest = lines_[index].text;
+            in = base::ByteReader(lines_[index].text);
         }
     }
 
