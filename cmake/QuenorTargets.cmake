@@ -25,6 +25,12 @@ function(quenor_library name)
     target_link_libraries(${name} PUBLIC quenor_build_flags ${ARG_DEPS})
 endfunction()
 
+# quenor_shipped_program(TARGET): marks a program the packages carry. The layering check
+# proves that it holds no test double.
+function(quenor_shipped_program target)
+    set_target_properties(${target} PROPERTIES QUENOR_ROLE shipped)
+endfunction()
+
 # quenor_test(NAME SOURCES... [DEPS ...]): a GoogleTest program registered with CTest.
 function(quenor_test name)
     if(NOT QUENOR_BUILD_TESTS)
@@ -32,6 +38,7 @@ function(quenor_test name)
     endif()
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES QUENOR_ROLE test)
     target_link_libraries(${name} PRIVATE quenor_build_flags ${ARG_DEPS} GTest::gtest GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QUENOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
@@ -44,6 +51,7 @@ function(quenor_fuzzer name)
     cmake_parse_arguments(ARG "" "SOURCE" "DEPS;CORPUS" ${ARGN})
     if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         add_executable(${name} ${ARG_SOURCE})
+        set_target_properties(${name} PROPERTIES QUENOR_ROLE test)
         target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_libraries(${name} PRIVATE quenor_build_flags ${ARG_DEPS})
@@ -51,6 +59,7 @@ function(quenor_fuzzer name)
     if(QUENOR_BUILD_TESTS)
         add_executable(${name}_replay ${ARG_SOURCE}
             ${PROJECT_SOURCE_DIR}/tests/support/fuzz_replay_main.cpp)
+        set_target_properties(${name}_replay PROPERTIES QUENOR_ROLE test)
         target_link_libraries(${name}_replay PRIVATE quenor_build_flags ${ARG_DEPS})
         add_test(NAME ${name}_corpus COMMAND ${name}_replay ${ARG_CORPUS})
     endif()

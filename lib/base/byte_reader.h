@@ -72,7 +72,8 @@ class ByteReader {
     }
     bool lookingAt(std::string_view prefix) const {
         return remaining() >= prefix.size() &&
-               (prefix.empty() || std::memcmp(data_.data() + pos_, prefix.data(), prefix.size()) == 0);
+               (prefix.empty() ||
+                std::memcmp(data_.data() + pos_, prefix.data(), prefix.size()) == 0);
     }
     // Moves past `prefix` when the bytes start with it.
     bool consume(std::string_view prefix) {
@@ -87,8 +88,8 @@ class ByteReader {
         const std::size_t scan = window < remaining() ? window : remaining();
         const void* found = scan == 0 ? nullptr : std::memchr(data_.data() + pos_, stop, scan);
         if (found == nullptr) return std::nullopt;
-        const std::size_t length =
-            static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - (data_.data() + pos_));
+        const std::size_t length = static_cast<std::size_t>(
+            static_cast<const std::uint8_t*>(found) - (data_.data() + pos_));
         const auto out = data_.subspan(pos_, length);
         pos_ += length + 1;
         return out;

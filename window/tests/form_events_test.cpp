@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "window/form_model.h"
-#include "window/tests/form_test_support.h"
+#include "window/testing/form_test_support.h"
 
 namespace quenor::ui {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "window/tests/form_test_support.h"
+#include "window/testing/form_test_support.h"
 
 namespace quenor::ui {
 namespace {

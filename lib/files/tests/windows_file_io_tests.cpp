@@ -9,7 +9,6 @@
 
 #include "lib/files/file_error.h"
 #include "lib/files/file_io.h"
-#include "lib/viv/tests/archive_test_support.h"
 
 namespace quenor::files {
 namespace {
@@ -18,7 +17,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 class WindowsFileIoTest : public ::testing::Test {
   protected:
-    void SetUp() override { folder = testing::freshTempFolder("winio"); }
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("quenor-winio-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
     std::filesystem::path folder;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "window/qt/form_view.h"
-#include "window/tests/form_test_support.h"
+#include "window/testing/form_test_support.h"
 
 namespace quenor::ui::qt {
 namespace {
