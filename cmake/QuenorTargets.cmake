@@ -25,10 +25,12 @@ function(quenor_library name)
     target_link_libraries(${name} PUBLIC quenor_build_flags ${ARG_DEPS})
 endfunction()
 
-# quenor_shipped_program(TARGET): marks a program the packages carry. The layering check
+# quenor_shipped_program(TARGET): marks a program the packages carry. Its linker writes a map
+# of what it took from each library (<program>.map beside it), in which the layering check
 # proves that it holds no test double.
 function(quenor_shipped_program target)
     set_target_properties(${target} PROPERTIES QUENOR_ROLE shipped)
+    target_link_options(${target} PRIVATE "LINKER:-Map=$<TARGET_FILE:${target}>.map")
 endfunction()
 
 # quenor_test(NAME SOURCES... [DEPS ...]): a GoogleTest program registered with CTest.

@@ -1,12 +1,12 @@
 # The layering check: every #include and every link of the project points down the layers
 # that layers.cmake lists, and no shipped program holds a test double.
 #
-#   cmake -DSOURCE_DIR=<tree> [-DGRAPH=<link graph>] [-DNM=<nm>] -P check_layers.cmake
+#   cmake -DSOURCE_DIR=<tree> [-DGRAPH=<link graph>] -P check_layers.cmake
 #
 # SOURCE_DIR is the tree whose lib/ core/ tool/ window/ host/ app/ tests/ bench/ folders are
-# read; GRAPH is the link graph the build wrote (cmake/LinkGraph.cmake); with NM, the symbols
-# of every shipped program are compared with those the test-double libraries define. Prints
-# each violation and fails when there is one.
+# read; GRAPH is the link graph the build wrote (cmake/LinkGraph.cmake). Each shipped program's
+# link map (<program>.map, written by the linker) is searched for members of the test-double
+# libraries. Prints each violation and fails when there is one.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
@@ -203,30 +203,25 @@ if(GRAPH)
             list(APPEND queue ${links_${link}})
         endwhile()
 
-        # The program's own symbols against those the test-double libraries define.
-        if(NM)
-            execute_process(COMMAND ${NM} --defined-only ${file_${program}}
-                            OUTPUT_VARIABLE programSymbols RESULT_VARIABLE failed)
-            if(failed)
-                violation("cannot read the symbols of ${file_${program}} with ${NM}")
-                continue()
-            endif()
-            string(REGEX REPLACE "\n[0-9a-fA-F]* *[A-Za-z] " "\n" programSymbols "\n${programSymbols}")
-            foreach(library ${testingFiles})
-                execute_process(COMMAND ${NM} --defined-only --extern-only ${library}
-                                OUTPUT_VARIABLE librarySymbols)
-                string(REGEX MATCHALL "\n[0-9a-fA-F]* [TDBR] [^\n]+" strong "\n${librarySymbols}")
-                foreach(entry ${strong})
-                    string(REGEX REPLACE "^\n[0-9a-fA-F]* [TDBR] " "" symbol "${entry}")
-                    string(FIND "${programSymbols}" "\n${symbol}\n" at)
-                    if(NOT at EQUAL -1)
-                        get_filename_component(libraryName ${library} NAME)
-                        violation("shipped program ${program} contains ${symbol} of the test doubles in ${libraryName}")
-                        break()
-                    endif()
-                endforeach()
-            endforeach()
+        # What the linker took into the program: its map lists every archive member it
+        # pulled in, whatever the link graph says.
+        set(map "${file_${program}}.map")
+        if(NOT IS_ABSOLUTE "${map}")
+            get_filename_component(graphFolder "${GRAPH}" DIRECTORY)
+            set(map "${graphFolder}/${map}")
         endif()
+        if(NOT EXISTS "${map}")
+            violation("shipped program ${program} has no link map ${map} to check")
+            continue()
+        endif()
+        file(READ "${map}" linked)
+        foreach(library ${testingFiles})
+            get_filename_component(libraryName "${library}" NAME)
+            string(REGEX MATCH "${libraryName}\\(([^)]+)\\)" member "${linked}")
+            if(member)
+                violation("shipped program ${program} contains ${member}, a test double")
+            endif()
+        endforeach()
     endforeach()
 endif()
 
