@@ -63,14 +63,27 @@ class HiveRenderer {
 
     std::string render() {
         indexDocument();
-        for (const auto& line : doc_.preamble) out_ += line.raw;
+        for (const auto& line : doc_.preamble) emit(line.raw);
         for (std::size_t s = 0; s < doc_.sections.size(); ++s) renderSection(s);
         std::vector<std::string> path;
         appendNewKeys(current_, path);
+        // A file whose last line had no line end (cut short, or edited by hand) gets one when
+        // anything in it changes; saved unchanged, it stays byte for byte as it was.
+        if (!out_.empty() && out_.back() != '\n' && out_ != renderUnchanged(doc_)) {
+            out_ += doc_.newline;
+        }
         return std::move(out_);
     }
 
   private:
+    // Appends whole lines. Only the last line of a file can lack its line end; anything
+    // written after it starts on a line of its own, so no line runs into the next.
+    void emit(std::string_view lines) {
+        if (lines.empty()) return;
+        if (!out_.empty() && out_.back() != '\n') out_ += doc_.newline;
+        out_ += lines;
+    }
+
     void indexDocument() {
         paths8_.reserve(doc_.sections.size());
         for (std::size_t s = 0; s < doc_.sections.size(); ++s) {
@@ -104,13 +117,13 @@ class HiveRenderer {
         for (std::size_t l = 0; l < section.lines.size(); ++l) {
             if (!isBlankLine(section.lines[l].raw)) insertAt = l + 1;
         }
-        out_ += section.keyLine;
+        emit(section.keyLine);
         for (std::size_t l = 0; l <= section.lines.size(); ++l) {
             if (l == insertAt && lastOfKey) appendNewValues(*current, saved);
             if (l == section.lines.size()) break;
             const auto& line = section.lines[l];
             if (line.kind != LineKind::Value) {
-                out_ += line.raw;
+                emit(line.raw);
                 continue;
             }
             const std::string name8 = wine::toCodePage(line.name);
@@ -118,12 +131,12 @@ class HiveRenderer {
             const RegValue* before = saved ? saved->findValue(name8) : nullptr;
             if (!now) continue;  // deleted
             if (before && sameValue(*now, *before)) {
-                out_ += line.raw;
+                emit(line.raw);
                 continue;
             }
             auto defining = definingLine_.find(id + '\n' + base::asciiLowered(name8));
             if (defining != definingLine_.end() && defining->second == std::pair{s, l}) {
-                out_ += valueLine(line.name, *now, doc_.newline);
+                emit(valueLine(line.name, *now, doc_.newline));
             }
         }
     }
@@ -131,7 +144,7 @@ class HiveRenderer {
     void appendNewValues(const RegKey& current, const RegKey* saved) {
         for (const auto& value : current.values()) {
             if (saved && saved->findValue(value.name)) continue;
-            out_ += valueLine(fromCodePage(value.name), value, doc_.newline);
+            emit(valueLine(fromCodePage(value.name), value, doc_.newline));
         }
     }
 
@@ -140,11 +153,10 @@ class HiveRenderer {
         const bool wanted =
             path.empty() ? !key.values().empty() : !key.values().empty() || key.subKeys().empty();
         if (wanted && writtenKeys_.count(id) == 0) {
-            if (!out_.empty() && out_.back() != '\n') out_ += doc_.newline;
-            out_ += doc_.newline;
-            out_ += formatKeyLines(unicodePath(path), now_, doc_.newline);
+            emit(doc_.newline);
+            emit(formatKeyLines(unicodePath(path), now_, doc_.newline));
             for (const auto& value : key.values()) {
-                out_ += valueLine(fromCodePage(value.name), value, doc_.newline);
+                emit(valueLine(fromCodePage(value.name), value, doc_.newline));
             }
         }
         for (const auto& sub : key.subKeys()) {

@@ -408,3 +408,34 @@ TEST(WineFileStore, KeepsPermissionsAndUsersHiveStaysInMemory) {
 
 }  // namespace
 }  // namespace quenor::reg::wine
+
+namespace quenor::reg::wine {
+namespace {
+
+TEST(WineFileStore, ALastLineWithoutItsLineEndStaysALineOfItsOwn) {
+    const std::string header = "WINE REGISTRY Version 2\n\n#arch=win32\n";
+    const std::pair<const char*, std::string> endings[] = {
+        {"a key line", "\n[Software\\\\Olm\\\\Quenor] 1796680840"},
+        {"a value line", "\n[Software\\\\Olm\\\\Quenor] 1796680840\n\"Log\"=\"1\""},
+        {"a comment", "\n[Software\\\\Olm\\\\Quenor] 1796680840\n;; cut"},
+    };
+    for (const auto& [what, ending] : endings) {
+        SCOPED_TRACE(what);
+        TempFolder folder;
+        writeFile(folder.path() / "user.reg", header + ending);
+        {
+            WineFileStore store(folder.path());
+            ASSERT_EQ(set(store, kCurrentUser, "Software\\Olm\\Quenor", "Version", kSz, sz("1.0")),
+                      kSuccess);
+            ASSERT_EQ(set(store, kCurrentUser, "Software\\New", "v", kSz, sz("2")), kSuccess);
+        }
+        const std::string saved = readFile(folder.path() / "user.reg");
+        EXPECT_NE(saved.find(ending + "\n"), std::string::npos) << saved;
+        WineFileStore reloaded(folder.path());
+        EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
+        EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\New", "v"), sz("2"));
+    }
+}
+
+}  // namespace
+}  // namespace quenor::reg::wine
