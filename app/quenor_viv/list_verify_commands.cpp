@@ -4,6 +4,7 @@
 #include "app/quenor_viv/viv_commands.h"
 #include "lib/files/file_error.h"
 #include "lib/viv/archive_error.h"
+#include "lib/viv/archive_layout.h"
 #include "lib/viv/archive_reader.h"
 
 namespace quenor::vivtool {
@@ -57,6 +58,10 @@ int verifyCommand(const CommandLine& line, std::ostream& out, std::ostream& err,
         // Games ignore this field, so it is worth a note but not a defect.
         out << "Note: the archive size field says " << dir.sizeField << " bytes, the file has "
             << reader.fileSize() << ".\n";
+    }
+    // Odd but readable layouts are kept by every update: notes, not defects.
+    for (const std::string& note : viv::layoutNotes(dir, reader.fileSize())) {
+        out << "Note: " << note << '\n';
     }
     if (defects > 0) {
         err << "Archive " << line.archive << ": " << defects << " of " << dir.entries.size()

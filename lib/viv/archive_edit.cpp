@@ -44,6 +44,54 @@ void checkFits(const std::string& where, const ArchiveDirectory& dir, std::uint6
     }
 }
 
+// Reads the archive at `path` again and checks that it holds exactly what was written: the
+// directory `expected` (every entry's name, offset and size) and, for the entry at `target`,
+// the bytes `stored`. Throws ArchiveError naming the first difference.
+void verifyWritten(files::FileIo& io, const std::filesystem::path& path, const std::string& where,
+                   const ArchiveDirectory& expected, std::size_t target,
+                   std::span<const std::uint8_t> stored) {
+    auto differs = [&](const std::string& what) {
+        return ArchiveError(where + " was written, but the archive " + path.string() +
+                            " does not read back as written: " + what +
+                            ". Check the disk, then run quenor-viv verify on the archive.");
+    };
+    std::optional<ArchiveReader> written;
+    try {
+        written.emplace(io, path);
+    } catch (const ArchiveError& error) {
+        throw differs(error.what());
+    } catch (const files::FileIoError& error) {
+        throw differs(error.what());
+    }
+    const auto& entries = written->directory().entries;
+    if (entries.size() != expected.entries.size()) {
+        throw differs("it has " + std::to_string(entries.size()) + " entries instead of " +
+                      std::to_string(expected.entries.size()));
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ArchiveEntry& now = entries[i];
+        const ArchiveEntry& meant = expected.entries[i];
+        if (now.name != meant.name || now.offset != meant.offset ||
+            now.storedSize != meant.storedSize) {
+            throw differs("entry " + std::to_string(i + 1) + " is \"" + now.name + "\" at byte " +
+                          std::to_string(now.offset) + ", " + std::to_string(now.storedSize) +
+                          " bytes, instead of \"" + meant.name + "\" at byte " +
+                          std::to_string(meant.offset) + ", " + std::to_string(meant.storedSize) +
+                          " bytes");
+        }
+    }
+    std::vector<std::uint8_t> readBack;
+    try {
+        readBack = written->readStored(target);
+    } catch (const files::FileIoError& error) {
+        throw differs(error.what());
+    }
+    if (!std::equal(readBack.begin(), readBack.end(), stored.begin(), stored.end())) {
+        throw differs("the data of entry " + std::to_string(target + 1) +
+                      " is not what was written");
+    }
+}
+
 class EntryUpdate {
   public:
     EntryUpdate(files::FileIo& io, const std::filesystem::path& path, std::string_view name,
@@ -125,6 +173,10 @@ class EntryUpdate {
                                "holds either the old or the new content of the entry: " +
                                error.what());
         }
+        ArchiveDirectory expected = dir;
+        expected.entries[index].offset = static_cast<std::uint32_t>(start);
+        expected.entries[index].storedSize = static_cast<std::uint32_t>(stored_.size());
+        verifyWritten(io_, path_, where_, expected, index, stored_);
         result_.method = UpdateMethod::kInPlace;
         return result_;
     }
@@ -160,11 +212,15 @@ class EntryUpdate {
         const std::size_t target = result_.index;
         layOutRecords(dir);
 
-        // Data moves up by a multiple of the alignment when the directory grows into it.
+        // Everything from the first data byte to the end of the file moves as one block, up by
+        // a multiple of the alignment when the directory grows into it: entry data, bytes no
+        // entry names, and empty entries that point between or after the data keep their
+        // places relative to each other. Empty entries that point into the header or the
+        // directory stay where they point.
         std::vector<ByteRange> oldUsed = usedRanges(oldDir);
         const std::uint64_t oldDataStart =
             oldUsed.empty() ? oldDir.reservedEnd() : oldUsed.front().begin;
-        const std::uint64_t oldDataEnd = oldUsed.empty() ? oldDataStart : oldUsed.back().end;
+        const std::uint64_t oldDataEnd = std::max(oldDataStart, reader_->fileSize());
         std::uint64_t shift = 0;
         if (dir.reservedEnd() > oldDataStart) {
             shift = roundUp(dir.reservedEnd() - oldDataStart, dir.alignment);
@@ -181,10 +237,19 @@ class EntryUpdate {
                                   : findPlace(usedRanges(dir, target), dir.reservedEnd(),
                                               stored_.size(), dir.alignment);
         const std::uint64_t end = start + stored_.size();
-        const std::uint64_t newSize = std::max(copiedEnd, end);
+        std::uint64_t newSize = std::max(copiedEnd, end);
+        for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+            if (i != target && !dir.entries[i].isEmptyMarker()) {
+                newSize = std::max(newSize, dir.entries[i].dataEnd());
+            }
+        }
         checkFits(where_, dir, newSize, stored_.size());
         dir.entries[target].offset = static_cast<std::uint32_t>(start);
         dir.entries[target].storedSize = static_cast<std::uint32_t>(stored_.size());
+        // An entry marked empty points at the end of the archive, wherever that now is.
+        for (ArchiveEntry& entry : dir.entries) {
+            if (entry.isEmptyMarker()) entry.offset = static_cast<std::uint32_t>(newSize);
+        }
 
         std::vector<std::uint8_t> prefix;
         try {
@@ -209,6 +274,13 @@ class EntryUpdate {
             throw ArchiveError(where_ +
                                " could not be written; the archive is unchanged: " + error.what());
         }
+        // The new version must read back as it was meant before it replaces the archive.
+        try {
+            verifyWritten(io_, temp, where_, dir, target, stored_);
+        } catch (const ArchiveError& error) {
+            removeQuietly(temp);
+            throw ArchiveError(std::string(error.what()) + " The archive was left unchanged.");
+        }
         // The old archive is closed before the new one replaces it: Windows refuses to
         // replace a file that is still open.
         reader_.reset();
@@ -222,6 +294,7 @@ class EntryUpdate {
                                "content: " +
                                error.what());
         }
+        verifyWritten(io_, path_, where_, dir, target, stored_);
         result_.method = UpdateMethod::kRewritten;
         return result_;
     }

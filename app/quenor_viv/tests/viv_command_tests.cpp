@@ -230,6 +230,25 @@ TEST_F(VivCommands, VerifyReportsEachDamagedEntry) {
     EXPECT_EQ(run.err.find("good.txt"), std::string::npos) << run.err;
 }
 
+TEST_F(VivCommands, VerifyNotesOddLayoutsButPassesThemAndAddKeepsThem) {
+    // Two empty entries, one pointing at byte 0, and bytes that belong to no entry.
+    std::string odd("BIGH\0\0\0\x94\0\0\0\2\0\0\0\x33", 16);
+    odd += std::string("\0\0\0\x40\0\0\0\0\0", 9) + std::string(9, '\0');
+    odd.resize(148, '\0');
+    const std::string archive = file("odd.viv", odd);
+    auto run = runVivCommand({"verify", archive});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Note: entry 2 () is empty and points into the header"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("is sound"), std::string::npos) << run.out;
+
+    EXPECT_EQ(runVivCommand({"add", archive, file("sgsm3.cfg", "VSYNC = 1")}).status, 0);
+    run = runVivCommand({"verify", archive});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("3 entries"), std::string::npos) << run.out;
+}
+
 TEST_F(VivCommands, ErrorsNameTheArchive) {
     auto run = runVivCommand({"list", temp_.file("absent.viv")});
     EXPECT_EQ(run.status, 1);

@@ -16,6 +16,9 @@ namespace quenor::files {
 // setAlive(false) kills it at once (a disk that is full or gone), setAlive(true) lets writes
 // reach the disk again.
 //
+// A lying disk (lostWritesAfter) drops writes without a word, so that code which claims to
+// verify what it wrote can be held to it.
+//
 // A write that runs out of budget keeps only the part before the last 4096-byte page boundary
 // it reaches: the kernel copies a write page by page, so a killed process can tear a write
 // between pages but not inside one.
@@ -32,6 +35,9 @@ class FaultInjectingFileIo final : public FileIoWrapper {
         // The fault fails only the call it hits and later calls go on, as after an error of
         // the device rather than a crash.
         bool transient = false;
+        // Bytes written before the disk starts to lie: later writes report success and never
+        // reach it (a failing device or cache that loses data).
+        std::optional<std::uint64_t> lostWritesAfter;
     };
 
     explicit FaultInjectingFileIo(FileIo& inner) : FileIoWrapper(inner) {}

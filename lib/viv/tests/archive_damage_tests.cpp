@@ -27,6 +27,8 @@ const Damage kCorpus[] = {
     {"valid_big4_stale_size_field.viv", ""},
     {"valid_bigh_big_endian.viv", ""},
     {"valid_c0fb.viv", ""},
+    // Two empty entries, one inside the header; stray bytes at the end (an update cut it).
+    {"valid_empty_entries_in_header_and_past_data.viv", ""},
     {"empty.viv", "does not start with a known archive signature"},
     {"bad_signature.viv", "does not start with a known archive signature"},
     {"truncated_header.viv", "is truncated: it has 10 bytes, fewer than the 16 of a BIGF header"},
