@@ -23,6 +23,13 @@ bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+// Windows allows no control character and none of < > : " | ? * in a file name. A NUL byte
+// would even cut the host path short and name another file.
+bool isForbiddenInName(char c) {
+    return static_cast<unsigned char>(c) < 32 ||
+           std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
+}
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -133,6 +140,9 @@ MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
     bool exists = true;
     for (const auto& name : names) {
         if (name == "." || name == "..") return {{}, "it holds a \".\" or \"..\" name"};
+        if (std::any_of(name.begin(), name.end(), isForbiddenInName)) {
+            return {{}, "a name in it holds a character Windows does not allow in file names"};
+        }
         const std::string hostName = codePageToUtf8(name);
         if (exists) {
             const std::string found = findName(host, hostName);

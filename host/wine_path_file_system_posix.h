@@ -22,7 +22,8 @@ struct MappedPath {
 //   Its text is in the tool's 8-bit code page (Windows-1252); host names are UTF-8.
 // - Any other path is a host path; "\" in it is read as "/".
 // Refused: a drive path without a prefix or whose drive has no link, a drive-relative
-// path ("C:x"), a UNC or root-relative path ("\\server\x", "\x"), "." or ".." names.
+// path ("C:x"), a UNC or root-relative path ("\\server\x", "\x"), "." or ".." names, names
+// with characters Windows does not allow (control characters, < > : " | ? *).
 MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix, const std::string& path);
 
 // The file system of a run in a Wine prefix: tool paths are mapped by mapToolPath, then used

@@ -89,7 +89,7 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
     std::filesystem::create_directory_symlink(folder_.path() / "gone",
                                               prefix_ / "dosdevices" / "d:");
     struct Case {
-        const char* path;
+        std::string path;
         const char* reason;
     };
     const Case cases[] = {
@@ -101,6 +101,10 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
         {"\\Games\\fmisc.viv", "names no drive"},
         {"C:\\Games\\..\\..\\etc\\passwd", "\"..\""},
         {"C:\\Games\\.\\fmisc.viv", "\".\""},
+        // A NUL byte would cut the host path short and name another file.
+        {std::string("C:\\Games\\fmisc.viv\0.txt", 23), "does not allow"},
+        {"C:\\Games\\fmisc?.viv", "does not allow"},
+        {"C:\\Games\\fmisc\x01.viv", "does not allow"},
     };
     WinePathFileSystem files("quenor", prefix_);
     for (const auto& c : cases) {

@@ -1,0 +1,67 @@
+// Fuzz target over config-line rewriting, with any bytes as the file and any key and value:
+// the rewritten file has the same lines, each keyed line holds the key as spelled and the
+// value, every other line is kept byte for byte, and a second rewrite changes nothing.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "lib/base/ascii.h"
+#include "tool/patching/keyed_lines.h"
+
+namespace {
+
+using namespace quenor;
+
+// The input: one byte with the key's length (0 to 31), the key, one byte with the value's
+// length, the value (line ends left out: the tool's values are single words), then the file.
+struct Input {
+    std::string key;
+    std::string value;
+    std::string_view file;
+};
+
+Input split(std::string_view data) {
+    Input in;
+    auto take = [&data](std::size_t wanted) {
+        const std::string_view part = data.substr(0, wanted);
+        data.remove_prefix(part.size());
+        return std::string(part);
+    };
+    in.key = take(data.empty() ? 0 : static_cast<unsigned char>(take(1)[0]) % 32);
+    in.value = take(data.empty() ? 0 : static_cast<unsigned char>(take(1)[0]) % 32);
+    std::erase_if(in.value, [](char c) { return c == '\r' || c == '\n'; });
+    in.file = data;
+    return in;
+}
+
+std::string rewrite(std::string_view file, const Input& in) {
+    std::string out;
+    for (const std::string& line : patching::splitConfigLines(file)) {
+        out += patching::rewriteKeyedLine(line, in.key, in.value);
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const Input in = split({reinterpret_cast<const char*>(data), size});
+    const auto before = patching::splitConfigLines(in.file);
+    const std::string written = rewrite(in.file, in);
+    const auto after = patching::splitConfigLines(written);
+    if (after.size() != before.size()) __builtin_trap();
+    if (in.file.empty() != written.empty()) __builtin_trap();
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const std::string& line = before[i];
+        if (line.find('\r') != std::string::npos) __builtin_trap();
+        if (base::startsWithIgnoringAsciiCase(line, in.key)) {
+            if (after[i] != line.substr(0, in.key.size()) + " " + in.value) __builtin_trap();
+        } else if (after[i] != line) {
+            __builtin_trap();
+        }
+    }
+    if (rewrite(written, in) != written) __builtin_trap();
+    return 0;
+}
