@@ -11,9 +11,11 @@ if(QUENOR_SANITIZE)
 endif()
 
 if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-    # Instrument every library for coverage so the fuzzers see into them.
+    # Instrument every library for coverage so the fuzzers see into them; undefined behaviour
+    # stops the run like a crash, so that it is a finding and not a printed line.
     target_compile_options(quenor_build_flags INTERFACE
-        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+        -fno-omit-frame-pointer)
     target_link_options(quenor_build_flags INTERFACE -fsanitize=address,undefined)
 endif()
 
@@ -48,15 +50,21 @@ endfunction()
 
 # quenor_fuzzer(NAME SOURCE file DEPS ... CORPUS dir...): a fuzz target defining
 # LLVMFuzzerTestOneInput. With QUENOR_BUILD_FUZZERS and clang it builds NAME as a libFuzzer
-# program; with tests on it always builds NAME_replay, which CTest runs over the corpus folders.
+# program (listed in fuzz_targets.txt of the build folder for scripts/fuzz.sh); with tests on
+# it always builds NAME_replay, which CTest runs over the corpus folders.
 function(quenor_fuzzer name)
     cmake_parse_arguments(ARG "" "SOURCE" "DEPS;CORPUS" ${ARGN})
     if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         add_executable(${name} ${ARG_SOURCE})
         set_target_properties(${name} PROPERTIES QUENOR_ROLE test)
-        target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=all)
         target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
         target_link_libraries(${name} PRIVATE quenor_build_flags ${ARG_DEPS})
+        # scripts/fuzz.sh finds every target, its program and its committed corpus here.
+        list(JOIN ARG_CORPUS "," corpora)
+        set_property(GLOBAL APPEND PROPERTY QUENOR_FUZZ_TARGETS
+            "${name}|$<TARGET_FILE:${name}>|${corpora}")
     endif()
     if(QUENOR_BUILD_TESTS)
         add_executable(${name}_replay ${ARG_SOURCE}

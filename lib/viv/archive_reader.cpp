@@ -49,6 +49,8 @@ std::optional<refpack::RefPackHeader> ArchiveReader::compressionOf(std::size_t i
     std::array<std::uint8_t, kLongestRefPackHeader> head{};
     std::size_t length =
         static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), entry.dataSize()));
+    // An empty entry reads nothing, wherever its offset points (it may be past the end).
+    if (length == 0) return std::nullopt;
     file_->readAt(entry.offset, std::span(head.data(), length));
     return refpack::readRefPackHeader(std::span(head.data(), length));
 }
@@ -67,7 +69,7 @@ std::vector<std::uint8_t> ArchiveReader::readStored(std::size_t index) {
     const ArchiveEntry& entry = directory_.entries.at(index);
     // The directory check bounds every entry by the real file size.
     std::vector<std::uint8_t> stored(static_cast<std::size_t>(entry.dataSize()));
-    file_->readAt(entry.offset, stored);
+    if (!stored.empty()) file_->readAt(entry.offset, stored);
     return stored;
 }
 

@@ -29,6 +29,8 @@ const Damage kCorpus[] = {
     {"valid_c0fb.viv", ""},
     // Two empty entries, one inside the header; stray bytes at the end (an update cut it).
     {"valid_empty_entries_in_header_and_past_data.viv", ""},
+    // An entry marked empty (size FFFFFFFF) whose offset lies past the end: it reads as empty.
+    {"valid_empty_marker_past_the_end.viv", ""},
     {"empty.viv", "does not start with a known archive signature"},
     {"bad_signature.viv", "does not start with a known archive signature"},
     {"truncated_header.viv", "is truncated: it has 10 bytes, fewer than the 16 of a BIGF header"},

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of the project (libFuzzer with ASan and UBSan, build/fuzz).
+#
+#   scripts/fuzz.sh [SECONDS]        every target for SECONDS (default 60), as many at once as
+#                                    there are cores; each grows its corpus in the cache
+#                                    folder, so that runs add up from one session to the next
+#   scripts/fuzz.sh --smoke [RUNS]   every target for RUNS executions (default 20000) from the
+#                                    committed corpus only, with a fixed seed, so that the
+#                                    result does not depend on the machine or its load (CI)
+#
+# The cache folder is $QUENOR_FUZZ_CACHE, else ${XDG_CACHE_HOME:-~/.cache}/quenor-fuzz: per
+# target its corpus, its findings and its running totals. Prints, per target, the executions
+# (this run and in all), executions per second, coverage, peak memory and findings, and
+# exits 1 when any target found anything (the inputs are kept in <cache>/<target>/findings).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+
+mode=timed
+seconds=60
+runs=20000
+case "${1:-}" in
+--smoke)
+    mode=smoke
+    runs="${2:-$runs}"
+    ;;
+-h | --help)
+    sed -n '2,/^set /p' "$0" | grep '^#' | sed 's/^# \{0,1\}//'
+    exit 0
+    ;;
+"") ;;
+*) seconds="$1" ;;
+esac
+
+scripts/install-deps.sh cmake ninja-build clang libclang-rt-14-dev >&2
+cmake --preset fuzz >/dev/null
+list="$root/build/fuzz/fuzz_targets.txt"
+mapfile -t targets < <(cut -d'|' -f1 "$list")
+cmake --build --preset fuzz --target "${targets[@]}" >&2
+
+cache="${QUENOR_FUZZ_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quenor-fuzz}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+jobs="$(nproc)"
+
+# Runs one target; its libFuzzer output goes to $work/<target>.log.
+run_target() {
+    local name="$1" program="$2" corpora="$3"
+    local log="$work/$name.log" status=0
+    local committed=()
+    IFS=',' read -r -a committed <<<"$corpora"
+    if [ "$mode" = smoke ]; then
+        # New inputs go to a scratch folder: the committed corpus is only read.
+        mkdir -p "$work/$name.scratch" "$work/$name.findings"
+        "$program" -runs="$runs" -seed=1 -timeout=10 -print_final_stats=1 \
+            -artifact_prefix="$work/$name.findings/" \
+            "$work/$name.scratch" "${committed[@]}" >"$log" 2>&1 || status=$?
+    else
+        mkdir -p "$cache/$name/corpus" "$cache/$name/findings"
+        "$program" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+            -artifact_prefix="$cache/$name/findings/" \
+            "$cache/$name/corpus" "${committed[@]}" >"$log" 2>&1 || status=$?
+    fi
+    echo "$status" >"$work/$name.status"
+}
+export -f run_target
+export mode runs seconds cache work
+
+echo "Fuzzing ${#targets[@]} targets, $jobs at a time ($([ "$mode" = smoke ] &&
+    echo "$runs runs each, seed 1, committed corpus" || echo "$seconds s each, corpus in $cache"))" >&2
+tr '|' '\t' <"$list" | xargs -P "$jobs" -L 1 bash -c 'run_target "$0" "$1" "$2"'
+
+stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -n 1; }
+found=0
+printf '%-20s %12s %14s %9s %7s %8s  %s\n' target executions "in all" "exec/s" cov "rss MB" findings
+for name in "${targets[@]}"; do
+    log="$work/$name.log"
+    executions="$(stat number_of_executed_units "$log")"
+    speed="$(stat average_exec_per_sec "$log")"
+    rss="$(stat peak_rss_mb "$log")"
+    coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
+    status="$(cat "$work/$name.status")"
+    total="-"
+    if [ "$mode" = timed ]; then
+        # Running totals: executions and seconds over every run kept in this cache.
+        totals="$cache/$name/totals"
+        read -r before_runs before_seconds <"$totals" 2>/dev/null || { before_runs=0; before_seconds=0; }
+        total=$((before_runs + ${executions:-0}))
+        echo "$total $((before_seconds + seconds))" >"$totals"
+    fi
+    findings=none
+    if [ "$status" != 0 ]; then
+        found=1
+        findings="$(grep -m1 -E 'ERROR: |runtime error|deadly signal|Timeout|out-of-memory' "$log" ||
+            echo "exit status $status")"
+    fi
+    printf '%-20s %12s %14s %9s %7s %8s  %s\n' "$name" "${executions:-?}" "$total" "${speed:-?}" \
+        "${coverage:-?}" "${rss:-?}" "$findings"
+    if [ "$status" != 0 ]; then
+        tail -n 40 "$log" | sed "s/^/  $name: /" >&2
+    fi
+done
+exit "$found"
