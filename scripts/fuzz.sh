@@ -7,7 +7,11 @@
 #   scripts/fuzz.sh --smoke [RUNS]   every target for RUNS executions (default 20000) from the
 #                                    committed corpus only, with a fixed seed, so that the
 #                                    result does not depend on the machine or its load (CI)
+#   scripts/fuzz.sh --until N [SECONDS]
+#                                    every target again and again, SECONDS (default 600) at a
+#                                    time, until its executions in all reach N
 #
+# QUENOR_FUZZ_JOBS sets how many targets run at once (default: one per core).
 # The cache folder is $QUENOR_FUZZ_CACHE, else ${XDG_CACHE_HOME:-~/.cache}/quenor-fuzz: per
 # target its corpus, its findings and its running totals. Prints, per target, the executions
 # (this run and in all), executions per second, coverage, peak memory and findings, and
@@ -19,10 +23,15 @@ root="$PWD"
 mode=timed
 seconds=60
 runs=20000
+until=0
 case "${1:-}" in
 --smoke)
     mode=smoke
     runs="${2:-$runs}"
+    ;;
+--until)
+    until="${2:?--until needs a number of executions}"
+    seconds="${3:-600}"
     ;;
 -h | --help)
     sed -n '2,/^set /p' "$0" | grep '^#' | sed 's/^# \{0,1\}//'
@@ -41,7 +50,7 @@ cmake --build --preset fuzz --target "${targets[@]}" >&2
 cache="${QUENOR_FUZZ_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quenor-fuzz}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-jobs="$(nproc)"
+jobs="${QUENOR_FUZZ_JOBS:-$(nproc)}"
 
 # Runs one target; its libFuzzer output goes to $work/<target>.log.
 run_target() {
@@ -68,36 +77,54 @@ export mode runs seconds cache work
 
 echo "Fuzzing ${#targets[@]} targets, $jobs at a time ($([ "$mode" = smoke ] &&
     echo "$runs runs each, seed 1, committed corpus" || echo "$seconds s each, corpus in $cache"))" >&2
-tr '|' '\t' <"$list" | xargs -P "$jobs" -L 1 bash -c 'run_target "$0" "$1" "$2"'
-
 stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -n 1; }
+total_of() { cut -d' ' -f1 "$cache/$1/totals" 2>/dev/null || echo 0; }
+
+# One round: the targets of $work/round run, then one line each is printed. Sets found=1 when
+# a target found something.
 found=0
+round() {
+    tr '|' '\t' <"$work/round" | xargs -P "$jobs" -L 1 bash -c 'run_target "$0" "$1" "$2"'
+    local name log executions speed rss coverage status total findings seconds_in_all
+    while IFS='|' read -r name _; do
+        log="$work/$name.log"
+        executions="$(stat number_of_executed_units "$log")"
+        speed="$(stat average_exec_per_sec "$log")"
+        rss="$(stat peak_rss_mb "$log")"
+        coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
+        status="$(cat "$work/$name.status")"
+        total="-"
+        if [ "$mode" = timed ]; then
+            # Running totals: executions and seconds over every run kept in this cache.
+            total=$(($(total_of "$name") + ${executions:-0}))
+            seconds_in_all=$(($(cut -d' ' -f2 "$cache/$name/totals" 2>/dev/null || echo 0) + seconds))
+            echo "$total $seconds_in_all" >"$cache/$name/totals"
+        fi
+        findings=none
+        if [ "$status" != 0 ]; then
+            found=1
+            findings="$(grep -m1 -E 'ERROR: |runtime error|deadly signal|Timeout|out-of-memory' "$log" ||
+                echo "exit status $status")"
+            tail -n 40 "$log" | sed "s/^/  $name: /" >&2
+        fi
+        printf '%-20s %12s %14s %9s %7s %8s  %s\n' "$name" "${executions:-?}" "$total" "${speed:-?}" \
+            "${coverage:-?}" "${rss:-?}" "$findings"
+    done <"$work/round"
+}
+
 printf '%-20s %12s %14s %9s %7s %8s  %s\n' target executions "in all" "exec/s" cov "rss MB" findings
-for name in "${targets[@]}"; do
-    log="$work/$name.log"
-    executions="$(stat number_of_executed_units "$log")"
-    speed="$(stat average_exec_per_sec "$log")"
-    rss="$(stat peak_rss_mb "$log")"
-    coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
-    status="$(cat "$work/$name.status")"
-    total="-"
-    if [ "$mode" = timed ]; then
-        # Running totals: executions and seconds over every run kept in this cache.
-        totals="$cache/$name/totals"
-        read -r before_runs before_seconds <"$totals" 2>/dev/null || { before_runs=0; before_seconds=0; }
-        total=$((before_runs + ${executions:-0}))
-        echo "$total $((before_seconds + seconds))" >"$totals"
-    fi
-    findings=none
-    if [ "$status" != 0 ]; then
-        found=1
-        findings="$(grep -m1 -E 'ERROR: |runtime error|deadly signal|Timeout|out-of-memory' "$log" ||
-            echo "exit status $status")"
-    fi
-    printf '%-20s %12s %14s %9s %7s %8s  %s\n' "$name" "${executions:-?}" "$total" "${speed:-?}" \
-        "${coverage:-?}" "${rss:-?}" "$findings"
-    if [ "$status" != 0 ]; then
-        tail -n 40 "$log" | sed "s/^/  $name: /" >&2
-    fi
-done
+if [ "$until" = 0 ]; then
+    cp "$list" "$work/round"
+    round
+else
+    # Rounds of the targets that have not reached their executions yet.
+    while :; do
+        : >"$work/round"
+        while IFS='|' read -r name rest; do
+            [ "$(total_of "$name")" -lt "$until" ] && echo "$name|$rest" >>"$work/round"
+        done <"$list"
+        [ -s "$work/round" ] && [ "$found" = 0 ] || break
+        round
+    done
+fi
 exit "$found"

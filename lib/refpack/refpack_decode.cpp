@@ -29,6 +29,10 @@ std::string hexByte(std::uint8_t value) {
 
 // One decoded command: literals to copy from the input, then a back-reference (length 0 for
 // literal runs and the stop command).
+// The most plain bytes one stream byte can give: a 4-byte command copies up to 1028 bytes and
+// carries 3 literals.
+constexpr std::size_t kMaxExpansion = (1028 + 3) / 4 + 1;
+
 struct Command {
     std::size_t bytes;
     std::size_t literals;
@@ -96,8 +100,11 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
                                         std::size_t maxPlainSize) {
     const RefPackHeader header = checkedHeader(stored, maxPlainSize);
     const std::size_t plainSize = header.plainSize;
-    std::vector<std::uint8_t> plain(plainSize);
-    std::uint8_t* out = plain.data();
+    // The output grows as the commands write it, so a short or damaged stream that declares
+    // a large size costs what it really decodes. A stream can expand at most kMaxExpansion
+    // times, which bounds the first reservation.
+    std::vector<std::uint8_t> plain;
+    plain.reserve(std::min(plainSize, (stored.size() - header.headerSize) * kMaxExpansion));
     std::size_t written = 0;
     base::ByteReader in(stored);
     in.skip(header.headerSize);
@@ -130,6 +137,12 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
                           std::to_string(cmd.literals + cmd.length - (plainSize - written)) +
                           " bytes past the declared plain size of " + std::to_string(plainSize));
         }
+        if (plain.capacity() < written + cmd.literals + cmd.length) {
+            plain.reserve(std::min(
+                plainSize, std::max(written + cmd.literals + cmd.length, 2 * plain.capacity())));
+        }
+        plain.resize(written + cmd.literals + cmd.length);
+        std::uint8_t* out = plain.data();
         // memcpy must not see the null data pointer of an empty output, even for 0 bytes.
         if (cmd.literals > 0) std::memcpy(out + written, literals.data(), cmd.literals);
         written += cmd.literals;

@@ -30,6 +30,7 @@ class MatchFinder {
     std::uint32_t hashAt(std::size_t pos) const;
 
     std::span<const std::uint8_t> data_;
+    unsigned hashBits_;
     std::vector<std::uint32_t> head_;  // per hash: newest position + 1, 0 when empty
     std::vector<std::uint32_t> prev_;  // per position (mod window): older position + 1
     std::size_t prevMask_;
