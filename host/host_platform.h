@@ -35,6 +35,10 @@ class HostPlatform {
     // the program shows it and ends.
     virtual std::optional<MessageBoxRequest> refusal() const = 0;
 
+    // An information box the program shows before start-up: which installation of the game
+    // opens, when that needs saying. Empty on most starts.
+    virtual std::optional<MessageBoxRequest> notice() const { return std::nullopt; }
+
     // Where the registry of the run lives, for the user: for example
     // "Wine prefix /home/ann/.wine" or "registry files in /home/ann/.config/quenor"; empty
     // where the system's own registry is used.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/tool_error.h"
+#include "host/finding/game_in_prefix.h"
 #include "host/host_platform.h"
 #include "host/local_time_posix.h"
 #include "host/prefix_windows_version.h"
@@ -14,6 +15,7 @@
 #include "host/user_folders_posix.h"
 #include "host/wine_path_file_system_posix.h"
 #include "host/wine_prefix_linux.h"
+#include "host/wine_processes_linux.h"
 #include "host/wineserver_detection_linux.h"
 #include "host/wow64_registry_view.h"
 
@@ -53,7 +55,8 @@ class LinuxPlatform : public HostPlatform {
         const bool inPrefix = location_.kind == RegistryLocation::Kind::WinePrefix;
         if (inPrefix) {
             search_ = wineserverSearchFor(environment_);
-            if (findRunningWineserver(location_.folder, search_)) {
+            processes_ = processSearchFor(location_);
+            if (wineRuns()) {
                 refusal_ = wineRunningRefusal(location_.folder);
                 return;  // nothing is loaded or created
             }
@@ -68,7 +71,7 @@ class LinuxPlatform : public HostPlatform {
         if (inPrefix) {
             prefix = location_.folder;
             auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
-                return findRunningWineserver(location_.folder, search_)
+                return wineRuns()
                            ? "Wine started running for the prefix " + location_.folder.string() +
                                  "; close every Wine program of it, then try again"
                            : std::string();
@@ -94,10 +97,12 @@ class LinuxPlatform : public HostPlatform {
         std::filesystem::create_directories(toolFolder_, ignored);
         if (location_.kind == RegistryLocation::Kind::ToolStore)
             std::filesystem::create_directories(location_.folder, ignored);
+        if (location_.remember) location_.remember();
         return PlatformServices{*files_,      clock_,  format_,     environment_, *system_,
                                 messageBoxes, *store_, toolFolder_, programName_};
     }
     std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
+    std::optional<MessageBoxRequest> notice() const override { return location_.notice; }
     std::string registryDescription() const override {
         return location_.kind == RegistryLocation::Kind::WinePrefix
                    ? "Wine prefix " + location_.folder.string()
@@ -105,11 +110,39 @@ class LinuxPlatform : public HostPlatform {
     }
 
   private:
+    // The game's folder and "Install Dir", so that the game itself counts as Wine running.
+    static PrefixProcessSearch processSearchFor(const RegistryLocation& location) {
+        PrefixProcessSearch search;
+        search.prefix = location.folder;
+        std::optional<std::string> installDir;
+        if (location.installation) {
+            installDir = location.installation->installDir;
+        } else {
+            try {
+                installDir = installDirInSystemReg(location.folder / "system.reg");
+            } catch (const std::exception&) {
+                // The store reports the file when it loads it.
+            }
+        }
+        if (installDir) {
+            search.installDir = *installDir;
+            const MappedPath folder = mapToolPath(location.folder, *installDir);
+            if (folder.error.empty()) search.gameFolder = folder.host;
+        }
+        return search;
+    }
+
+    bool wineRuns() const {
+        return findRunningWineserver(location_.folder, search_) ||
+               findProcessOfPrefix(processes_).has_value();
+    }
+
     std::string programName_;
     std::unique_ptr<Environment> ownEnvironment_;
     const Environment& environment_;
     RegistryLocation location_;
     WineserverSearch search_;
+    PrefixProcessSearch processes_;
     std::optional<MessageBoxRequest> refusal_;
     std::string toolFolder_;
     std::unique_ptr<WinePathFileSystem> files_;

@@ -2,13 +2,13 @@
 
 #include <string>
 
-namespace quenor::app {
+namespace quenor::host {
 
 std::unique_ptr<StartedQuenor> StartedQuenor::start(const std::filesystem::path& executable,
                                                     MessageBoxes& boxes) {
     std::unique_ptr<StartedQuenor> started(new StartedQuenor);
     try {
-        started->host_ = host::HostPlatform::open(executable);
+        started->host_ = HostPlatform::open(executable);
     } catch (const std::exception& error) {
         boxes.show(cannotStartBox("prepare its settings store", error));
         return nullptr;
@@ -17,6 +17,7 @@ std::unique_ptr<StartedQuenor> StartedQuenor::start(const std::filesystem::path&
         boxes.show(*refusal);
         return nullptr;
     }
+    if (const auto notice = started->host_->notice()) boxes.show(*notice);
     started->tool_ = std::make_unique<Tool>(started->host_->services(boxes));
     started->window_ = std::make_unique<ui::Quenor>(*started->tool_);
     // A failed start-up has shown its own box.
@@ -31,4 +32,4 @@ MessageBoxRequest cannotStartBox(std::string_view step, const std::exception& er
                              MessageButtons::Ok, MessageIcon::Critical, 0};
 }
 
-}  // namespace quenor::app
+}  // namespace quenor::host

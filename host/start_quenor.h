@@ -10,17 +10,17 @@
 #include "host/host_platform.h"
 #include "window/quenor_window.h"
 
-namespace quenor::app {
+namespace quenor::host {
 
 // The tool as its programs start it, before any window exists: the real platform of this
 // machine, the tool over it and its window's behaviour, loaded (Form_Load has run).
 class StartedQuenor {
   public:
     // Opens the platform for the program at `executable` with the front end's message
-    // boxes, which must outlive the result. Returns null when the tool must end without a
-    // window; the box saying why has been shown by then: the settings store could not be
-    // opened, the platform refused the run (Wine is running for the prefix), or start-up
-    // failed.
+    // boxes, which must outlive the result. The platform's notice (which installation opens)
+    // is shown first. Returns null when the tool must end without a window; the box saying
+    // why has been shown by then: the settings store could not be opened, the platform
+    // refused the run (Wine is running for the prefix), or start-up failed.
     static std::unique_ptr<StartedQuenor> start(const std::filesystem::path& executable,
                                                 MessageBoxes& boxes);
 
@@ -34,7 +34,7 @@ class StartedQuenor {
     StartedQuenor() = default;
 
     // Declared in the order they depend on each other, so they are destroyed in reverse.
-    std::unique_ptr<host::HostPlatform> host_;
+    std::unique_ptr<HostPlatform> host_;
     std::unique_ptr<Tool> tool_;
     std::unique_ptr<ui::Quenor> window_;
 };
@@ -43,4 +43,4 @@ class StartedQuenor {
 // settings store"), `error` why.
 MessageBoxRequest cannotStartBox(std::string_view step, const std::exception& error);
 
-}  // namespace quenor::app
+}  // namespace quenor::host

@@ -3,6 +3,8 @@
 #include <system_error>
 
 #include "core/tool_error.h"
+#include "host/finding/installation_choice.h"
+#include "host/finding/installation_search.h"
 #include "host/user_folders_posix.h"
 
 namespace quenor::host {
@@ -23,11 +25,13 @@ std::filesystem::path withoutTrailingSlashes(std::string text) {
 
 RegistryLocation findRegistryLocation(const Environment& environment,
                                       const std::string& programName) {
+    const std::filesystem::path state = stateFolder(environment);
+    const std::filesystem::path memoryFile = state / "installations";
     const std::string named = environment.variable("WINEPREFIX").value_or("");
     if (!named.empty()) {
         const std::string advice =
             " Set WINEPREFIX to the folder of the Wine prefix the game is installed in, or unset "
-            "it to use ~/.wine.";
+            "it to let Quenor look for the game.";
         if (named[0] != '/') {
             throw ToolError(
                 error_number::kPathAccess, programName,
@@ -40,13 +44,36 @@ RegistryLocation findRegistryLocation(const Environment& environment,
                 error_number::kPathAccess, programName,
                 "WINEPREFIX names " + prefix.string() + ", which is not a folder." + advice);
         }
-        return {RegistryLocation::Kind::WinePrefix, prefix};
+        RegistryLocation location{RegistryLocation::Kind::WinePrefix, prefix, {}, {}, {}};
+        location.remember = [memoryFile, prefix] {
+            InstallationMemory memory = InstallationMemory::load(memoryFile);
+            std::error_code error;
+            const auto chosen = std::filesystem::weakly_canonical(prefix, error);
+            memory.opened = error ? prefix : chosen;
+            memory.save(memoryFile);
+        };
+        return location;
     }
-    const std::filesystem::path standard = homeFolder(environment) / ".wine";
-    if (isRegularFile(standard / "system.reg") && isRegularFile(standard / "user.reg")) {
-        return {RegistryLocation::Kind::WinePrefix, standard};
+
+    const std::filesystem::path cacheFile = state / "prefix-cache";
+    auto cache = std::make_shared<PrefixScanCache>(PrefixScanCache::load(cacheFile));
+    const SearchResult search = searchInstallations(homeFolder(environment), *cache);
+    InstallationChoice choice = chooseInstallation(search, InstallationMemory::load(memoryFile));
+    RegistryLocation location;
+    if (choice.chosen) {
+        location.kind = RegistryLocation::Kind::WinePrefix;
+        location.folder = choice.chosen->prefix;
+        location.installation = choice.chosen;
+    } else {
+        location.kind = RegistryLocation::Kind::ToolStore;
+        location.folder = configFolder(environment);
     }
-    return {RegistryLocation::Kind::ToolStore, configFolder(environment)};
+    location.notice = choice.notice;
+    location.remember = [memoryFile, cacheFile, cache, memory = choice.memory] {
+        memory.save(memoryFile);
+        if (cache->changed()) cache->save(cacheFile);
+    };
+    return location;
 }
 
 void requireRegistryFiles(const RegistryLocation& location, const std::string& programName) {

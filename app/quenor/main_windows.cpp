@@ -15,7 +15,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetProcessDPIAware();
     using namespace quenor;
     host::windows::WindowsMessageBoxes boxes;
-    const auto started = app::StartedQuenor::start(host::windows::executablePath(), boxes);
+    const auto started = host::StartedQuenor::start(host::windows::executablePath(), boxes);
     if (!started) return 1;
     ui::Quenor& quenor = started->window();
     try {
@@ -30,7 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return status;
     } catch (const std::exception& error) {
         boxes.setOwner(nullptr);
-        boxes.show(app::cannotStartBox("open its window", error));
+        boxes.show(host::cannotStartBox("open its window", error));
         quenor.Form_Unload();
         return 1;
     }

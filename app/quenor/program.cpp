@@ -21,7 +21,7 @@ int runQuenor(int& argc, char** argv, const std::function<void(QWidget&)>& befor
 
     ui::qt::QtMessageBoxes boxes;
     const auto started =
-        StartedQuenor::start(QCoreApplication::applicationFilePath().toStdString(), boxes);
+        host::StartedQuenor::start(QCoreApplication::applicationFilePath().toStdString(), boxes);
     if (!started) return 1;
     ui::Quenor& quenor = started->window();
 

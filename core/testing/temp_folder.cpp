@@ -39,6 +39,10 @@ std::string readFileOrMissing(const std::filesystem::path& path) {
 }
 
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    if (path.has_parent_path()) {
+        std::error_code ignored;  // a folder that cannot be made fails the write below
+        std::filesystem::create_directories(path.parent_path(), ignored);
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());

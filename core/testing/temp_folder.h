@@ -24,6 +24,7 @@ class TempFolder {
 
 // The whole content of a file, or "<missing>" when there is none.
 std::string readFileOrMissing(const std::filesystem::path& path);
+// Writes a file, making its folders first.
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
 }  // namespace quenor::testing

@@ -23,65 +23,65 @@ using quenor::testing::MapEnvironment;
 using quenor::testing::TempFolder;
 using quenor::testing::writeFileBytes;
 
-TEST(RegistryLocation, ChosenFromWineprefixHomeWineOrTheToolsOwnStore) {
+TEST(RegistryLocation, ChosenFromWineprefixTheGameFoundOrTheToolsOwnStore) {
     using Kind = RegistryLocation::Kind;
     FakeInstallation named({.win64 = true, .installDir = kWindowsInstallDir});
-    TempFolder home;
-    const auto homeWine = home.path() / ".wine";
-    std::filesystem::create_directories(homeWine);
-    writeFileBytes(homeWine / "system.reg", "WINE REGISTRY Version 2\n");
+    TempFolder withGame;
+    FakeInstallation homeWine(withGame.path() / ".wine", {.installDir = kWindowsInstallDir});
+    TempFolder withoutGame;
+    quenor::testing::FakeInstallationOptions noGame;
+    noGame.gameInstalled = false;
+    FakeInstallation emptyWine(withoutGame.path() / ".wine", noGame);
 
     struct Case {
         const char* name;
         std::map<std::string, std::string> variables;
-        bool homeUserReg;  // ~/.wine also holds user.reg
         Kind kind;
         std::filesystem::path folder;
+        bool notice;  // an information box before start-up
     };
-    const std::string home_ = home.str();
+    const std::string gameHome = withGame.str();
+    const std::string emptyHome = withoutGame.str();
     const Case cases[] = {
         {"WINEPREFIX wins",
-         {{"WINEPREFIX", named.prefix().string()}, {"HOME", home_}},
-         true,
+         {{"WINEPREFIX", named.prefix().string()}, {"HOME", gameHome}},
          Kind::WinePrefix,
-         named.prefix()},
+         named.prefix(),
+         false},
         {"trailing slashes dropped",
-         {{"WINEPREFIX", named.prefix().string() + "//"}, {"HOME", home_}},
-         true,
+         {{"WINEPREFIX", named.prefix().string() + "//"}, {"HOME", gameHome}},
          Kind::WinePrefix,
-         named.prefix()},
-        {"~/.wine with both files", {{"HOME", home_}}, true, Kind::WinePrefix, homeWine},
+         named.prefix(),
+         false},
+        {"the game in ~/.wine", {{"HOME", gameHome}}, Kind::WinePrefix, homeWine.prefix(), false},
         {"empty WINEPREFIX is unset",
-         {{"WINEPREFIX", ""}, {"HOME", home_}},
-         true,
+         {{"WINEPREFIX", ""}, {"HOME", gameHome}},
          Kind::WinePrefix,
-         homeWine},
-        {"~/.wine without user.reg",
-         {{"HOME", home_}},
-         false,
+         homeWine.prefix(),
+         false},
+        {"~/.wine without the game",
+         {{"HOME", emptyHome}},
          Kind::ToolStore,
-         home.path() / ".config" / "quenor"},
+         withoutGame.path() / ".config" / "quenor",
+         true},
         {"XDG_CONFIG_HOME",
-         {{"HOME", home_}, {"XDG_CONFIG_HOME", "/cfg"}},
-         false,
+         {{"HOME", emptyHome}, {"XDG_CONFIG_HOME", "/cfg"}},
          Kind::ToolStore,
-         "/cfg/quenor"},
+         "/cfg/quenor",
+         true},
         {"relative XDG_CONFIG_HOME ignored",
-         {{"HOME", home_}, {"XDG_CONFIG_HOME", "cfg"}},
-         false,
+         {{"HOME", emptyHome}, {"XDG_CONFIG_HOME", "cfg"}},
          Kind::ToolStore,
-         home.path() / ".config" / "quenor"},
+         withoutGame.path() / ".config" / "quenor",
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.homeUserReg)
-            writeFileBytes(homeWine / "user.reg", "WINE REGISTRY Version 2\n");
-        else
-            std::filesystem::remove(homeWine / "user.reg");
         const RegistryLocation location =
             findRegistryLocation(MapEnvironment(c.variables), "quenor");
         EXPECT_EQ(location.kind, c.kind);
         EXPECT_EQ(location.folder, c.folder);
+        EXPECT_EQ(location.notice.has_value(), c.notice);
     }
 }
 

@@ -52,13 +52,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     quenor::testing::ScriptedMessageBoxes boxes;
-    std::unique_ptr<app::StartedQuenor> started;
+    std::unique_ptr<host::StartedQuenor> started;
     try {
         const std::filesystem::path executable = app::script::ownExecutablePath();
         app::script::runScript(
             steps, argv[1],
             [&]() -> ui::Quenor* {
-                started = app::StartedQuenor::start(executable, boxes);
+                started = host::StartedQuenor::start(executable, boxes);
                 return started ? &started->window() : nullptr;
             },
             boxes, std::cout);

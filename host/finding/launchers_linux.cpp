@@ -1,0 +1,160 @@
+#include "host/finding/launchers_linux.h"
+
+#include <yaml-cpp/yaml.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "lib/files/file_io.h"
+#include "lib/vdf/vdf_text.h"
+
+namespace quenor::host {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Launchers' own files are small; anything larger is not one of them.
+constexpr std::uint64_t kMaxLauncherFile = 1u << 20;
+
+std::string readSmallFile(const fs::path& file) {
+    const std::vector<std::uint8_t> bytes =
+        files::readWholeFile(files::systemFileIo(), file, kMaxLauncherFile);
+    return {bytes.begin(), bytes.end()};
+}
+
+// A path from a launcher's file: "~" is the home folder, a relative path starts at the file's
+// folder.
+fs::path resolved(const std::string& text, const fs::path& home, const fs::path& fileFolder) {
+    if (text == "~") return home;
+    if (text.rfind("~/", 0) == 0) return home / text.substr(2);
+    const fs::path path(text);
+    return path.is_absolute() ? path : fileFolder / path;
+}
+
+// The folders directly below `folder`, sorted; none when it is missing.
+std::vector<fs::path> subfolders(const fs::path& folder) {
+    std::vector<fs::path> out;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.is_directory(error)) out.push_back(entry.path());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<fs::path> filesEndingWith(const fs::path& folder, const std::string& ending) {
+    std::vector<fs::path> out;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > ending.size() && name.ends_with(ending)) out.push_back(entry.path());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+void addLutris(const fs::path& home, std::vector<PrefixCandidate>& out,
+               std::vector<LeftOut>& leftOut) {
+    const fs::path flatpak = home / ".var/app/net.lutris.Lutris";
+    for (const fs::path& folder :
+         {home / ".config/lutris/games", home / ".local/share/lutris/games",
+          flatpak / "config/lutris/games", flatpak / "data/lutris/games"}) {
+        for (const fs::path& config : filesEndingWith(folder, ".yml")) {
+            try {
+                const std::string prefix = lutrisPrefix(readSmallFile(config));
+                if (!prefix.empty()) out.push_back({resolved(prefix, home, folder), "Lutris"});
+            } catch (const std::exception& error) {
+                leftOut.push_back({config, std::string("cannot be read: ") + error.what()});
+            }
+        }
+    }
+    for (const fs::path& folder : subfolders(home / "Games")) out.push_back({folder, "Lutris"});
+}
+
+void addSteam(const fs::path& home, std::vector<PrefixCandidate>& out,
+              std::vector<LeftOut>& leftOut) {
+    for (const fs::path& root : {home / ".steam/steam", home / ".local/share/Steam",
+                                 home / ".var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
+        std::vector<fs::path> libraries{root};
+        const fs::path list = root / "steamapps" / "libraryfolders.vdf";
+        std::error_code error;
+        if (fs::is_regular_file(list, error)) {
+            try {
+                for (const std::string& library : steamLibraries(readSmallFile(list))) {
+                    libraries.push_back(resolved(library, home, list.parent_path()));
+                }
+            } catch (const std::exception& e) {
+                leftOut.push_back({list, std::string("cannot be read: ") + e.what()});
+            }
+        }
+        for (const fs::path& library : libraries) {
+            for (const fs::path& game : subfolders(library / "steamapps" / "compatdata")) {
+                out.push_back({game / "pfx", "Steam"});
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::string lutrisPrefix(std::string_view configText) {
+    YAML::Node root;
+    try {
+        root = YAML::Load(std::string(configText));
+    } catch (const YAML::Exception& error) {
+        throw std::runtime_error(std::string("it is not valid YAML: ") + error.what());
+    }
+    if (!root.IsMap()) return {};
+    const YAML::Node gameSection = root["game"];
+    if (!gameSection.IsMap()) return {};
+    const YAML::Node prefix = gameSection["prefix"];
+    if (!prefix.IsScalar()) return {};
+    return prefix.Scalar();
+}
+
+std::vector<std::string> steamLibraries(std::string_view libraryFoldersText) {
+    const vdf::Node root = vdf::parseVdf(libraryFoldersText);
+    const vdf::Node* folders = vdf::member(root, "libraryfolders");
+    std::vector<std::string> out;
+    if (!folders || !folders->isObject) return out;
+    for (const vdf::Node& library : folders->children) {
+        // Since 2021: "0" { "path" "..." ... }; before: "1" "..." (numbered keys only).
+        if (library.isObject) {
+            if (const vdf::Node* path = vdf::member(library, "path"); path && !path->isObject) {
+                if (!path->value.empty()) out.push_back(path->value);
+            }
+        } else if (!library.key.empty() &&
+                   std::all_of(library.key.begin(), library.key.end(),
+                               [](char c) { return c >= '0' && c <= '9'; }) &&
+                   !library.value.empty()) {
+            out.push_back(library.value);
+        }
+    }
+    return out;
+}
+
+std::vector<PrefixCandidate> candidatePrefixes(const fs::path& home, std::vector<LeftOut>& leftOut,
+                                               std::vector<std::string>& lookedIn) {
+    std::vector<PrefixCandidate> out;
+    out.push_back({home / ".wine", "Wine"});
+    addLutris(home, out, leftOut);
+    addSteam(home, out, leftOut);
+    for (const fs::path& bottles :
+         {home / ".local/share/bottles/bottles",
+          home / ".var/app/com.usebottles.bottles/data/bottles/bottles"}) {
+        for (const fs::path& bottle : subfolders(bottles)) out.push_back({bottle, "Bottles"});
+    }
+    for (const fs::path& prefix : subfolders(home / ".PlayOnLinux/wineprefix")) {
+        out.push_back({prefix, "PlayOnLinux"});
+    }
+    lookedIn = {"~/.wine",
+                "Lutris: its game configs (~/.config/lutris/games, ~/.local/share/lutris/games, "
+                "and the Flatpak's) and ~/Games",
+                "Steam: the compatdata prefixes of every Steam library (native and Flatpak)",
+                "Bottles: every bottle (native and Flatpak)",
+                "PlayOnLinux: ~/.PlayOnLinux/wineprefix"};
+    return out;
+}
+
+}  // namespace quenor::host

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/finding/installation.h"
+
+namespace quenor::host {
+
+// A folder that may be a Wine prefix, and the launcher that keeps it there.
+struct PrefixCandidate {
+    std::filesystem::path folder;
+    std::string launcher;
+};
+
+// The folders where players keep Wine prefixes, below the home folder, read-only:
+// - ~/.wine;
+// - Lutris: the "game: prefix:" of each game config (~/.config/lutris/games/*.yml,
+//   ~/.local/share/lutris/games/*.yml, and the Flatpak's ~/.var/app/net.lutris.Lutris/...),
+//   and every folder directly under ~/Games;
+// - Steam, native and Flatpak: steamapps/compatdata/*/pfx of every library that
+//   steamapps/libraryfolders.vdf lists, and of the Steam folder itself;
+// - Bottles, native and Flatpak: every bottle;
+// - PlayOnLinux: every prefix in ~/.PlayOnLinux/wineprefix.
+// A path in a launcher's file may start with "~" or be relative to the file's folder. A file
+// that cannot be read is left out, with the reason, and the search goes on. The same folder may
+// come more than once.
+std::vector<PrefixCandidate> candidatePrefixes(const std::filesystem::path& home,
+                                               std::vector<LeftOut>& leftOut,
+                                               std::vector<std::string>& lookedIn);
+
+// The prefix a Lutris game config names ("game:" then "prefix:"), or empty when it names none.
+// Throws std::runtime_error with the reason for a file that cannot be read as YAML.
+std::string lutrisPrefix(std::string_view configText);
+
+// The library folders a Steam libraryfolders.vdf lists, in both of its forms. Throws
+// vdf::VdfError for a file that cannot be read.
+std::vector<std::string> steamLibraries(std::string_view libraryFoldersText);
+
+}  // namespace quenor::host

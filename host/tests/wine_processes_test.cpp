@@ -1,0 +1,97 @@
+// Wine found running for a prefix by its processes, as Proton and the Flatpak launchers run it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "core/testing/fake_platform.h"
+#include "host/host_platform.h"
+#include "host/wine_processes_linux.h"
+#include "tool/testing/fake_installation.h"
+
+namespace quenor::host {
+namespace {
+
+using quenor::testing::FakeInstallation;
+using quenor::testing::kWindowsInstallDir;
+using quenor::testing::MapEnvironment;
+using quenor::testing::TempFolder;
+
+// A child process (sleep) showing `arguments` as its command line, with `environment`, until
+// destroyed.
+class Child {
+  public:
+    Child(std::vector<std::string> arguments, std::vector<std::string> environment) {
+        arguments.push_back("30");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            std::vector<char*> argv;
+            for (auto& a : arguments) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            std::vector<char*> envp;
+            for (auto& e : environment) envp.push_back(e.data());
+            envp.push_back(nullptr);
+            ::execve("/bin/sleep", argv.data(), envp.data());
+            ::_exit(127);
+        }
+        // The process shows its new arguments once exec has run.
+        for (int i = 0; i < 200 && !started(); ++i) ::usleep(10000);
+    }
+    ~Child() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+  private:
+    bool started() const {
+        std::error_code error;
+        const auto program =
+            std::filesystem::read_symlink("/proc/" + std::to_string(pid_) + "/exe", error);
+        return !error && program.filename() == "sleep";
+    }
+    pid_t pid_ = -1;
+};
+
+TEST(WineProcesses, AProcessWithThePrefixOrInTheGamesFolderCounts) {
+    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
+    FakeInstallation other({.win64 = true, .installDir = kWindowsInstallDir});
+    PrefixProcessSearch search{prefix.prefix(), prefix.gameFolder(), kWindowsInstallDir};
+    EXPECT_FALSE(findProcessOfPrefix(search));
+    {
+        Child wine({"sleep"}, {"WINEPREFIX=" + prefix.prefix().string() + "/"});
+        const auto found = findProcessOfPrefix(search);
+        ASSERT_TRUE(found);
+        EXPECT_NE(found->find("(sleep)"), std::string::npos) << *found;
+    }
+    {
+        Child elsewhere({"sleep"}, {"WINEPREFIX=" + other.prefix().string()});
+        EXPECT_FALSE(findProcessOfPrefix(search));
+    }
+    {
+        Child game({(prefix.gameFolder() / "nhl09.exe").string()}, {});
+        EXPECT_TRUE(findProcessOfPrefix(search));
+    }
+    {
+        Child proton({"C:\\GAMES\\NHL 09\\nhl09.exe"}, {});
+        EXPECT_TRUE(findProcessOfPrefix(search));
+    }
+    EXPECT_FALSE(findProcessOfPrefix(search));
+}
+
+TEST(WineProcesses, TheToolRefusesToStartWhileOneRuns) {
+    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
+    TempFolder home;
+    MapEnvironment environment(
+        {{"HOME", home.str()}, {"WINEPREFIX", prefix.prefix().string()}, {"TMPDIR", home.str()}});
+    Child wine({"sleep"}, {"WINEPREFIX=" + prefix.prefix().string()});
+    auto platform = HostPlatform::open(home.path() / "quenor", environment);
+    ASSERT_TRUE(platform->refusal());
+    EXPECT_EQ(platform->refusal()->title, "Wine is running");
+}
+
+}  // namespace
+}  // namespace quenor::host
