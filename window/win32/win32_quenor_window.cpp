@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "window/win32/icon_resource.h"
 #include "window/win32/utf16_text.h"
 
 namespace quenor::ui::win32 {
@@ -18,7 +19,9 @@ void registerClass() {
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    // The program's own icon; a program built without it gets the system's.
+    windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(QUENOR_ICON_RESOURCE));
+    if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kQuenorWindowClass;
     if (RegisterClassExW(&windowClass) == 0) {

@@ -155,6 +155,20 @@ TEST_F(Win32WindowTest, ClicksGoToTheModelAndItsChangesAreRedrawn) {
     EXPECT_FALSE(IsWindowEnabled(width));
 }
 
+TEST_F(Win32WindowTest, TheWindowCarriesTheProgramsOwnIcon) {
+    const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(window->handle(), GCLP_HICON));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_NE(icon, LoadIconA(nullptr, IDI_APPLICATION));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP colour{};
+    ASSERT_NE(GetObjectW(info.hbmColor, sizeof colour, &colour), 0);
+    EXPECT_EQ(colour.bmWidth, 32);
+    EXPECT_EQ(colour.bmHeight, 32);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
 TEST_F(Win32WindowTest, ClosingTheWindowUnloadsTheForm) {
     SendMessageW(window->handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(quenor.unloaded());
