@@ -16,7 +16,7 @@ class WindowsHostPlatform : public HostPlatform {
         : executable_(windows::executablePath()),
           programName_(windows::programNameOf(executable_)),
           toolFolder_(windows::folderOf(executable_)),
-          files_(programName_) {}
+          files_(programName_, windows::virtualStoreFoldersOf(environment_)) {}
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
         return PlatformServices{files_,       clock_, format_,     environment_, system_,
@@ -28,10 +28,10 @@ class WindowsHostPlatform : public HostPlatform {
     std::string executable_;
     std::string programName_;
     std::string toolFolder_;
+    windows::WindowsEnvironment environment_;
     windows::WindowsFileSystem files_;
     windows::WindowsClock clock_;
     windows::WindowsRegionalFormat format_;
-    windows::WindowsEnvironment environment_;
     windows::WindowsSystemInfo system_;
     reg::windows::WindowsRegistryStore store_;
 };

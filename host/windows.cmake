@@ -1,7 +1,9 @@
 # The platform services of a Windows build (included by CMakeLists.txt when building for
 # Windows).
 quenor_library(quenor_platform_windows
-    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/windows_platform.cpp
+    SOURCES
+        ${CMAKE_CURRENT_SOURCE_DIR}/windows_platform.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/virtual_store.cpp
     DEPS quenor_core
 )
 

@@ -1,5 +1,7 @@
 #include "host/windows_platform.h"
 
+#include "core/tool_error.h"
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -99,13 +101,83 @@ char WindowsRegionalFormat::decimalSeparator() const {
     return '.';
 }
 
-std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const {
-    if (path.empty()) return std::filesystem::path();
+namespace {
+
+std::wstring wideOf(const std::string& path) {
+    if (path.empty()) return {};
     const int length =
         MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
-    return std::filesystem::path(wide);
+    return wide;
+}
+
+std::string reasonOf(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length != 0 && text != nullptr ? std::string(text, length) : "";
+    if (text != nullptr) LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == '.' || reason.back() == ' ')) {
+        reason.pop_back();
+    }
+    return reason.empty() ? "Windows error " + std::to_string(code) : reason;
+}
+
+}  // namespace
+
+bool WindowsFileAccess::exists(const std::string& path) {
+    return GetFileAttributesW(wideOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WindowsFileAccess::canWrite(const std::string& path) {
+    HANDLE file = CreateFileW(wideOf(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::string WindowsFileAccess::copyMakingFolders(const std::string& from, const std::string& to) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(wideOf(to)).parent_path(), error);
+    if (error) return error.message();
+    if (!CopyFileW(wideOf(from).c_str(), wideOf(to).c_str(), TRUE)) return reasonOf(GetLastError());
+    // A copy of a read-only file is read-only too; the game's own copy never is.
+    const DWORD attributes = GetFileAttributesW(wideOf(to).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetFileAttributesW(wideOf(to).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    return {};
+}
+
+VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment) {
+    VirtualStoreFolders folders;
+    for (const char* name :
+         {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot", "ProgramData"}) {
+        if (auto folder = environment.variable(name); folder && !folder->empty()) {
+            folders.protectedFolders.push_back(*folder);
+        }
+    }
+    if (auto local = environment.variable("LOCALAPPDATA"); local && !local->empty()) {
+        folders.virtualStore = *local + "\\VirtualStore";
+    } else {
+        folders.protectedFolders.clear();  // nowhere to redirect to: files are used as they are
+    }
+    return folders;
+}
+
+std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const {
+    WindowsFileAccess access;
+    const FileToPatch chosen = fileTheGameReads(path, folders_, access);
+    if (!chosen.error.empty()) {
+        throw ToolError(error_number::kPathAccess, programName_,
+                        "Quenor cannot change " + chosen.error);
+    }
+    return std::filesystem::path(wideOf(chosen.path));
 }
 
 unsigned WindowsMessageBoxes::style(const MessageBoxRequest& request) {

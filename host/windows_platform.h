@@ -7,6 +7,7 @@
 #include "core/platform/environment.h"
 #include "core/platform/host_file_system.h"
 #include "core/platform/message_box.h"
+#include "host/virtual_store.h"
 
 // The platform services of a Windows build, each over the Windows call the tool's design
 // names for it.
@@ -41,12 +42,33 @@ class WindowsRegionalFormat : public RegionalFormat {
     char decimalSeparator() const override;
 };
 
+// The files of Windows, through Win32 calls, for the VirtualStore choice.
+class WindowsFileAccess : public FileAccess {
+  public:
+    bool exists(const std::string& path) override;
+    bool canWrite(const std::string& path) override;
+    std::string copyMakingFolders(const std::string& from, const std::string& to) override;
+};
+
+// The folders Windows virtualizes for the game (Program Files in both views, Windows,
+// ProgramData) and the user's VirtualStore, from the environment.
+VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment);
+
 // The host file system with "\" between names; the tool's 8-bit path texts are in the
-// system code page and converted to Windows' UTF-16 paths with it.
+// system code page and converted to Windows' UTF-16 paths with it. A file in a folder Windows
+// virtualizes for the game is the one the game reads (see fileTheGameReads): the tool's paths,
+// and so its log, keep the game's own path.
 class WindowsFileSystem : public HostFileSystem {
   public:
-    using HostFileSystem::HostFileSystem;
+    WindowsFileSystem(std::string programName, VirtualStoreFolders folders)
+        : HostFileSystem(programName),
+          programName_(std::move(programName)),
+          folders_(std::move(folders)) {}
     std::filesystem::path hostPath(const std::string& path) const override;
+
+  private:
+    std::string programName_;
+    VirtualStoreFolders folders_;
 };
 
 // Modal message boxes through MessageBoxA, owned by the tool's window once it exists.

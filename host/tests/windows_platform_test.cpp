@@ -135,7 +135,7 @@ TEST(WindowsFileSystemTest, PathsUseTheSystemCodePage) {
     const auto folder = std::filesystem::temp_directory_path() /
                         ("quenor-cp-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
-    WindowsFileSystem files("quenor");
+    WindowsFileSystem files("quenor", {});
     std::string narrowFolder;
     for (wchar_t c : folder.wstring()) narrowFolder += static_cast<char>(c);  // ASCII temp path
     const std::string path = narrowFolder + "\\caf\xE9.cfg";
@@ -145,6 +145,40 @@ TEST(WindowsFileSystemTest, PathsUseTheSystemCodePage) {
     files.removeFile(path);
     EXPECT_FALSE(files.isRegularFile(path));
     std::filesystem::remove_all(folder);
+}
+
+// The game's archive in a folder Windows protects: a file another handle keeps from being
+// written stands in for one the tool may not write (tests run as root, for whom Wine ignores
+// read-only files); the tool then patches a VirtualStore copy, and goes on with that copy.
+TEST(WindowsFileSystemTest, AFileTheToolMayNotWriteIsPatchedInTheVirtualStore) {
+    const auto root = std::filesystem::temp_directory_path() /
+                      ("quenor-vs-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "Program Files" / "NHL 09");
+    const auto original = root / "Program Files" / "NHL 09" / "fmisc.viv";
+    std::ofstream(original) << "game";
+    std::string narrowRoot;
+    for (wchar_t c : root.wstring()) narrowRoot += static_cast<char>(c);  // ASCII temp path
+    const std::string store = narrowRoot + "\\Local\\VirtualStore";
+    WindowsFileSystem files("quenor", {{narrowRoot + "\\Program Files"}, store});
+
+    const std::string toolPath = narrowRoot + "\\Program Files\\NHL 09\\fmisc.viv";
+    const std::string copy = store + toolPath.substr(2);  // the path without its drive
+    {
+        HANDLE reader = CreateFileW(original.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(files.hostPath(toolPath), std::filesystem::path(copy));
+        CloseHandle(reader);
+    }
+    // The copy exists now, so it is the file from then on, writable or not.
+    EXPECT_EQ(files.hostPath(toolPath), std::filesystem::path(copy));
+    files.writeFile(toolPath, "patched");
+    EXPECT_EQ(files.readFile(toolPath, 100), "patched");
+    std::string game;
+    std::ifstream(original) >> game;
+    EXPECT_EQ(game, "game");
+    std::filesystem::remove_all(root);
 }
 
 TEST(WindowsMessageBoxesTest, StyleCarriesButtonsIconAndDefault) {
