@@ -1,7 +1,8 @@
 #include "lib/registry/key_tree.h"
-#include "lib/base/ascii.h"
 
 #include <algorithm>
+
+#include "lib/base/ascii.h"
 
 namespace quenor::reg {
 
@@ -13,32 +14,40 @@ bool nameLess(std::string_view a, std::string_view b) {
     return base::lessIgnoringAsciiCase(a, b);
 }
 
+namespace {
+
+// Where a sub-key of that name is or would be: the sub-keys are kept sorted by nameLess, so a
+// key with thousands of sub-keys (a prefix's CLSID) is searched in steps of halving.
+template <typename Keys>
+auto placeOf(Keys& keys, std::string_view name) {
+    return std::lower_bound(keys.begin(), keys.end(), name,
+                            [](const std::unique_ptr<RegKey>& key, std::string_view n) {
+                                return nameLess(key->name(), n);
+                            });
+}
+
+}  // namespace
+
 RegKey* RegKey::findSubKey(std::string_view name) const {
-    for (const auto& key : subKeys_) {
-        if (namesEqual(key->name(), name)) return key.get();
-    }
-    return nullptr;
+    const auto place = placeOf(subKeys_, name);
+    return place != subKeys_.end() && namesEqual((*place)->name(), name) ? place->get() : nullptr;
 }
 
 RegKey& RegKey::addSubKey(std::string_view name, bool* created) {
-    if (RegKey* existing = findSubKey(name)) {
+    const auto place = placeOf(subKeys_, name);
+    if (place != subKeys_.end() && namesEqual((*place)->name(), name)) {
         if (created) *created = false;
-        return *existing;
+        return **place;
     }
-    auto place = std::lower_bound(subKeys_.begin(), subKeys_.end(), name,
-                                  [](const std::unique_ptr<RegKey>& key, std::string_view n) {
-                                      return nameLess(key->name(), n);
-                                  });
     auto inserted = subKeys_.insert(place, std::make_unique<RegKey>(std::string(name)));
     if (created) *created = true;
     return **inserted;
 }
 
 bool RegKey::removeSubKey(std::string_view name) {
-    auto it = std::find_if(subKeys_.begin(), subKeys_.end(),
-                           [&](const auto& key) { return namesEqual(key->name(), name); });
-    if (it == subKeys_.end()) return false;
-    subKeys_.erase(it);
+    const auto place = placeOf(subKeys_, name);
+    if (place == subKeys_.end() || !namesEqual((*place)->name(), name)) return false;
+    subKeys_.erase(place);
     return true;
 }
 
