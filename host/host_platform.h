@@ -16,15 +16,21 @@ namespace quenor::host {
 // the tool folder. The message boxes come from the front end.
 class HostPlatform {
   public:
+    // What the platform is opened for: a run of the tool, or a look at the installation
+    // (quenorctl status), which never writes anything and also works while Wine runs.
+    enum class Use { Run, Inspect };
+
     // Finds everything the run needs; `executable` is the program's own path. Throws
     // ToolError when the registry cannot be opened (naming the file and the defect).
     // Opening writes nothing.
-    static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable);
+    static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
+                                              Use use = Use::Run);
     // The same, with every variable (the tool's "Temp" included) looked up in
     // `environment`, which must outlive the platform. Defined by the hosts that look names
     // up themselves (Linux); others need not define it.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
-                                              const Environment& environment);
+                                              const Environment& environment,
+                                              Use use = Use::Run);
     virtual ~HostPlatform() = default;
 
     // The services for Tool, with the front end's message boxes. Throws ToolError when the
@@ -43,6 +49,16 @@ class HostPlatform {
     // "Wine prefix /home/ann/.wine" or "registry files in /home/ann/.config/quenor"; empty
     // where the system's own registry is used.
     virtual std::string registryDescription() const { return {}; }
+
+    // The Wine prefix of the run and the launcher that keeps it ("Steam", or "WINEPREFIX"
+    // when named); nothing where the system's own registry is used or no prefix holds the game.
+    struct Prefix {
+        std::filesystem::path folder;
+        std::string launcher;
+    };
+    virtual std::optional<Prefix> prefix() const { return std::nullopt; }
+    // Whether Wine runs for the prefix now (found at opening).
+    virtual bool wineRunning() const { return false; }
 };
 
 }  // namespace quenor::host

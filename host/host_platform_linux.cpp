@@ -22,6 +22,8 @@
 namespace quenor::host {
 namespace {
 
+constexpr const char* kLookWritesNothing = "a look at the installation writes nothing";
+
 class FixedSystemVersion : public SystemInfo {
   public:
     explicit FixedSystemVersion(SystemVersion version) : version_(version) {}
@@ -47,16 +49,19 @@ std::unique_ptr<Store> openStore(const std::string& programName, auto&&... argum
 class LinuxPlatform : public HostPlatform {
   public:
     LinuxPlatform(const std::filesystem::path& executable,
-                  std::unique_ptr<Environment> ownEnvironment, const Environment& environment)
+                  std::unique_ptr<Environment> ownEnvironment, const Environment& environment,
+                  Use use)
         : programName_(executable.stem().string()),
           ownEnvironment_(std::move(ownEnvironment)),
           environment_(environment),
+          use_(use),
           location_(findRegistryLocation(environment_, programName_)) {
         const bool inPrefix = location_.kind == RegistryLocation::Kind::WinePrefix;
         if (inPrefix) {
             search_ = wineserverSearchFor(environment_);
             processes_ = processSearchFor(location_);
-            if (wineRuns()) {
+            wineRunning_ = wineRuns();
+            if (wineRunning_ && use_ == Use::Run) {
                 refusal_ = wineRunningRefusal(location_.folder);
                 return;  // nothing is loaded or created
             }
@@ -71,6 +76,7 @@ class LinuxPlatform : public HostPlatform {
         if (inPrefix) {
             prefix = location_.folder;
             auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
+                if (use_ == Use::Inspect) return std::string(kLookWritesNothing);
                 return wineRuns()
                            ? "Wine started running for the prefix " + location_.folder.string() +
                                  "; close every Wine program of it, then try again"
@@ -81,6 +87,9 @@ class LinuxPlatform : public HostPlatform {
             store_ = std::move(store);
         } else {
             store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder);
+            if (use_ == Use::Inspect) {
+                store_->setSaveGuard([] { return std::string(kLookWritesNothing); });
+            }
             system_ =
                 std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
         }
@@ -92,17 +101,25 @@ class LinuxPlatform : public HostPlatform {
             throw ToolError(error_number::kPathAccess, programName_,
                             "The tool cannot run now: " + refusal_->text);
         }
-        // The folders are made only now: a refused run writes nothing.
-        std::error_code ignored;
-        std::filesystem::create_directories(toolFolder_, ignored);
-        if (location_.kind == RegistryLocation::Kind::ToolStore)
-            std::filesystem::create_directories(location_.folder, ignored);
-        if (location_.remember) location_.remember();
+        // The folders are made only now: a refused run, and a look, write nothing.
+        if (use_ == Use::Run) {
+            std::error_code ignored;
+            std::filesystem::create_directories(toolFolder_, ignored);
+            if (location_.kind == RegistryLocation::Kind::ToolStore)
+                std::filesystem::create_directories(location_.folder, ignored);
+            if (location_.remember) location_.remember();
+        }
         return PlatformServices{*files_,      clock_,  format_,     environment_, *system_,
                                 messageBoxes, *store_, toolFolder_, programName_};
     }
     std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
     std::optional<MessageBoxRequest> notice() const override { return location_.notice; }
+    std::optional<Prefix> prefix() const override {
+        if (location_.kind != RegistryLocation::Kind::WinePrefix) return std::nullopt;
+        return Prefix{location_.folder,
+                      location_.installation ? location_.installation->launcher : "WINEPREFIX"};
+    }
+    bool wineRunning() const override { return wineRunning_; }
     std::string registryDescription() const override {
         return location_.kind == RegistryLocation::Kind::WinePrefix
                    ? "Wine prefix " + location_.folder.string()
@@ -140,6 +157,8 @@ class LinuxPlatform : public HostPlatform {
     std::string programName_;
     std::unique_ptr<Environment> ownEnvironment_;
     const Environment& environment_;
+    Use use_;
+    bool wineRunning_ = false;
     RegistryLocation location_;
     WineserverSearch search_;
     PrefixProcessSearch processes_;
@@ -154,15 +173,16 @@ class LinuxPlatform : public HostPlatform {
 
 }  // namespace
 
-std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable) {
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
+                                                 Use use) {
     auto environment = std::make_unique<ProcessEnvironment>();
     const Environment& view = *environment;
-    return std::make_unique<LinuxPlatform>(executable, std::move(environment), view);
+    return std::make_unique<LinuxPlatform>(executable, std::move(environment), view, use);
 }
 
 std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
-                                                 const Environment& environment) {
-    return std::make_unique<LinuxPlatform>(executable, nullptr, environment);
+                                                 const Environment& environment, Use use) {
+    return std::make_unique<LinuxPlatform>(executable, nullptr, environment, use);
 }
 
 }  // namespace quenor::host

@@ -12,11 +12,12 @@ namespace {
 
 class WindowsHostPlatform : public HostPlatform {
   public:
-    WindowsHostPlatform()
+    explicit WindowsHostPlatform(Use use)
         : executable_(windows::executablePath()),
           programName_(windows::programNameOf(executable_)),
           toolFolder_(windows::folderOf(executable_)),
-          files_(programName_, windows::virtualStoreFoldersOf(environment_)) {}
+          files_(programName_, windows::virtualStoreFoldersOf(environment_),
+                 use == Use::Run ? VirtualStoreCopies::MakeWhenNeeded : VirtualStoreCopies::Never) {}
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
         return PlatformServices{files_,       clock_, format_,     environment_, system_,
@@ -40,8 +41,9 @@ class WindowsHostPlatform : public HostPlatform {
 
 // The executable's path comes from Windows itself (GetModuleFileNameA), not from the
 // caller, so the tool folder is right however the program was started.
-std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& /*executable*/) {
-    return std::make_unique<WindowsHostPlatform>();
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& /*executable*/,
+                                                 Use use) {
+    return std::make_unique<WindowsHostPlatform>(use);
 }
 
 }  // namespace quenor::host

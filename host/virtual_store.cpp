@@ -33,11 +33,11 @@ std::optional<std::string> virtualStoreCopyOf(const std::string& path,
 }
 
 FileToPatch fileTheGameReads(const std::string& path, const VirtualStoreFolders& folders,
-                             FileAccess& access) {
+                             FileAccess& access, VirtualStoreCopies copies) {
     const std::optional<std::string> copy = virtualStoreCopyOf(path, folders);
     if (!copy) return {path, {}};
     if (access.exists(*copy)) return {*copy, {}};
-    if (access.canWrite(path)) return {path, {}};
+    if (copies == VirtualStoreCopies::Never || access.canWrite(path)) return {path, {}};
     const std::string failure = access.copyMakingFolders(path, *copy);
     if (failure.empty()) return {*copy, {}};
     return {{},

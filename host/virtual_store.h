@@ -34,15 +34,20 @@ class FileAccess {
     virtual std::string copyMakingFolders(const std::string& from, const std::string& to) = 0;
 };
 
+// Whether a VirtualStore copy may be made: when the tool is about to change the file, or
+// never, when it only looks.
+enum class VirtualStoreCopies { MakeWhenNeeded, Never };
+
 // The file the game reads, and so the one to patch, for its file `path`: the VirtualStore copy
-// when there is one; else the file itself when it can be written; else a VirtualStore copy
-// made now, as Windows makes it for the game's first write. `error` says why none can be
-// written, naming both folders.
+// when there is one; else the file itself when it can be written (or when copies are never
+// made); else a VirtualStore copy made now, as Windows makes it for the game's first write.
+// `error` says why none can be written, naming both folders.
 struct FileToPatch {
     std::string path;
     std::string error;
 };
 FileToPatch fileTheGameReads(const std::string& path, const VirtualStoreFolders& folders,
-                             FileAccess& access);
+                             FileAccess& access,
+                             VirtualStoreCopies copies = VirtualStoreCopies::MakeWhenNeeded);
 
 }  // namespace quenor::host

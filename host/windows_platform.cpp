@@ -172,7 +172,7 @@ VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment) {
 
 std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const {
     WindowsFileAccess access;
-    const FileToPatch chosen = fileTheGameReads(path, folders_, access);
+    const FileToPatch chosen = fileTheGameReads(path, folders_, access, copies_);
     if (!chosen.error.empty()) {
         throw ToolError(error_number::kPathAccess, programName_,
                         "Quenor cannot change " + chosen.error);

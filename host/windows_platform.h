@@ -60,15 +60,18 @@ VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment);
 // and so its log, keep the game's own path.
 class WindowsFileSystem : public HostFileSystem {
   public:
-    WindowsFileSystem(std::string programName, VirtualStoreFolders folders)
+    WindowsFileSystem(std::string programName, VirtualStoreFolders folders,
+                      VirtualStoreCopies copies = VirtualStoreCopies::MakeWhenNeeded)
         : HostFileSystem(programName),
           programName_(std::move(programName)),
-          folders_(std::move(folders)) {}
+          folders_(std::move(folders)),
+          copies_(copies) {}
     std::filesystem::path hostPath(const std::string& path) const override;
 
   private:
     std::string programName_;
     VirtualStoreFolders folders_;
+    VirtualStoreCopies copies_;
 };
 
 // Modal message boxes through MessageBoxA, owned by the tool's window once it exists.

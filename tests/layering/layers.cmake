@@ -20,8 +20,9 @@ set(QUENOR_LAYERS
     "window=tool core lib"
     "window/qt=window tool core lib"
     "window/win32=window tool core lib"
+    "window/terminal=window tool core lib"
     "host=window tool core lib"
-    "app=host window window/qt window/win32 tool core lib"
+    "app=host window window/qt window/win32 window/terminal tool core lib"
     "tests=*"
     "bench=*"
 )

@@ -1,0 +1,67 @@
+#include "window/terminal/terminal_message_boxes.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace quenor::ui::terminal {
+namespace {
+
+const MessageBoxRequest kQuestion{"Apply changes?", "Are you sure?\rReally.", MessageButtons::YesNo,
+                                  MessageIcon::None, 0};
+const MessageBoxRequest kReset{"Reset all changes?", "Sure?", MessageButtons::OkCancel,
+                               MessageIcon::None, 0};
+
+TEST(TerminalMessageBoxes, QuestionsAreAskedAnsweredByYesOrTakenAsNo) {
+    struct Case {
+        const char* name;
+        std::string typed;
+        bool interactive;
+        bool answerYes;
+        MessageAnswer apply;
+        MessageAnswer reset;
+        bool unasked;
+    };
+    const Case cases[] = {
+        {"answered y", "y\nYES\n", true, false, MessageAnswer::Yes, MessageAnswer::Ok, false},
+        {"answered n", "n\nyeah\n", true, false, MessageAnswer::No, MessageAnswer::Cancel, false},
+        {"input ended", "", true, false, MessageAnswer::No, MessageAnswer::Cancel, false},
+        {"--yes", "", false, true, MessageAnswer::Yes, MessageAnswer::Ok, false},
+        {"no terminal", "y\ny\n", false, false, MessageAnswer::No, MessageAnswer::Cancel, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.typed);
+        std::ostringstream out;
+        std::ostringstream errors;
+        TerminalMessageBoxes boxes(in, out, errors, c.interactive, c.answerYes);
+        EXPECT_EQ(boxes.show(kQuestion), c.apply);
+        EXPECT_EQ(boxes.show(kReset), c.reset);
+        EXPECT_EQ(boxes.unasked().has_value(), c.unasked);
+        if (c.unasked) {
+            EXPECT_EQ(*boxes.unasked(), "Apply changes?");
+        }
+        EXPECT_NE(out.str().find("Apply changes?\n  Are you sure?\n  Really.\n"), std::string::npos)
+            << out.str();
+        EXPECT_TRUE(errors.str().empty());
+    }
+}
+
+TEST(TerminalMessageBoxes, AFailureBoxGoesToTheErrorsAndIsRemembered) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream errors;
+    TerminalMessageBoxes boxes(in, out, errors, false, false);
+    EXPECT_EQ(boxes.show({"All done!", "Changes have been applied.", MessageButtons::Ok,
+                          MessageIcon::None, 0}),
+              MessageAnswer::Ok);
+    EXPECT_FALSE(boxes.failed());
+    boxes.show({"Quenor - operation failed", "Could not take sgsm1.cfg out.", MessageButtons::Ok,
+                MessageIcon::Critical, 0});
+    EXPECT_TRUE(boxes.failed());
+    EXPECT_NE(errors.str().find("Could not take sgsm1.cfg out."), std::string::npos);
+    EXPECT_EQ(out.str().find("Could not"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quenor::ui::terminal
