@@ -6,9 +6,14 @@ namespace quenor::host {
 
 std::unique_ptr<StartedQuenor> StartedQuenor::start(const std::filesystem::path& executable,
                                                     MessageBoxes& boxes) {
+    return start([&executable] { return HostPlatform::open(executable); }, boxes);
+}
+
+std::unique_ptr<StartedQuenor> StartedQuenor::start(
+    const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes) {
     std::unique_ptr<StartedQuenor> started(new StartedQuenor);
     try {
-        started->host_ = HostPlatform::open(executable);
+        started->host_ = open();
     } catch (const std::exception& error) {
         boxes.show(cannotStartBox("prepare its settings store", error));
         return nullptr;

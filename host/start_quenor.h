@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -23,6 +24,9 @@ class StartedQuenor {
     // refused the run (Wine is running for the prefix), or start-up failed.
     static std::unique_ptr<StartedQuenor> start(const std::filesystem::path& executable,
                                                 MessageBoxes& boxes);
+    // The same with the platform `open` gives (another environment, say).
+    static std::unique_ptr<StartedQuenor> start(
+        const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes);
 
     StartedQuenor(const StartedQuenor&) = delete;
     StartedQuenor& operator=(const StartedQuenor&) = delete;

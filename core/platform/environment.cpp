@@ -1,5 +1,7 @@
 #include "core/platform/environment.h"
 
+#include "lib/base/ascii.h"
+
 namespace quenor {
 
 std::string Environment::expandReferences(std::string_view text) const {
@@ -25,6 +27,18 @@ std::string Environment::expandReferences(std::string_view text) const {
     }
     out.append(text.substr(i));
     return out;
+}
+
+EnvironmentWithOverrides::EnvironmentWithOverrides(const Environment& base,
+                                                   std::map<std::string, std::string> overrides)
+    : base_(base) {
+    for (auto& [name, value] : overrides) overrides_[base::asciiUppered(name)] = std::move(value);
+}
+
+std::optional<std::string> EnvironmentWithOverrides::variable(std::string_view name) const {
+    const auto found = overrides_.find(base::asciiUppered(name));
+    if (found != overrides_.end()) return found->second;
+    return base_.variable(name);
 }
 
 }  // namespace quenor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,18 @@ class Environment {
     // Replaces every %NAME% whose variable is set by its value; everything else, an
     // unset %NAME% included, stays as it is. A platform with its own expansion overrides it.
     virtual std::string expandReferences(std::string_view text) const;
+};
+
+// Another environment with some variables set differently (a command line's --prefix sets
+// WINEPREFIX); names match without regard to case.
+class EnvironmentWithOverrides : public Environment {
+  public:
+    EnvironmentWithOverrides(const Environment& base, std::map<std::string, std::string> overrides);
+    std::optional<std::string> variable(std::string_view name) const override;
+
+  private:
+    const Environment& base_;
+    std::map<std::string, std::string> overrides_;
 };
 
 // The running system's version numbers, the way the tool names the system in its log.

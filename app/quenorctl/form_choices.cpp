@@ -1,0 +1,61 @@
+#include "app/quenorctl/form_choices.h"
+
+#include <array>
+
+#include "core/resolution_codes.h"
+#include "window/quenor_layout.h"
+
+namespace quenor::ctl {
+
+namespace {
+
+namespace names = ui::control_names;
+
+constexpr std::array<const char*, 3> kPresets{"1280x800", "1600x1000", "1024x768"};
+constexpr std::array<const char*, 5> kFpsLevels{"off", "low", "med", "high", "extreme"};
+
+// A click on an option button; one already selected changes nothing, as in the window.
+void click(ui::FormModel& form, std::string_view array, int index) {
+    form.userClickOption(array, index);
+}
+
+}  // namespace
+
+std::optional<ChoiceRefused> selectChoices(ui::FormModel& form, const Choices& choices) {
+    if (choices.resolution) {
+        const std::string& wanted = *choices.resolution;
+        int preset = -1;
+        for (std::size_t i = 0; i < kPresets.size(); ++i) {
+            if (wanted == kPresets[i]) preset = static_cast<int>(i);
+        }
+        if (wanted == "nochange") {
+            click(form, names::kOptResolution, resolution::kNoChange);
+        } else if (preset >= 0 && !choices.frame) {
+            click(form, names::kOptResolution, preset);
+        } else {
+            const std::size_t x = wanted.find('x');
+            const std::string width = wanted.substr(0, x);
+            const std::string height = x == std::string::npos ? "" : wanted.substr(x + 1);
+            click(form, names::kOptResolution, resolution::kUserDefined);
+            for (const auto& [box, text] :
+                 {std::pair{names::kTxtResWidth, width}, std::pair{names::kTxtResHeight, height}}) {
+                if (!form.userEditText(box, text)) {
+                    return ChoiceRefused{
+                        "the " + std::string(box == names::kTxtResWidth ? "width" : "height") +
+                        " \"" + text + "\" does not fit its box: at most 4 characters"};
+                }
+            }
+            if (choices.frame) form.userPickEntry(names::kLstResFrame, *choices.frame);
+        }
+    }
+    if (choices.vsync) click(form, names::kOptVsync, *choices.vsync == "on" ? 0 : 1);
+    if (choices.fps) {
+        for (std::size_t i = 0; i < kFpsLevels.size(); ++i) {
+            if (*choices.fps == kFpsLevels[i])
+                click(form, names::kOptFpsBoost, static_cast<int>(i));
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace quenor::ctl

@@ -1,0 +1,196 @@
+#include "app/quenorctl/quenorctl.h"
+
+#include <CLI/CLI.hpp>
+
+#include <istream>
+#include <ostream>
+
+#include "app/quenorctl/form_choices.h"
+#include "app/quenorctl/platform_access.h"
+#include "app/quenorctl/status.h"
+#include "core/tool_error.h"
+#include "host/start_quenor.h"
+#include "window/quenor_layout.h"
+#include "window/terminal/terminal_message_boxes.h"
+
+namespace quenor::ctl {
+
+namespace {
+
+constexpr const char* kVersion = "1.0";
+
+// --resolution: a preset, nochange, or WIDTHxHEIGHT of at most four digits each (the window's
+// boxes take no fifth character).
+std::string checkResolution(const std::string& value) {
+    if (value == "1280x800" || value == "1600x1000" || value == "1024x768" || value == "nochange")
+        return {};
+    const std::size_t x = value.find('x');
+    const std::string width = value.substr(0, x);
+    const std::string height = x == std::string::npos ? "" : value.substr(x + 1);
+    auto digits = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (x == std::string::npos || !digits(width) || !digits(height)) {
+        return "takes 1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT in digits";
+    }
+    if (width.size() > 4 || height.size() > 4) {
+        return "takes at most 4 digits for the width and the height, as the window's boxes do";
+    }
+    return {};
+}
+
+// Starts the tool on the platform, runs `act` on its window, closes it; the exit status
+// follows from the boxes shown.
+int withTheTool(const Context& context, const Environment& environment, bool answerYes,
+                const std::string& doing,
+                const std::function<std::optional<std::string>(ui::Quenor&)>& act) {
+    ui::terminal::TerminalMessageBoxes boxes(context.in, context.out, context.err,
+                                             context.interactive, answerYes);
+    const auto started = host::StartedQuenor::start(
+        [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
+        boxes);
+    if (!started) {
+        context.err << "quenorctl: Quenor could not " << doing << "; nothing was changed.\n";
+        return kFailed;
+    }
+    ui::Quenor& window = started->window();
+    const std::optional<std::string> refused = act(window);
+    if (!window.unloaded()) window.Form_Unload();
+    if (refused) {
+        context.err << "quenorctl: " << *refused << ".\n";
+        return kUsage;
+    }
+    if (boxes.failed()) {
+        for (const MessageBoxRequest& box : boxes.shown()) {
+            if (box.icon == MessageIcon::Critical) {
+                context.err << "quenorctl: " << box.text.substr(0, box.text.find('\r')) << '\n';
+            }
+        }
+        return kFailed;
+    }
+    if (boxes.unasked()) {
+        context.err << "quenorctl: there is no terminal to answer \"" << *boxes.unasked()
+                    << "\", so the answer was no and nothing was changed. Add --yes to " << doing
+                    << " from a script or a launcher.\n";
+        return kFailed;
+    }
+    for (const MessageBoxRequest& box : boxes.shown()) {
+        if (box.title == "All done!") return kDone;
+    }
+    for (const MessageBoxRequest& box : boxes.shown()) {
+        if (box.icon == MessageIcon::Exclamation) {
+            context.err << "quenorctl: " << box.title << ": " << box.text
+                        << " Nothing was changed.\n";
+            return kFailed;
+        }
+    }
+    context.err << "quenorctl: the answer was no; nothing was changed.\n";
+    return kFailed;
+}
+
+}  // namespace
+
+int runQuenorctl(const std::vector<std::string>& arguments, const Context& context) {
+    CLI::App app{
+        "Quenor from the command line: shows and changes NHL 09's widescreen "
+        "resolution, VSYNC and FPS boost, as the Quenor window does.",
+        "quenorctl"};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", kVersion);
+    std::string prefix;
+    app.add_option("--prefix", prefix,
+                   "the Wine prefix of the game (as WINEPREFIX); without it Quenor finds the game");
+
+    bool json = false;
+    CLI::App* status = app.add_subcommand("status",
+                                          "what the game and Quenor are set to now; "
+                                          "reads only, also while the game runs");
+    status->add_flag("--json", json, "one JSON document (its shape: man quenorctl)");
+
+    Choices choices;
+    bool yes = false;
+    CLI::App* apply = app.add_subcommand(
+        "apply",
+        "selects the given options and presses Apply, as in the window; options not "
+        "given keep their stored values");
+    apply
+        ->add_option("--resolution", choices.resolution,
+                     "1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT")
+        ->check(CLI::Validator(checkResolution, "RESOLUTION"));
+    apply
+        ->add_option("--frame", choices.frame,
+                     "1 to 4: with --resolution WIDTHxHEIGHT, the frame of a size of your own")
+        ->check(CLI::Range(1, 4));
+    apply->add_option("--vsync", choices.vsync, "on or off")->check(CLI::IsMember({"on", "off"}));
+    apply->add_option("--fps", choices.fps, "FPS boost: off, low, med, high or extreme")
+        ->check(CLI::IsMember({"off", "low", "med", "high", "extreme"}));
+    apply->add_flag("--yes", yes, "answer yes to the window's question");
+
+    CLI::App* reset = app.add_subcommand(
+        "reset", "presses \"Reset all Settings to Defaults\": the retail values in the game");
+    reset->add_flag("--yes", yes, "answer yes to the window's question");
+
+    CLI::App* list = app.add_subcommand("list",
+                                        "the NHL 09 installations found, and why others "
+                                        "were left out");
+    for (CLI::App* command : {status, apply, reset, list}) command->fallthrough();
+
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+        if (choices.frame && (!choices.resolution || checkResolution(*choices.resolution) != "" ||
+                              *choices.resolution == "nochange")) {
+            throw CLI::ValidationError("--frame",
+                                       "goes with --resolution WIDTHxHEIGHT: it picks the frame "
+                                       "of a size of your own");
+        }
+        if (!prefix.empty()) {
+            if (const auto why = prefixNotSupported()) throw CLI::ValidationError("--prefix", *why);
+        }
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error, context.out, context.err);
+        return status == 0 ? kDone : kUsage;
+    }
+
+    std::map<std::string, std::string> overrides;
+    if (!prefix.empty()) overrides["WINEPREFIX"] = prefix;
+    const EnvironmentWithOverrides environment(context.environment, overrides);
+    try {
+        if (*list) return listInstallations(context, prefix);
+        if (*status) {
+            auto platform =
+                openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
+            const Status now = readStatus(*platform);
+            if (json) {
+                context.out << statusJson(now).dump(2) << '\n';
+            } else {
+                context.out << statusText(now);
+            }
+            if (!now.archiveError.empty()) {
+                context.err << "quenorctl: the game's archive cannot be read: " << now.archiveError
+                            << '\n';
+                return kFailed;
+            }
+            return kDone;
+        }
+        if (*apply) {
+            return withTheTool(context, environment, yes, "apply",
+                               [&](ui::Quenor& window) -> std::optional<std::string> {
+                                   if (const auto refused = selectChoices(window.form(), choices))
+                                       return refused->reason;
+                                   window.form().userClick(ui::control_names::kBtnApplySettings);
+                                   return std::nullopt;
+                               });
+        }
+        return withTheTool(context, environment, yes, "reset",
+                           [](ui::Quenor& window) -> std::optional<std::string> {
+                               window.form().userClick(ui::control_names::kBtnSetDefaults);
+                               return std::nullopt;
+                           });
+    } catch (const ToolError& error) {
+        context.err << "quenorctl: " << error.description() << '\n';
+        return kFailed;
+    }
+}
+
+}  // namespace quenor::ctl

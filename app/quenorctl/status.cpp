@@ -1,0 +1,207 @@
+#include "app/quenorctl/status.h"
+
+#include "core/game_installation.h"
+#include "core/tool_error.h"
+#include "lib/base/ascii.h"
+#include "lib/files/file_error.h"
+#include "lib/registry/key_tree.h"
+#include "lib/registry/registry_store.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
+#include "tool/patching/keyed_lines.h"
+#include "tool/startup/settings_store.h"
+
+namespace quenor::ctl {
+
+namespace {
+
+// A value straight from the store (the value routines would write log lines).
+std::optional<reg::RegValue> readValue(reg::RegistryStore& store, reg::Handle root,
+                                       std::string_view path, std::string_view name) {
+    reg::Handle key = 0;
+    if (store.openKey(root, path, reg::kQueryValue, key) != reg::kSuccess) return std::nullopt;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    std::optional<reg::RegValue> value;
+    if (store.queryValue(key, name, &type, nullptr, &size) == reg::kSuccess) {
+        std::vector<std::uint8_t> data(size);
+        if (store.queryValue(key, name, &type, data.data(), &size) == reg::kSuccess) {
+            data.resize(size);
+            value = reg::RegValue{std::string(name), type, std::move(data)};
+        }
+    }
+    store.closeKey(key);
+    return value;
+}
+
+std::optional<std::string> textOf(const std::optional<reg::RegValue>& value) {
+    if (!value || !reg::isStringType(value->type)) return std::nullopt;
+    std::string text(value->data.begin(), value->data.end());
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+std::optional<std::int32_t> dwordOf(const std::optional<reg::RegValue>& value) {
+    if (!value || value->type != reg::kDword || value->data.size() != 4) return std::nullopt;
+    const auto& d = value->data;
+    return static_cast<std::int32_t>(d[0] | d[1] << 8 | d[2] << 16 |
+                                     static_cast<std::uint32_t>(d[3]) << 24);
+}
+
+// What follows a keyed line's key, blanks and "=" left out ("devicewidth 800" gives "800").
+std::optional<std::string> keyedValue(const std::vector<std::string>& lines, std::string_view key) {
+    for (const std::string& line : lines) {
+        if (!base::startsWithIgnoringAsciiCase(line, key)) continue;
+        std::string value = line.substr(key.size());
+        const std::size_t start = value.find_first_not_of(" \t=");
+        value = start == std::string::npos ? "" : value.substr(start);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+        return value;
+    }
+    return std::nullopt;
+}
+
+void readArchive(Status& status, FileSystem& files) {
+    status.archive = status.installDir + game::kArchiveBelowGameFolder;
+    try {
+        status.archiveHost = files.hostPath(status.archive).string();
+        viv::ArchiveReader reader(files.fileIo(), files.hostPath(status.archive));
+        for (int frame = 1; frame <= game::kFrameCount; ++frame) {
+            FrameStatus entry;
+            entry.frame = frame;
+            entry.entry = game::configEntryName(frame);
+            try {
+                const std::vector<std::uint8_t> plain =
+                    reader.readPlain(reader.require(entry.entry));
+                const auto lines = patching::splitConfigLines(
+                    std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size()));
+                entry.deviceWidth = keyedValue(lines, "devicewidth");
+                entry.deviceHeight = keyedValue(lines, "deviceheight");
+                entry.enableVsync = keyedValue(lines, "enablevsync");
+            } catch (const viv::ArchiveError& error) {
+                entry.error = error.what();
+            } catch (const files::FileIoError& error) {
+                entry.error = error.what();
+            }
+            status.frames.push_back(std::move(entry));
+        }
+    } catch (const viv::ArchiveError& error) {
+        status.archiveError = error.what();
+    } catch (const files::FileIoError& error) {
+        status.archiveError = error.what();
+    } catch (const ToolError& error) {
+        status.archiveError = error.description();
+    }
+}
+
+template <typename T>
+nlohmann::ordered_json orNull(const std::optional<T>& value) {
+    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+}  // namespace
+
+Status readStatus(host::HostPlatform& platform) {
+    // A look shows no box; one that is asked for is a fault of this program.
+    struct NoBoxes : MessageBoxes {
+        MessageAnswer show(const MessageBoxRequest&) override { return MessageAnswer::Closed; }
+    } noBoxes;
+    PlatformServices services = platform.services(noBoxes);
+    reg::RegistryStore& store = services.registry;
+    Status status;
+    status.registry = platform.registryDescription();
+    status.prefix = platform.prefix();
+    status.wineRunning = platform.wineRunning();
+    status.installDir =
+        textOf(readValue(store, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
+            .value_or("");
+    status.gfxMode =
+        dwordOf(readValue(store, reg::kCurrentUser, game::kKeyPath, game::kGfxModeValue));
+    status.onPlayPlayer = dwordOf(
+        readValue(store, reg::kCurrentUser, game::kDetailsKeyPath, game::kOnPlayPlayerValue));
+    if (textOf(readValue(store, reg::kCurrentUser, kSettingsKeyPath, "Version"))) {
+        for (const char* name : {"Version", "Resolution", "DeviceWidth", "DeviceHeight", "ResFrame",
+                                 "VSYNC", "FPSboost", "Log"}) {
+            status.settings.emplace_back(
+                name,
+                textOf(readValue(store, reg::kCurrentUser, kSettingsKeyPath, name)).value_or(""));
+        }
+    }
+    if (!status.installDir.empty()) readArchive(status, services.files);
+    return status;
+}
+
+nlohmann::ordered_json statusJson(const Status& status) {
+    nlohmann::ordered_json json;
+    json["registry"] = status.registry;
+    json["prefix"] = status.prefix ? nlohmann::ordered_json(status.prefix->folder.string())
+                                   : nlohmann::ordered_json(nullptr);
+    json["launcher"] = status.prefix ? nlohmann::ordered_json(status.prefix->launcher)
+                                     : nlohmann::ordered_json(nullptr);
+    json["wineRunning"] = status.wineRunning;
+    nlohmann::ordered_json game = nullptr;
+    if (!status.installDir.empty()) {
+        game = {{"installDir", status.installDir},
+                {"archive", status.archive},
+                {"archiveOnThisMachine", status.archiveHost},
+                {"archiveError", status.archiveError.empty()
+                                     ? nlohmann::ordered_json(nullptr)
+                                     : nlohmann::ordered_json(status.archiveError)}};
+        nlohmann::ordered_json frames = nlohmann::ordered_json::array();
+        for (const FrameStatus& frame : status.frames) {
+            frames.push_back(
+                {{"frame", frame.frame},
+                 {"entry", frame.entry},
+                 {"devicewidth", orNull(frame.deviceWidth)},
+                 {"deviceheight", orNull(frame.deviceHeight)},
+                 {"enablevsync", orNull(frame.enableVsync)},
+                 {"error", frame.error.empty() ? nlohmann::ordered_json(nullptr)
+                                               : nlohmann::ordered_json(frame.error)}});
+        }
+        game["frames"] = frames;
+        game["gfxMode"] = orNull(status.gfxMode);
+        game["onPlayPlayer"] = orNull(status.onPlayPlayer);
+    }
+    json["game"] = game;
+    nlohmann::ordered_json settings = nullptr;
+    if (!status.settings.empty()) {
+        settings = nlohmann::ordered_json::object();
+        for (const auto& [name, value] : status.settings) settings[name] = value;
+    }
+    json["quenorSettings"] = settings;
+    return json;
+}
+
+std::string statusText(const Status& status) {
+    std::string text = "Registry: " + status.registry + "\n";
+    if (status.prefix)
+        text +=
+            "Prefix: " + status.prefix->folder.string() + " (" + status.prefix->launcher + ")\n";
+    if (status.wineRunning)
+        text += "Wine is running for this prefix: what Wine holds in memory may differ.\n";
+    if (status.installDir.empty()) return text + "NHL 09 is not installed here.\n";
+    text += "Game folder: " + status.installDir + "\nArchive: " + status.archive +
+            (status.archiveHost.empty() ? "" : " (" + status.archiveHost + ")") + "\n";
+    if (!status.archiveError.empty())
+        text += "The archive cannot be read: " + status.archiveError + "\n";
+    for (const FrameStatus& frame : status.frames) {
+        text += "  frame " + std::to_string(frame.frame) + " (" + frame.entry + "): ";
+        if (!frame.error.empty()) {
+            text += frame.error + "\n";
+            continue;
+        }
+        text += frame.deviceWidth.value_or("?") + " x " + frame.deviceHeight.value_or("?") +
+                ", enablevsync " + frame.enableVsync.value_or("?") + "\n";
+    }
+    auto number = [](const std::optional<std::int32_t>& v) {
+        return v ? std::to_string(*v) : std::string("not set");
+    };
+    text += "GFX Mode: " + number(status.gfxMode) +
+            "\nOnPlay Player: " + number(status.onPlayPlayer) + "\n";
+    if (status.settings.empty()) return text + "Quenor's settings: none stored\n";
+    text += "Quenor's settings:";
+    for (const auto& [name, value] : status.settings) text += " " + name + "=" + value;
+    return text + "\n";
+}
+
+}  // namespace quenor::ctl
