@@ -1,5 +1,5 @@
-# Installs the build into a scratch folder and checks that the program, its desktop entry and
-# its icon land where desktops look for them.
+# Installs the build into a scratch folder and checks that the programs, their manual pages,
+# the desktop entry and the icon land where desktops and man look for them.
 #   cmake -DBUILD_DIR=... -DSCRATCH=... -P check_install.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 execute_process(
@@ -9,8 +9,9 @@ execute_process(
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${result})")
 endif()
-foreach(path usr/bin/quenor usr/share/applications/quenor.desktop
-        usr/share/icons/hicolor/32x32/apps/quenor.png)
+foreach(path usr/bin/quenor usr/bin/quenorctl usr/bin/quenor-viv
+        usr/share/man/man1/quenorctl.1 usr/share/man/man1/quenor-viv.1
+        usr/share/applications/quenor.desktop usr/share/icons/hicolor/32x32/apps/quenor.png)
     if(NOT EXISTS ${SCRATCH}/${path})
         message(FATAL_ERROR "not installed: /${path}")
     endif()

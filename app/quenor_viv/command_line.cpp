@@ -1,6 +1,8 @@
 // Parsing quenor-viv's command line.
 #include "app/quenor_viv/command_line.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
 
@@ -10,24 +12,19 @@ namespace {
 struct CommandInfo {
     Command command;
     std::string_view name;
-    std::size_t minOperands;  // the archive included
-    std::size_t maxOperands;  // 0: no limit
-    std::vector<std::string_view> options;
+    bool takesFiles;  // FILE or NAME operands after ARCHIVE
+    bool needsFiles;  // at least one of them
 };
 
 const std::array<CommandInfo, 5>& commandTable() {
     static const std::array<CommandInfo, 5> commands{{
-        {Command::kList, "list", 1, 1, {}},
-        {Command::kExtract, "extract", 1, 0, {"-o", "--output"}},
-        {Command::kAdd, "add", 2, 0, {"--name"}},
-        {Command::kVerify, "verify", 1, 1, {}},
-        {Command::kCreate, "create", 2, 0, {"--format", "--compress", "--force"}},
+        {Command::kList, "list", false, false},
+        {Command::kExtract, "extract", true, false},
+        {Command::kAdd, "add", true, true},
+        {Command::kVerify, "verify", false, false},
+        {Command::kCreate, "create", true, true},
     }};
     return commands;
-}
-
-bool takesValue(std::string_view option) {
-    return option != "--compress" && option != "--force";
 }
 
 const CommandInfo* findCommand(std::string_view name) {
@@ -37,105 +34,48 @@ const CommandInfo* findCommand(std::string_view name) {
     return nullptr;
 }
 
-class Parser {
-  public:
-    Parser(const CommandInfo& info, CommandLine& line) : info_(info), line_(line) {}
-
-    void parse(const std::vector<std::string>& args) {
-        // --help wins over anything else on the line, so it works on a half-typed command.
-        for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
-            if (args[i] == "--help" || args[i] == "-h") {
-                line_.help = true;
-                return;
-            }
-        }
-        std::vector<std::string> operands;
-        bool optionsEnded = false;
-        for (std::size_t i = 1; i < args.size(); ++i) {
-            const std::string& arg = args[i];
-            if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-                operands.push_back(arg);
-            } else if (arg == "--") {
-                optionsEnded = true;
-            } else {
-                std::string name = arg;
-                std::optional<std::string> value;
-                if (std::size_t eq = arg.find('='); arg.starts_with("--") && eq != arg.npos) {
-                    name = arg.substr(0, eq);
-                    value = arg.substr(eq + 1);
-                }
-                if (std::find(info_.options.begin(), info_.options.end(), name) ==
-                    info_.options.end()) {
-                    fail("unknown option " + name + " for " + std::string(info_.name));
-                }
-                if (takesValue(name) && !value) {
-                    if (i + 1 >= args.size()) fail("option " + name + " needs a value");
-                    value = args[++i];
-                } else if (!takesValue(name) && value) {
-                    fail("option " + name + " takes no value");
-                }
-                apply(name, value.value_or(""));
-            }
-        }
-        checkOperands(operands);
+// The command's syntax for CLI11: ARCHIVE, its operands and its options. The help texts stay
+// the tool's own (helpText), so CLI11 prints none.
+void describe(CLI::App& app, const CommandInfo& info, CommandLine& line, std::string& format) {
+    app.set_help_flag();
+    app.add_option("ARCHIVE", line.archive)->required();
+    if (info.takesFiles) {
+        CLI::Option* operands = app.add_option("FILE", line.operands);
+        if (info.needsFiles) operands->required();
     }
-
-  private:
-    [[noreturn]] void fail(const std::string& message) const {
-        throw UsageError(message, info_.command);
+    auto single = [](CLI::Option* option) {
+        option->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    };
+    if (info.command == Command::kExtract) single(app.add_option("-o,--output", line.outputDir));
+    if (info.command == Command::kAdd) single(app.add_option("--name", line.entryName));
+    if (info.command == Command::kCreate) {
+        single(app.add_option("--format", format));
+        app.add_flag("--compress", line.compress)->disable_flag_override();
+        app.add_flag("--force", line.force)->disable_flag_override();
     }
+}
 
-    void once(const std::string& name) {
-        if (std::find(seen_.begin(), seen_.end(), name) != seen_.end()) {
-            fail("option " + name + " is given twice");
-        }
-        seen_.push_back(name);
+// What CLI11 does not check itself.
+void checkLine(const CommandInfo& info, CommandLine& line, const std::string& format) {
+    auto fail = [&](const std::string& message) { throw UsageError(message, info.command); };
+    const std::string cmd(info.name);
+    if (line.archive.empty() || std::any_of(line.operands.begin(), line.operands.end(),
+                                            [](auto& s) { return s.empty(); })) {
+        fail("an empty name was given");
     }
-
-    void apply(const std::string& name, const std::string& value) {
-        once(name == "-o" ? "--output" : name);
-        if ((name == "-o" || name == "--output" || name == "--name") && value.empty()) {
-            fail("option " + name + " needs a non-empty value");
-        }
-        if (name == "-o" || name == "--output") {
-            line_.outputDir = value;
-        } else if (name == "--name") {
-            line_.entryName = value;
-        } else if (name == "--format") {
-            auto format = viv::parseFormatName(value);
-            if (!format)
-                fail("unknown archive format \"" + value + "\" (use bigf, big4, bigh or c0fb)");
-            line_.format = *format;
-        } else if (name == "--compress") {
-            line_.compress = true;
-        } else if (name == "--force") {
-            line_.force = true;
-        }
+    if (line.outputDir.empty()) fail("option --output needs a non-empty value");
+    if (line.entryName && line.entryName->empty()) fail("option --name needs a non-empty value");
+    if (line.entryName && line.operands.size() > 1) {
+        fail("--name gives the entry name of one FILE, but " +
+             std::to_string(line.operands.size()) + " FILEs were given");
     }
-
-    void checkOperands(std::vector<std::string>& operands) {
-        const std::string cmd(info_.name);
-        if (operands.empty()) fail(cmd + " needs an ARCHIVE");
-        if (operands.size() < info_.minOperands)
-            fail(cmd + " needs at least one FILE after ARCHIVE");
-        if (info_.maxOperands != 0 && operands.size() > info_.maxOperands) {
-            fail(cmd + " takes only ARCHIVE, but more operands follow it: " + operands[1]);
-        }
-        if (std::any_of(operands.begin(), operands.end(), [](auto& s) { return s.empty(); })) {
-            fail("an empty name was given");
-        }
-        line_.archive = operands.front();
-        line_.operands.assign(operands.begin() + 1, operands.end());
-        if (line_.entryName && line_.operands.size() > 1) {
-            fail("--name gives the entry name of one FILE, but " +
-                 std::to_string(line_.operands.size()) + " FILEs were given");
-        }
+    if (!format.empty()) {
+        auto parsed = viv::parseFormatName(format);
+        if (!parsed)
+            fail("unknown archive format \"" + format + "\" (use bigf, big4, bigh or c0fb)");
+        line.format = *parsed;
     }
-
-    const CommandInfo& info_;
-    CommandLine& line_;
-    std::vector<std::string> seen_;
-};
+}
 
 }  // namespace
 
@@ -162,7 +102,23 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     const CommandInfo* info = findCommand(first);
     if (!info) throw UsageError("unknown command \"" + first + "\"", std::nullopt);
     line.command = info->command;
-    Parser(*info, line).parse(args);
+    // --help wins over anything else on the line, so it works on a half-typed command.
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            line.help = true;
+            return line;
+        }
+    }
+    CLI::App app("", "quenor-viv " + std::string(info->name));
+    std::string format;
+    describe(app, *info, line, format);
+    std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        throw UsageError(error.what(), info->command);
+    }
+    checkLine(*info, line, format);
     return line;
 }
 
