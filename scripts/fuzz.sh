@@ -41,7 +41,7 @@ case "${1:-}" in
 *) seconds="$1" ;;
 esac
 
-scripts/install-deps.sh cmake ninja-build clang libclang-rt-14-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev >&2
+scripts/install-deps.sh cmake ninja-build clang libclang-rt-14-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev >&2
 cmake --preset fuzz >/dev/null
 list="$root/build/fuzz/fuzz_targets.txt"
 mapfile -t targets < <(cut -d'|' -f1 "$list")

@@ -12,6 +12,7 @@ set(QUENOR_LAYERS
     "lib/refpack=lib/base"
     "lib/viv=lib/base lib/files lib/refpack"
     "lib/vdf=lib/base"
+    "lib/digest=lib/files"
     "lib/registry=lib/base"
     "lib/registry/wine=lib/base lib/files lib/registry"
     "lib/registry/windows=lib/base lib/registry"
