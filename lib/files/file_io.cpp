@@ -55,7 +55,15 @@ std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path&
     return bytes;
 }
 
+void FileIo::copyContent(const std::filesystem::path& from, const std::filesystem::path& to) {
+    copyInPieces(*this, from, to);
+}
+
 void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to) {
+    io.copyContent(from, to);
+}
+
+void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to) {
     constexpr std::uint64_t kPiece = 1u << 20;
     auto source = io.open(from, OpenMode::kRead);
     auto target = io.open(to, OpenMode::kCreate, io.permissions(from));

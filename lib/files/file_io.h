@@ -58,6 +58,13 @@ class FileIo {
 
     bool exists(const std::filesystem::path& path) { return kind(path) != FileKind::kMissing; }
 
+    // Copies a file's content over another file (created or emptied; it gets the source's
+    // permission bits). The real file system lets the copy share the source's blocks where it
+    // can (a reflink, or copy_file_range), so a copy of a large file costs next to nothing;
+    // everywhere else the content is read and written in pieces (copyInPieces). The copy is
+    // not yet synced.
+    virtual void copyContent(const std::filesystem::path& from, const std::filesystem::path& to);
+
     // Replaces `to` by `from` in one step and makes the change durable: the rename, then a
     // sync of the folder that holds `to`.
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -92,6 +99,9 @@ class FileIoWrapper : public FileIo {
         target_.renameFile(from, to);
     }
     void syncFolder(const std::filesystem::path& folder) override { target_.syncFolder(folder); }
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        target_.copyContent(from, to);
+    }
 
     FileIo& target() { return target_; }
 
@@ -114,8 +124,11 @@ void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
 std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,
                                         std::uint64_t maxBytes);
 
-// Copies a file's content over another file (created or emptied), in pieces.
+// Copies a file's content over another file (created or emptied): io.copyContent.
 void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The plain copy: the content read and written through `io` in pieces.
+void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The name of the temporary file used to replace `path`.
 std::filesystem::path temporarySibling(const std::filesystem::path& path);

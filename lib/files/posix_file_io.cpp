@@ -2,6 +2,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -72,6 +76,8 @@ class PosixFileHandle final : public FileHandle {
     void sync() override {
         if (::fsync(fd_) != 0) throwErrno("Flushing", path_, errno);
     }
+
+    int fd() const { return fd_; }
 
   private:
     int fd_;
@@ -146,6 +152,49 @@ class PosixFileIo final : public FileIo {
     void remove(const std::filesystem::path& path) override {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwErrno("Removing", path, errno);
     }
+
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
+#ifdef __linux__
+        if (copySharingBlocks(from, to)) return;
+#endif
+        copyInPieces(*this, from, to);
+    }
+
+  private:
+#ifdef __linux__
+    // A reflink (FICLONE: Btrfs, XFS, bcachefs...) shares every block of the source; where the
+    // file system has none, copy_file_range still copies inside the kernel and may share
+    // blocks (NFS, CIFS, overlay). False when neither can copy these files, before anything
+    // was written: the caller then copies in pieces.
+    bool copySharingBlocks(const std::filesystem::path& from, const std::filesystem::path& to) {
+        auto source = open(from, OpenMode::kRead, 0);
+        auto& sourceHandle = static_cast<PosixFileHandle&>(*source);
+        auto target = open(to, OpenMode::kCreate, permissions(from));
+        auto& targetHandle = static_cast<PosixFileHandle&>(*target);
+        if (::ioctl(targetHandle.fd(), FICLONE, sourceHandle.fd()) == 0) return true;
+        const std::uint64_t size = source->size();
+        std::uint64_t done = 0;
+        while (done < size) {
+            ssize_t copied = ::copy_file_range(sourceHandle.fd(), nullptr, targetHandle.fd(),
+                                               nullptr, static_cast<std::size_t>(size - done), 0);
+            if (copied < 0 && errno == EINTR) continue;
+            if (copied < 0 && done == 0 &&
+                (errno == ENOSYS || errno == EXDEV || errno == EOPNOTSUPP || errno == EINVAL ||
+                 errno == EBADF || errno == EPERM)) {
+                return false;
+            }
+            if (copied < 0) throwErrno("Copying " + from.string() + " to", to, errno);
+            if (copied == 0) {
+                throw FileIoError("Copying " + from.string() + " to " + to.string() +
+                                      " failed: the source ended at byte " + std::to_string(done) +
+                                      ".",
+                                  "the file ended early");
+            }
+            done += static_cast<std::uint64_t>(copied);
+        }
+        return true;
+    }
+#endif
 };
 
 }  // namespace

@@ -48,6 +48,10 @@ class FaultInjectingFileIo final : public FileIoWrapper {
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void syncFolder(const std::filesystem::path& folder) override;
     void remove(const std::filesystem::path& path) override;
+    // Copies in pieces through this wrapper, so that its faults reach copies too.
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        copyInPieces(*this, from, to);
+    }
 
     void setAlive(bool alive) { dead_ = !alive; }
     bool fired() const { return dead_; }

@@ -1,0 +1,58 @@
+// Copies through the real file system and through the fault wrapper.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "lib/files/file_io.h"
+#include "lib/files/testing/fault_file_io.h"
+
+namespace quenor::files {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class CopyContentTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("quenor-copy-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    void put(const std::filesystem::path& path, const Bytes& bytes) {
+        writeFileAtomically(io, path, bytes, 0640);
+    }
+
+    std::filesystem::path folder;
+    FileIo& io = systemFileIo();
+};
+
+TEST_F(CopyContentTest, CopiesAreExactOverEmptyAndLargerTargets) {
+    Bytes large(3 * 1024 * 1024 + 17);
+    std::mt19937 random(7);
+    for (auto& byte : large) byte = static_cast<std::uint8_t>(random());
+    for (const Bytes& content : {Bytes{}, Bytes{1, 2, 3}, large}) {
+        put(folder / "from", content);
+        put(folder / "to", Bytes(5 * 1024 * 1024, 0xEE));  // longer than any source
+        io.copyContent(folder / "from", folder / "to");
+        EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 30), content) << content.size();
+#ifndef _WIN32
+        EXPECT_EQ(io.permissions(folder / "to"), 0640u);
+#endif
+    }
+    EXPECT_THROW(io.copyContent(folder / "missing", folder / "to"), FileIoError);
+}
+
+TEST_F(CopyContentTest, FaultsOfTheWrapperReachCopies) {
+    put(folder / "from", Bytes(20000, 0x5A));
+    FaultInjectingFileIo::Faults faults;
+    faults.writeBudget = 9000;
+    FaultInjectingFileIo failing(io, faults);
+    EXPECT_THROW(failing.copyContent(folder / "from", folder / "to"), FileIoError);
+    EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 20).size(), 8192u);
+}
+
+}  // namespace
+}  // namespace quenor::files
