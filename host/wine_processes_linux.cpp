@@ -55,6 +55,14 @@ fs::path resolvedPath(const fs::path& path) {
     return error ? path : out;
 }
 
+// A command line's first argument that names a Wine program: Wine's own ("wine64",
+// "wineserver", "wine64-preloader", with or without a folder) or a Windows program (".exe").
+// Sandboxes can hide a process's executable, never its command line.
+bool namesWineProgram(const std::string& first) {
+    const std::string name = base::asciiLowered(first.substr(first.find_last_of("/\\") + 1));
+    return name.rfind("wine", 0) == 0 || name.ends_with(".exe");
+}
+
 }  // namespace
 
 std::optional<std::string> findProcessOfPrefix(const PrefixProcessSearch& search) {
@@ -81,18 +89,17 @@ std::optional<std::string> findProcessOfPrefix(const PrefixProcessSearch& search
         const std::string shown =
             "process " + name + " (" + (arguments.empty() ? std::string("?") : arguments[0]) + ")";
 
-        for (const std::string& variable : nulSeparated(entry.path() / "environ")) {
-            if (variable.rfind("WINEPREFIX=", 0) == 0 && !variable.substr(11).empty() &&
-                resolvedPath(variable.substr(11)) == prefix) {
-                return shown;
-            }
-        }
         std::error_code linkError;
         const fs::path executable = fs::read_symlink(entry.path() / "exe", linkError);
-        const bool wineProgram =
-            executable.filename().string().rfind("wine", 0) == 0 ||
-            (!arguments.empty() && base::asciiLowered(arguments[0]).ends_with(".exe"));
+        const bool wineProgram = executable.filename().string().rfind("wine", 0) == 0 ||
+                                 (!arguments.empty() && namesWineProgram(arguments[0]));
         if (wineProgram) {
+            for (const std::string& variable : nulSeparated(entry.path() / "environ")) {
+                if (variable.rfind("WINEPREFIX=", 0) == 0 && !variable.substr(11).empty() &&
+                    resolvedPath(variable.substr(11)) == prefix) {
+                    return shown;
+                }
+            }
             const fs::path folder = fs::read_symlink(entry.path() / "cwd", linkError);
             if (!linkError && liesIn(folder, prefix)) return shown;
         }

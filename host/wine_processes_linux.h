@@ -9,9 +9,10 @@ namespace quenor::host {
 // A running process of a Wine prefix, found by the processes themselves: Proton and the
 // Flatpak launchers run their wineserver in a sandbox whose folders the host may not see, so
 // the server's lock can be missed. Counts, other than this process and those that started it:
-// - a process whose WINEPREFIX names the prefix;
-// - a Wine program (its executable named "wine..." or its first argument ending in ".exe")
-//   whose working folder lies in the prefix;
+// - a Wine program (its executable or first argument named "wine...", or its first argument
+//   ending in ".exe") whose WINEPREFIX names the prefix or whose working folder lies in it;
+//   other programs with WINEPREFIX set (a launcher's script, the other end of a pipe) hold
+//   nothing of the registry;
 // - a process with an argument in the game's folder (the game itself), given by its host path
 //   or its Windows "Install Dir".
 // Returns "process <pid> (<name>)" for the first one found.

@@ -61,14 +61,19 @@ TEST(WineProcesses, AProcessWithThePrefixOrInTheGamesFolderCounts) {
     FakeInstallation other({.win64 = true, .installDir = kWindowsInstallDir});
     PrefixProcessSearch search{prefix.prefix(), prefix.gameFolder(), kWindowsInstallDir};
     EXPECT_FALSE(findProcessOfPrefix(search));
-    {
-        Child wine({"sleep"}, {"WINEPREFIX=" + prefix.prefix().string() + "/"});
+    for (const char* wine : {"wineserver", "/opt/proton/files/bin/wine64-preloader"}) {
+        Child server({wine}, {"WINEPREFIX=" + prefix.prefix().string() + "/"});
         const auto found = findProcessOfPrefix(search);
-        ASSERT_TRUE(found);
-        EXPECT_NE(found->find("(sleep)"), std::string::npos) << *found;
+        ASSERT_TRUE(found) << wine;
+        EXPECT_NE(found->find(wine), std::string::npos) << *found;
     }
     {
-        Child elsewhere({"sleep"}, {"WINEPREFIX=" + other.prefix().string()});
+        Child elsewhere({"wineserver"}, {"WINEPREFIX=" + other.prefix().string()});
+        EXPECT_FALSE(findProcessOfPrefix(search));
+    }
+    {
+        // A script's other programs ("quenorctl status | tail") are not Wine.
+        Child pipe({"tail"}, {"WINEPREFIX=" + prefix.prefix().string()});
         EXPECT_FALSE(findProcessOfPrefix(search));
     }
     {
@@ -87,7 +92,7 @@ TEST(WineProcesses, TheToolRefusesToStartWhileOneRuns) {
     TempFolder home;
     MapEnvironment environment(
         {{"HOME", home.str()}, {"WINEPREFIX", prefix.prefix().string()}, {"TMPDIR", home.str()}});
-    Child wine({"sleep"}, {"WINEPREFIX=" + prefix.prefix().string()});
+    Child wine({"wineserver"}, {"WINEPREFIX=" + prefix.prefix().string()});
     auto platform = HostPlatform::open(home.path() / "quenor", environment);
     ASSERT_TRUE(platform->refusal());
     EXPECT_EQ(platform->refusal()->title, "Wine is running");
