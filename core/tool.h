@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "core/platform/clock.h"
@@ -23,6 +24,9 @@ struct PlatformServices {
     reg::RegistryStore& registry;
     std::string toolFolder;   // folder of the executable, without a final separator
     std::string programName;  // executable's file name without folder and extension
+    // Where the originals of this machine's (or Wine prefix's) installations are kept before
+    // the tool first changes them; empty: none are kept (tests that do not look at them).
+    std::filesystem::path originalsFolder = {};
 };
 
 // One run of the tool: its services, the settings model and the patch values, reachable by

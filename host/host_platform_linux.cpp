@@ -72,9 +72,8 @@ class LinuxPlatform : public HostPlatform {
         toolFolder_ =
             chooseToolFolder(executableFolder, environment_, isInstalledFolder(executableFolder))
                 .string();
-        std::optional<std::filesystem::path> prefix;
         if (inPrefix) {
-            prefix = location_.folder;
+            prefix_ = location_.folder;
             auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
                 if (use_ == Use::Inspect) return std::string(kLookWritesNothing);
                 return wineRuns()
@@ -93,7 +92,7 @@ class LinuxPlatform : public HostPlatform {
             system_ =
                 std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
         }
-        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix);
+        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix_);
     }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
@@ -109,8 +108,11 @@ class LinuxPlatform : public HostPlatform {
                 std::filesystem::create_directories(location_.folder, ignored);
             if (location_.remember) location_.remember();
         }
-        return PlatformServices{*files_,      clock_,  format_,     environment_, *system_,
-                                messageBoxes, *store_, toolFolder_, programName_};
+        return PlatformServices{*files_,      clock_,
+                                format_,      environment_,
+                                *system_,     messageBoxes,
+                                *store_,      toolFolder_,
+                                programName_, originalsFolder(environment_, prefix_)};
     }
     std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
     std::optional<MessageBoxRequest> notice() const override { return location_.notice; }
@@ -164,6 +166,7 @@ class LinuxPlatform : public HostPlatform {
     PrefixProcessSearch processes_;
     std::optional<MessageBoxRequest> refusal_;
     std::string toolFolder_;
+    std::optional<std::filesystem::path> prefix_;
     std::unique_ptr<WinePathFileSystem> files_;
     SystemClock clock_;
     LocaleRegionalFormat format_;
@@ -173,8 +176,7 @@ class LinuxPlatform : public HostPlatform {
 
 }  // namespace
 
-std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
-                                                 Use use) {
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable, Use use) {
     auto environment = std::make_unique<ProcessEnvironment>();
     const Environment& view = *environment;
     return std::make_unique<LinuxPlatform>(executable, std::move(environment), view, use);

@@ -17,11 +17,16 @@ class WindowsHostPlatform : public HostPlatform {
           programName_(windows::programNameOf(executable_)),
           toolFolder_(windows::folderOf(executable_)),
           files_(programName_, windows::virtualStoreFoldersOf(environment_),
-                 use == Use::Run ? VirtualStoreCopies::MakeWhenNeeded : VirtualStoreCopies::Never) {}
+                 use == Use::Run ? VirtualStoreCopies::MakeWhenNeeded : VirtualStoreCopies::Never) {
+    }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
-        return PlatformServices{files_,       clock_, format_,     environment_, system_,
-                                messageBoxes, store_, toolFolder_, programName_};
+        return PlatformServices{
+            files_,       clock_,
+            format_,      environment_,
+            system_,      messageBoxes,
+            store_,       toolFolder_,
+            programName_, windows::originalsFolderOf(environment_, toolFolder_)};
     }
     std::optional<MessageBoxRequest> refusal() const override { return std::nullopt; }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "lib/digest/sha256.h"
+
 namespace quenor::host {
 
 namespace {
@@ -43,6 +45,23 @@ std::filesystem::path configFolder(const Environment& environment) {
 
 std::filesystem::path stateFolder(const Environment& environment) {
     return xdgFolder(environment, "XDG_STATE_HOME", ".local/state") / "quenor";
+}
+
+std::filesystem::path originalsFolder(const Environment& environment,
+                                      const std::optional<std::filesystem::path>& prefix) {
+    const std::filesystem::path folder = stateFolder(environment) / "originals";
+    if (!prefix) return folder / "tool-registry";
+    const std::string whole = std::filesystem::absolute(*prefix).lexically_normal().string();
+    std::string name = std::filesystem::path(whole).filename().string();
+    if (name.empty()) name = "prefix";
+    for (char& c : name) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+        if (!plain) c = '_';
+    }
+    digest::Sha256 sha;
+    sha.update({reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()});
+    return folder / (name + "-" + digest::hex(sha.finish()).substr(0, 12));
 }
 
 bool isInstalledFolder(const std::filesystem::path& executableFolder) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "core/platform/environment.h"
@@ -22,6 +23,13 @@ std::filesystem::path configFolder(const Environment& environment);
 // The folder for the log and the fallback temporary folder when the executable's folder
 // cannot be used: $XDG_STATE_HOME/quenor.
 std::filesystem::path stateFolder(const Environment& environment);
+
+// Where the originals of the installations in a Wine prefix are kept before the tool first
+// changes them: $XDG_STATE_HOME/quenor/originals/ and a folder named after the prefix (its
+// name and a digest of its whole path, so that two prefixes never share one). Without a prefix
+// (the tool's own registry files) the folder is "tool-registry".
+std::filesystem::path originalsFolder(const Environment& environment,
+                                      const std::optional<std::filesystem::path>& prefix);
 
 // True when the folder of an installed copy: one below /usr, or one the running user cannot
 // write into. A portable copy (an unpacked or self-built one) keeps its log beside itself.

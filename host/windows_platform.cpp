@@ -154,6 +154,15 @@ std::string WindowsFileAccess::copyMakingFolders(const std::string& from, const 
     return {};
 }
 
+std::filesystem::path originalsFolderOf(const Environment& environment,
+                                        const std::string& toolFolder) {
+    const auto local = environment.variable("LOCALAPPDATA");
+    const std::filesystem::path base = local && !local->empty()
+                                           ? std::filesystem::path(wideOf(*local)) / L"Quenor"
+                                           : std::filesystem::path(wideOf(toolFolder));
+    return base / L"originals" / L"machine";
+}
+
 VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment) {
     VirtualStoreFolders folders;
     for (const char* name :

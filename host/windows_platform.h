@@ -87,6 +87,12 @@ class WindowsMessageBoxes : public MessageBoxes {
     void* owner_ = nullptr;
 };
 
+// Where the originals of the machine's installations are kept before the tool first changes
+// them: %LOCALAPPDATA%\Quenor\originals\machine, or the tool folder's "originals\machine"
+// when the variable is not set.
+std::filesystem::path originalsFolderOf(const Environment& environment,
+                                        const std::string& toolFolder);
+
 // The full path of the running executable (GetModuleFileNameA).
 std::string executablePath();
 // The folder part of a Windows path, without a final separator ("C:\Tools\q.exe" gives

@@ -7,6 +7,7 @@
 
 #include "app/quenorctl/form_choices.h"
 #include "app/quenorctl/platform_access.h"
+#include "app/quenorctl/restore_command.h"
 #include "app/quenorctl/status.h"
 #include "core/tool_error.h"
 #include "host/start_quenor.h"
@@ -130,10 +131,25 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         "reset", "presses \"Reset all Settings to Defaults\": the retail values in the game");
     reset->add_flag("--yes", yes, "answer yes to the window's question");
 
+    bool force = false;
+    bool forget = false;
+    CLI::App* restore = app.add_subcommand(
+        "restore",
+        "puts back what Quenor changed: the archive and the registry values as they were "
+        "before its first change, read back and compared");
+    CLI::Option* forceOption = restore->add_flag(
+        "--force", force,
+        "restore even when something other than Quenor changed the archive since");
+    restore
+        ->add_flag("--forget", forget,
+                   "drop the kept originals without restoring them (after a game update or a "
+                   "reinstall); the next change keeps new ones")
+        ->excludes(forceOption);
+
     CLI::App* list = app.add_subcommand("list",
                                         "the NHL 09 installations found, and why others "
                                         "were left out");
-    for (CLI::App* command : {status, apply, reset, list}) command->fallthrough();
+    for (CLI::App* command : {status, apply, reset, restore, list}) command->fallthrough();
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -157,6 +173,7 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
     const EnvironmentWithOverrides environment(context.environment, overrides);
     try {
         if (*list) return listInstallations(context, prefix);
+        if (*restore) return restoreCommand(context, environment, force, forget);
         if (*status) {
             auto platform =
                 openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);

@@ -25,7 +25,8 @@ inline constexpr int kDone = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
 
-// Runs one command line (the arguments after the program name): status, apply, reset or list.
+// Runs one command line (the arguments after the program name): status, apply, reset,
+// restore or list.
 int runQuenorctl(const std::vector<std::string>& arguments, const Context& context);
 
 }  // namespace quenor::ctl

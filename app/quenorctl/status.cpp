@@ -6,6 +6,7 @@
 #include "lib/files/file_error.h"
 #include "lib/registry/key_tree.h"
 #include "lib/registry/registry_store.h"
+#include "lib/registry/store_values.h"
 #include "lib/viv/archive_error.h"
 #include "lib/viv/archive_reader.h"
 #include "tool/patching/keyed_lines.h"
@@ -15,23 +16,10 @@ namespace quenor::ctl {
 
 namespace {
 
-// A value straight from the store (the value routines would write log lines).
+// Values straight from the store (the value routines would write log lines).
 std::optional<reg::RegValue> readValue(reg::RegistryStore& store, reg::Handle root,
                                        std::string_view path, std::string_view name) {
-    reg::Handle key = 0;
-    if (store.openKey(root, path, reg::kQueryValue, key) != reg::kSuccess) return std::nullopt;
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    std::optional<reg::RegValue> value;
-    if (store.queryValue(key, name, &type, nullptr, &size) == reg::kSuccess) {
-        std::vector<std::uint8_t> data(size);
-        if (store.queryValue(key, name, &type, data.data(), &size) == reg::kSuccess) {
-            data.resize(size);
-            value = reg::RegValue{std::string(name), type, std::move(data)};
-        }
-    }
-    store.closeKey(key);
-    return value;
+    return reg::readStoreValue(store, root, path, name);
 }
 
 std::optional<std::string> textOf(const std::optional<reg::RegValue>& value) {
@@ -94,6 +82,68 @@ void readArchive(Status& status, FileSystem& files) {
     }
 }
 
+const char* archiveNowText(originals::ArchiveNow now) {
+    switch (now) {
+        case originals::ArchiveNow::NotKept:
+            return "not kept";
+        case originals::ArchiveNow::Missing:
+            return "missing";
+        case originals::ArchiveNow::Original:
+            return "original";
+        case originals::ArchiveNow::LastWritten:
+            return "as Quenor last wrote it";
+        case originals::ArchiveNow::ChangeCutOff:
+            return "changed by Quenor, whose last change was cut off";
+        case originals::ArchiveNow::ChangedByOthers:
+            return "changed by something other than Quenor";
+    }
+    return "";
+}
+
+nlohmann::ordered_json originalsJson(const originals::OriginalsState& state) {
+    if (state.folder.empty()) return nullptr;  // the game is not installed
+    nlohmann::ordered_json json;
+    json["kept"] = state.record.has_value();
+    json["folder"] = state.folder;
+    json["error"] =
+        state.error.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(state.error);
+    if (!state.record) return json;
+    json["archiveTaken"] = state.record->archive
+                               ? nlohmann::ordered_json(state.record->archive->taken)
+                               : nlohmann::ordered_json(nullptr);
+    json["registryTaken"] = state.record->registry
+                                ? nlohmann::ordered_json(state.record->registry->taken)
+                                : nlohmann::ordered_json(nullptr);
+    json["archive"] = archiveNowText(state.archive);
+    json["registryDifferences"] = state.registryDifferences;
+    return json;
+}
+
+std::string originalsText(const originals::OriginalsState& state) {
+    if (state.folder.empty()) return {};
+    if (!state.error.empty()) return "Originals: cannot be read: " + state.error + "\n";
+    if (!state.record) {
+        return "Originals: none kept yet (Quenor keeps them before its first change)\n";
+    }
+    std::string text = "Originals: kept in " + state.folder + "\n";
+    if (state.record->archive) {
+        text += "  archive taken " + state.record->archive->taken + "; the archive now is " +
+                archiveNowText(state.archive) + "\n";
+    }
+    if (state.record->registry) {
+        text += "  registry values taken " + state.record->registry->taken + "; ";
+        if (state.registryDifferences.empty()) {
+            text += "they are as they were\n";
+        } else {
+            text += "changed since:";
+            for (const std::string& difference : state.registryDifferences)
+                text += "\n    " + difference;
+            text += "\n";
+        }
+    }
+    return text;
+}
+
 template <typename T>
 nlohmann::ordered_json orNull(const std::optional<T>& value) {
     return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
@@ -127,8 +177,19 @@ Status readStatus(host::HostPlatform& platform) {
                 textOf(readValue(store, reg::kCurrentUser, kSettingsKeyPath, name)).value_or(""));
         }
     }
-    if (!status.installDir.empty()) readArchive(status, services.files);
+    if (!status.installDir.empty()) {
+        readArchive(status, services.files);
+        status.originals = originals::originalsState(services, status.archive);
+    }
     return status;
+}
+
+std::optional<std::string> archiveToolPath(reg::RegistryStore& store) {
+    const std::string installDir =
+        textOf(readValue(store, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
+            .value_or("");
+    if (installDir.empty()) return std::nullopt;
+    return installDir + game::kArchiveBelowGameFolder;
 }
 
 nlohmann::ordered_json statusJson(const Status& status) {
@@ -169,6 +230,7 @@ nlohmann::ordered_json statusJson(const Status& status) {
         for (const auto& [name, value] : status.settings) settings[name] = value;
     }
     json["quenorSettings"] = settings;
+    json["originals"] = originalsJson(status.originals);
     return json;
 }
 
@@ -198,10 +260,14 @@ std::string statusText(const Status& status) {
     };
     text += "GFX Mode: " + number(status.gfxMode) +
             "\nOnPlay Player: " + number(status.onPlayPlayer) + "\n";
-    if (status.settings.empty()) return text + "Quenor's settings: none stored\n";
-    text += "Quenor's settings:";
-    for (const auto& [name, value] : status.settings) text += " " + name + "=" + value;
-    return text + "\n";
+    if (status.settings.empty()) {
+        text += "Quenor's settings: none stored\n";
+    } else {
+        text += "Quenor's settings:";
+        for (const auto& [name, value] : status.settings) text += " " + name + "=" + value;
+        text += "\n";
+    }
+    return text + originalsText(status.originals);
 }
 
 }  // namespace quenor::ctl

@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "host/host_platform.h"
+#include "lib/registry/registry_store.h"
+#include "tool/originals/restore_originals.h"
 
 namespace quenor::ctl {
 
@@ -34,7 +36,13 @@ struct Status {
     std::optional<std::int32_t> onPlayPlayer;
     // The tool's own settings ("Version", "Resolution", ...) as stored; empty when none are.
     std::vector<std::pair<std::string, std::string>> settings;
+    // The originals kept before Quenor's first change, and how the installation compares.
+    originals::OriginalsState originals;
 };
+
+// The archive's path as the tool names it ("Install Dir" and "preload\fmisc.viv"); nothing
+// when the game is not installed.
+std::optional<std::string> archiveToolPath(reg::RegistryStore& store);
 
 // Reads the status through a platform opened for a look (HostPlatform::Use::Inspect).
 Status readStatus(host::HostPlatform& platform);

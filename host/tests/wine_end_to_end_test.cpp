@@ -3,13 +3,12 @@
 // "reg query". Needs Debian's wine64; skipped where it is not installed.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "core/testing/fake_platform.h"
 #include "core/testing/scripted_message_boxes.h"
 #include "core/testing/temp_folder.h"
 #include "host/host_platform.h"
+#include "lib/registry/wine/testing/wine_programs.h"
+#include "tool/originals/restore_originals.h"
 #include "tool/testing/fake_installation.h"
 #include "window/quenor_layout.h"
 #include "window/quenor_window.h"
@@ -23,43 +22,19 @@ using quenor::testing::TempFolder;
 using quenor::testing::writeDemoArchive;
 namespace cn = ui::control_names;
 
-const char* const kWine64 = "/usr/lib/wine/wine64";
-
-std::string shellQuote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// Runs shell commands with the prefix's environment; returns their standard output.
-std::string run(const std::filesystem::path& prefix, const std::string& command) {
-    // Exported, so that every command of a list ("a && b") works on the prefix.
-    const std::string line = "export WINEPREFIX=" + shellQuote(prefix.string()) +
-                             " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='; { " + command +
-                             "; } 2>/dev/null";
-    std::string output;
-    FILE* pipe = ::popen(line.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-    ::pclose(pipe);
-    return output;
-}
-
-// Stops the prefix's wineserver and waits until it has saved the registry and ended.
-void stopServer(const std::filesystem::path& prefix) {
-    run(prefix, "wineserver -k");
-    run(prefix, "wineserver -w");
-}
+using reg::wine::testing::kWine64;
+using reg::wine::testing::runInPrefix;
+using reg::wine::testing::stopWineServer;
 
 TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
-    if (!std::filesystem::exists(kWine64) || std::system("command -v wineserver >/dev/null") != 0) {
+    if (!reg::wine::testing::wineInstalled()) {
         GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
     }
     TempFolder folder;
     const auto prefix = folder.path() / "prefix";
     // One server for both: the key is added while wineboot's server still runs.
-    run(prefix, std::string(kWine64) + " wineboot --init && " + kWine64 +
+    runInPrefix(prefix,
+                std::string(kWine64) + " wineboot --init && " + kWine64 +
                     " reg add 'HKLM\\Software\\EA Sports\\NHL 09' /v 'Install Dir' /t REG_SZ"
                     " /d 'C:\\Games\\NHL 09\\' /reg:32 /f");
 
@@ -75,7 +50,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     ASSERT_TRUE(refused->refusal()) << "the running wineserver was not noticed";
     EXPECT_NE(refused->refusal()->text.find(prefix.string()), std::string::npos);
     refused.reset();
-    stopServer(prefix);
+    stopWineServer(prefix);
     ASSERT_TRUE(std::filesystem::exists(prefix / "system.reg")) << "wineboot made no prefix";
     // The refused run wrote nothing: no log, no settings key in the prefix Wine saved.
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "home" / "bin" / "quenor.log"));
@@ -84,6 +59,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     // The game's archive where "Install Dir" points, in a folder of another letter case.
     const auto archive = prefix / "drive_c" / "games" / "nhl 09" / "Preload" / "fmisc.viv";
     writeDemoArchive(archive);
+    const std::string pristine = testing::readFileOrMissing(archive);
 
     {
         auto platform = HostPlatform::open(executable, env);
@@ -105,14 +81,14 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     }
 
     const std::string both =
-        run(prefix, std::string(kWine64) +
-                        " reg query 'HKCU\\Software\\EA Sports\\NHL 09' /s; echo SPLIT; " +
-                        kWine64 + " reg query 'HKCU\\Software\\Olm\\Quenor'");
+        runInPrefix(prefix, std::string(kWine64) +
+                                " reg query 'HKCU\\Software\\EA Sports\\NHL 09' /s; echo SPLIT; " +
+                                kWine64 + " reg query 'HKCU\\Software\\Olm\\Quenor'");
     const std::size_t split = both.find("SPLIT");
     ASSERT_NE(split, std::string::npos) << both;
     const std::string game = both.substr(0, split);
     const std::string settings = both.substr(split);
-    stopServer(prefix);
+    stopWineServer(prefix);
     EXPECT_NE(game.find("GFX Mode    REG_DWORD    0x4\r\n"), std::string::npos) << game;
     EXPECT_NE(game.find("Details Settings\r\n"), std::string::npos) << game;
     EXPECT_NE(game.find("OnPlay Player    REG_DWORD    0x64\r\n"), std::string::npos) << game;
@@ -132,6 +108,22 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
         EXPECT_NE(archiveEntry(archive, name).find("enablevsync false\r\n"), std::string::npos)
             << name;
     }
+
+    // The originals back: the archive byte for byte, and the game's keys, which Apply made,
+    // gone again as Wine sees the registry.
+    {
+        auto platform = HostPlatform::open(executable, env);
+        ASSERT_FALSE(platform->refusal()) << platform->refusal()->text;
+        quenor::testing::ScriptedMessageBoxes boxes;
+        PlatformServices services = platform->services(boxes);
+        originals::restoreOriginals(services, "C:\\Games\\NHL 09\\preload\\fmisc.viv", false);
+    }
+    EXPECT_EQ(testing::readFileOrMissing(archive), pristine);
+    const std::string restored = runInPrefix(
+        prefix, std::string(kWine64) + " reg query 'HKCU\\Software\\EA Sports' /s; echo status=$?");
+    stopWineServer(prefix);
+    EXPECT_EQ(restored.find("GFX Mode"), std::string::npos) << restored;
+    EXPECT_NE(restored.find("status=1"), std::string::npos) << restored;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "core/game_installation.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
+#include "tool/originals/keep_originals.h"
 #include "tool/patching/resolution_patch.h"
 #include "tool/patching/vsync_patch.h"
 #include "tool/registry/registry_values.h"
@@ -30,6 +31,7 @@ void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         return;
     }
     writeLog(tool, "MsgBox 'Apply changes?' Click Yes");
+    const originals::ChangeOfInstallation change(tool);
     if (!setResolution(tool, window, tool.patch.resolutionToApply)) return;
     setVSYNC(tool);
     writeLog(tool, "SetVSYNC - OK");
@@ -59,6 +61,7 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
         return;
     }
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
+    const originals::ChangeOfInstallation change(tool);
     for (int frame = 1; frame <= game::kFrameCount; ++frame) {
         tool.patch.configFileName = game::configEntryName(frame);
         setResolution(tool, window, resolution::retailFrameCode(frame));

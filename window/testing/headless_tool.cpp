@@ -38,7 +38,8 @@ FakeInstallationOptions installationOf(const HeadlessSetup& setup) {
 HeadlessTool::HeadlessTool(HeadlessSetup setup)
     : setup_(setup),
       installation_(root_.path() / "prefix", installationOf(setup)),
-      system_(setup.version) {
+      system_(setup.version),
+      files_("quenor", setup.fileIo ? *setup.fileIo : files::systemFileIo()) {
     std::filesystem::create_directories(toolFolder());
     std::filesystem::create_directories(tempFolder());
     if (setup_.tempVariableSet) environment_.set("TEMP", tempFolder());
@@ -56,9 +57,11 @@ void HeadlessTool::releaseRun() {
 
 bool HeadlessTool::start() {
     releaseRun();
-    store_ = std::make_unique<reg::wine::WineFileStore>(prefixFolder());
-    tool_ = std::make_unique<Tool>(PlatformServices{files_, clock_, format_, environment_, system_,
-                                                    boxes(), *store_, toolFolder(), "quenor"});
+    store_ = std::make_unique<reg::wine::WineFileStore>(prefixFolder(), reg::wine::WineArch::Win32,
+                                                        files_.fileIo());
+    tool_ = std::make_unique<Tool>(PlatformServices{
+        files_, clock_, format_, environment_, system_, boxes(), *store_, toolFolder(), "quenor",
+        setup_.keepOriginals ? originalsFolder() : std::filesystem::path()});
     window_ = std::make_unique<ui::Quenor>(*tool_);
     return window_->Form_Load();
 }
@@ -98,6 +101,10 @@ std::filesystem::path HeadlessTool::prefixFolder() const {
 }
 std::filesystem::path HeadlessTool::archivePath() const {
     return installation_.archive();
+}
+
+std::filesystem::path HeadlessTool::originalsFolder() const {
+    return root_.path() / "originals";
 }
 
 std::string HeadlessTool::log() const {

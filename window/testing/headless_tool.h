@@ -28,6 +28,11 @@ struct HeadlessSetup {
     // The boxes the tool shows; null: boxes answered from the script of answer().
     MessageBoxes* messageBoxes = nullptr;
     SystemVersion version{5, 1};
+    // The file layer of the run (the archive, the registry files, the originals); null: the
+    // real file system. Must outlive the tool.
+    files::FileIo* fileIo = nullptr;
+    // Whether the run keeps originals before its first change (in originalsFolder()).
+    bool keepOriginals = true;
 };
 
 // The whole tool without a screen: a temporary tool folder, the fake installation of the game
@@ -64,6 +69,8 @@ class HeadlessTool {
     std::string tempFolder() const;
     std::filesystem::path prefixFolder() const;
     std::filesystem::path archivePath() const;
+    // Where the run keeps its originals.
+    std::filesystem::path originalsFolder() const;
 
     // The log's content ("" when there is none) and its CR LF lines.
     std::string log() const;
@@ -91,7 +98,7 @@ class HeadlessTool {
     MapEnvironment environment_;
     FixedSystemInfo system_;
     quenor::testing::ScriptedMessageBoxes boxes_;
-    HostFileSystem files_{"quenor"};
+    HostFileSystem files_;
     std::unique_ptr<reg::wine::WineFileStore> store_;
     std::unique_ptr<Tool> tool_;
     std::unique_ptr<ui::Quenor> window_;

@@ -2,48 +2,17 @@
 // own "reg query". Needs Debian's wine64; skipped when it is not installed.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "lib/registry/wine/testing/wine_programs.h"
 #include "lib/registry/wine/tests/wine_test_support.h"
 #include "lib/registry/wine/wine_file_store.h"
 
 namespace quenor::reg::wine {
 namespace {
 
-const char* const kWine64 = "/usr/lib/wine/wine64";
-
-std::string shellQuote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// Runs a command with the prefix's environment; returns its output (stderr dropped).
-std::string run(const std::filesystem::path& prefix, const std::string& command, int* status) {
-    const std::string line = "WINEPREFIX=" + shellQuote(prefix.string()) +
-                             " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' " + command +
-                             " 2>/dev/null";
-    std::string output;
-    FILE* pipe = ::popen(line.c_str(), "r");
-    if (!pipe) {
-        *status = -1;
-        return output;
-    }
-    char buffer[4096];
-    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, got);
-    *status = ::pclose(pipe);
-    return output;
-}
-
-// Stops the prefix's wineserver and waits until it has saved and ended.
-void stopServer(const std::filesystem::path& prefix) {
-    int status = 0;
-    run(prefix, "wineserver -k", &status);
-    run(prefix, "wineserver -w", &status);
-}
+using testing::kWine64;
 
 std::vector<std::uint8_t> sz(std::string_view text) {
     std::vector<std::uint8_t> out(text.begin(), text.end());
@@ -52,14 +21,13 @@ std::vector<std::uint8_t> sz(std::string_view text) {
 }
 
 TEST(WineInterop, WineReadsWhatTheStoreWrote) {
-    if (!std::filesystem::exists(kWine64) || std::system("command -v wineserver >/dev/null") != 0) {
+    if (!testing::wineInstalled()) {
         GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
     }
     testing::TempFolder folder;
     const auto prefix = folder.path() / "prefix";
-    int status = 0;
-    run(prefix, "wineboot --init", &status);
-    stopServer(prefix);
+    testing::runInPrefix(prefix, std::string(kWine64) + " wineboot --init");
+    testing::stopWineServer(prefix);
     ASSERT_TRUE(std::filesystem::exists(prefix / "system.reg")) << "wineboot made no prefix";
 
     {
@@ -90,12 +58,11 @@ TEST(WineInterop, WineReadsWhatTheStoreWrote) {
         }
     }
 
-    const std::string machine =
-        run(prefix, std::string(kWine64) + " reg query 'HKLM\\Software\\EA Sports\\NHL 09' /reg:32",
-            &status);
-    const std::string user = run(
-        prefix, std::string(kWine64) + " reg query 'HKCU\\Software\\EA Sports\\NHL 09'", &status);
-    stopServer(prefix);
+    const std::string machine = testing::runInPrefix(
+        prefix, std::string(kWine64) + " reg query 'HKLM\\Software\\EA Sports\\NHL 09' /reg:32");
+    const std::string user = testing::runInPrefix(
+        prefix, std::string(kWine64) + " reg query 'HKCU\\Software\\EA Sports\\NHL 09'");
+    testing::stopWineServer(prefix);
     EXPECT_NE(machine.find("Install Dir    REG_SZ    C:\\Games\\NHL 09\\"), std::string::npos)
         << machine;
     // reg prints to a pipe in the OEM code page 437, where e-acute is 0x82.

@@ -1,0 +1,59 @@
+#include "lib/registry/store_values.h"
+
+#include <string>
+#include <vector>
+
+namespace quenor::reg {
+
+namespace {
+
+// An open key, closed at the end of its scope.
+class OpenedKey {
+  public:
+    OpenedKey(RegistryStore& store, Handle root, std::string_view path) : store_(store) {
+        opened_ = store.openKey(root, path, kQueryValue | kEnumerateSubKeys, key_) == kSuccess;
+    }
+    ~OpenedKey() {
+        if (opened_) store_.closeKey(key_);
+    }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+
+    bool opened() const { return opened_; }
+    Handle handle() const { return key_; }
+
+  private:
+    RegistryStore& store_;
+    Handle key_ = 0;
+    bool opened_ = false;
+};
+
+}  // namespace
+
+std::optional<RegValue> readStoreValue(RegistryStore& store, Handle root, std::string_view path,
+                                       std::string_view name) {
+    OpenedKey key(store, root, path);
+    if (!key.opened()) return std::nullopt;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (store.queryValue(key.handle(), name, &type, nullptr, &size) != kSuccess)
+        return std::nullopt;
+    std::vector<std::uint8_t> data(size);
+    if (store.queryValue(key.handle(), name, &type, data.data(), &size) != kSuccess)
+        return std::nullopt;
+    data.resize(size);
+    return RegValue{std::string(name), type, std::move(data)};
+}
+
+bool storeKeyExists(RegistryStore& store, Handle root, std::string_view path) {
+    return OpenedKey(store, root, path).opened();
+}
+
+bool storeKeyIsEmpty(RegistryStore& store, Handle root, std::string_view path) {
+    OpenedKey key(store, root, path);
+    KeyInfo info;
+    return key.opened() && store.queryInfoKey(key.handle(), info) == kSuccess &&
+           info.subKeys == 0 && info.values == 0;
+}
+
+}  // namespace quenor::reg

@@ -1,0 +1,136 @@
+#include "tool/originals/keep_originals.h"
+
+#include <cstdio>
+
+#include "core/game_installation.h"
+#include "core/tool_error.h"
+#include "lib/digest/sha256.h"
+#include "lib/registry/store_values.h"
+#include "tool/originals/archive_state.h"
+#include "tool/originals/kept_originals.h"
+
+namespace quenor::originals {
+
+namespace {
+
+// The keys of HKEY_CURRENT_USER that Apply and Reset create when missing (parents first),
+// and the values they write.
+RegistryOriginal registryNow(reg::RegistryStore& store) {
+    RegistryOriginal now;
+    const std::string details = game::kDetailsKeyPath;
+    // Every key below "Software": "Software\EA Sports", "...\NHL 09", "...\Details Settings".
+    for (std::size_t at = details.find('\\'); at != std::string::npos;) {
+        at = details.find('\\', at + 1);
+        const std::string path = details.substr(0, at);
+        now.keys.push_back({path, reg::storeKeyExists(store, reg::kCurrentUser, path)});
+    }
+    const std::pair<const char*, const char*> values[] = {
+        {game::kKeyPath, game::kGfxModeValue},
+        {game::kDetailsKeyPath, game::kOnPlayPlayerValue},
+    };
+    for (const auto& [path, name] : values) {
+        ValueOriginal value{path, name, std::nullopt, {}};
+        if (auto found = reg::readStoreValue(store, reg::kCurrentUser, path, name)) {
+            value.type = found->type;
+            value.data = std::move(found->data);
+        }
+        now.values.push_back(std::move(value));
+    }
+    return now;
+}
+
+// Copies the archive into the originals folder: beside the copy's place first, checked
+// against the archive, then renamed into place.
+ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
+                            const std::string& taken) {
+    files::FileIo& io = kept.io();
+    const std::filesystem::path copy = kept.archiveCopy();
+    const std::filesystem::path partial = files::temporarySibling(copy);
+    std::error_code error;
+    std::filesystem::create_directories(kept.folder(), error);
+    if (error) {
+        throw OriginalsError("The folder " + kept.folder().string() +
+                             " cannot be made: " + error.message() + ".");
+    }
+    try {
+        const std::string sha = digest::fileSha256(io, archive.host);
+        io.copyContent(archive.host, partial);
+        const std::uint64_t size = [&] {
+            auto handle = io.open(partial, files::OpenMode::kRead);
+            handle->sync();
+            return handle->size();
+        }();
+        if (digest::fileSha256(io, partial) != sha) {
+            io.remove(partial);
+            throw OriginalsError("The copy of the archive " + partial.string() +
+                                 " does not hold what the archive holds.");
+        }
+        io.rename(partial, copy);
+        return ArchiveOriginal{archive.toolPath, size, sha, taken};
+    } catch (const files::FileIoError& failure) {
+        throw OriginalsError(failure.what());
+    }
+}
+
+[[noreturn]] void cannotKeep(const Tool& tool, const std::string& reason) {
+    throw ToolError(error_number::kPathAccess, tool.services.programName,
+                    "Nothing was changed: Quenor keeps what it changes as it was before its "
+                    "first change, so that it can be undone, and could not. " +
+                        reason + "\r\rCheck the free space and permissions there, then try again.");
+}
+
+}  // namespace
+
+std::string recordTime(const Clock& clock) {
+    const LocalDateTime now = clock.now();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second);
+    return text;
+}
+
+ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
+    PlatformServices& services = tool.services;
+    if (services.originalsFolder.empty()) return;
+    const std::string& archivePath = tool.settings.strFMISCpath;
+    try {
+        kept_ = std::make_unique<KeptOriginals>(services.files.fileIo(), services.originalsFolder,
+                                                archivePath);
+        OriginalsRecord record = kept_->record().value_or(OriginalsRecord{});
+        const std::string now = recordTime(services.clock);
+        // An archive that cannot be reached is left to the change itself, which reports it
+        // as it always has; it is kept at the first change that finds it.
+        const std::optional<ReachedArchive> archive = reachArchive(services.files, archivePath);
+        bool added = false;
+        if (!record.archive && archive && archive->exists()) {
+            record.archive = keepArchive(*kept_, *archive, now);
+            added = true;
+        }
+        if (!record.registry) {
+            record.registry = registryNow(services.registry);
+            record.registry->taken = now;
+            added = true;
+        }
+        if (added) kept_->saveRecord(record);
+        kept_->saveWritten({WrittenRecord::State::Changing,
+                            archive && archive->exists() ? archive->sha256() : "", now});
+    } catch (const OriginalsError& error) {
+        cannotKeep(tool, error.what());
+    } catch (const files::FileIoError& error) {
+        cannotKeep(tool, error.what());
+    }
+}
+
+ChangeOfInstallation::~ChangeOfInstallation() {
+    if (!kept_) return;
+    try {
+        const auto archive = reachArchive(tool_.services.files, tool_.settings.strFMISCpath);
+        kept_->saveWritten({WrittenRecord::State::Written,
+                            archive && archive->exists() ? archive->sha256() : "",
+                            recordTime(tool_.services.clock)});
+    } catch (const std::exception&) {
+        // The change stays noted as begun (see the class).
+    }
+}
+
+}  // namespace quenor::originals

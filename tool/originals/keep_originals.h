@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+#include "core/tool.h"
+
+namespace quenor::originals {
+
+class KeptOriginals;
+
+// One change of the installation by Apply or Reset, from the player's confirmation to its
+// end. Beginning it keeps what the change may alter and has not been kept yet: the archive as
+// it is (byte for byte, checked by SHA-256) and "GFX Mode" and "OnPlay Player" with their keys
+// (or their absence). Ending it notes what the archive holds, so that a restore can tell the
+// tool's own changes from those of others.
+class ChangeOfInstallation {
+  public:
+    // Keeps the originals, then notes that a change begins. Throws ToolError when either
+    // fails: the change must not happen then, and nothing of the game was touched. Does
+    // nothing where the services keep no originals (tests that do not look at them).
+    explicit ChangeOfInstallation(Tool& tool);
+    // Notes what the archive holds now, whether the change finished or failed. When that
+    // cannot be noted, the change stays noted as begun, which a restore accepts as the tool's.
+    ~ChangeOfInstallation();
+    ChangeOfInstallation(const ChangeOfInstallation&) = delete;
+    ChangeOfInstallation& operator=(const ChangeOfInstallation&) = delete;
+
+  private:
+    Tool& tool_;
+    std::unique_ptr<KeptOriginals> kept_;
+};
+
+// The local date and time as the records note it: "2026-12-08 14:03:59".
+std::string recordTime(const Clock& clock);
+
+}  // namespace quenor::originals

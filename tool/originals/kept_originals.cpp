@@ -1,0 +1,98 @@
+#include "tool/originals/kept_originals.h"
+
+#include <system_error>
+
+#include "lib/base/ascii.h"
+#include "lib/digest/sha256.h"
+
+namespace quenor::originals {
+
+namespace {
+
+constexpr std::uint64_t kLargestRecord = 1u << 20;
+
+std::string readText(files::FileIo& io, const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> bytes = files::readWholeFile(io, file, kLargestRecord);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+std::string installationFolderName(const std::string& archiveToolPath) {
+    const std::string key = base::asciiLowered(archiveToolPath);
+    digest::Sha256 sha;
+    sha.update({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
+    return "archive-" + digest::hex(sha.finish()).substr(0, 16);
+}
+
+KeptOriginals::KeptOriginals(files::FileIo& io, const std::filesystem::path& platformFolder,
+                             const std::string& archiveToolPath)
+    : io_(io), folder_(platformFolder / installationFolderName(archiveToolPath)) {}
+
+std::optional<OriginalsRecord> KeptOriginals::record() const {
+    if (io_.kind(recordFile()) == files::FileKind::kMissing) return std::nullopt;
+    try {
+        return parseOriginals(readText(io_, recordFile()));
+    } catch (const files::FileIoError& error) {
+        throw OriginalsError(std::string(error.what()));
+    } catch (const RecordError& error) {
+        throw OriginalsError("The record of the originals " + recordFile().string() +
+                             " cannot be read: " + error.what() + ".");
+    }
+}
+
+void KeptOriginals::saveRecord(const OriginalsRecord& record) {
+    saveText(recordFile(), originalsText(record));
+}
+
+std::optional<WrittenRecord> KeptOriginals::written() const {
+    if (io_.kind(writtenFile()) == files::FileKind::kMissing) return std::nullopt;
+    try {
+        return parseWritten(readText(io_, writtenFile()));
+    } catch (const files::FileIoError& error) {
+        throw OriginalsError(std::string(error.what()));
+    } catch (const RecordError& error) {
+        throw OriginalsError("The record of Quenor's last change " + writtenFile().string() +
+                             " cannot be read: " + error.what() + ".");
+    }
+}
+
+void KeptOriginals::saveWritten(const WrittenRecord& record) {
+    saveText(writtenFile(), writtenText(record));
+}
+
+void KeptOriginals::saveText(const std::filesystem::path& file, const std::string& text) {
+    try {
+        std::error_code error;
+        std::filesystem::create_directories(folder_, error);
+        if (error) {
+            throw OriginalsError("The folder " + folder_.string() +
+                                 " cannot be made: " + error.message() + ".");
+        }
+        files::writeFileAtomically(
+            io_, file, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0600);
+        if (readText(io_, file) != text) {
+            throw OriginalsError("The file " + file.string() +
+                                 " does not hold what was written to it.");
+        }
+    } catch (const files::FileIoError& error) {
+        throw OriginalsError(std::string(error.what()));
+    }
+}
+
+void KeptOriginals::forget() {
+    try {
+        // The record goes first: without it, what is left is no longer taken for originals.
+        io_.remove(recordFile());
+        io_.remove(writtenFile());
+        io_.remove(archiveCopy());
+        io_.remove(files::temporarySibling(archiveCopy()));
+        io_.syncFolder(folder_);
+    } catch (const files::FileIoError& error) {
+        throw OriginalsError(std::string(error.what()));
+    }
+    std::error_code ignored;
+    std::filesystem::remove(folder_, ignored);  // only when nothing else lies there
+}
+
+}  // namespace quenor::originals

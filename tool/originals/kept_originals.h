@@ -1,0 +1,61 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "lib/files/file_io.h"
+#include "tool/originals/originals_record.h"
+
+namespace quenor::originals {
+
+// A failure to keep, read or put back originals, in words for the player.
+class OriginalsError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The originals folder of one installation: below the platform's folder of originals (one per
+// Wine prefix, or the machine), a folder named after the archive's path. It holds
+//   fmisc.viv  the archive as it was
+//   originals  the record of what was kept (OriginalsRecord), written last
+//   written    what the archive held after the tool's last change (WrittenRecord)
+// Every file is replaced atomically and read back after it was written.
+class KeptOriginals {
+  public:
+    KeptOriginals(files::FileIo& io, const std::filesystem::path& platformFolder,
+                  const std::string& archiveToolPath);
+
+    const std::filesystem::path& folder() const { return folder_; }
+    std::filesystem::path archiveCopy() const { return folder_ / "fmisc.viv"; }
+    files::FileIo& io() const { return io_; }
+
+    // The record, or nothing when no originals are kept. Throws OriginalsError when it
+    // cannot be read.
+    std::optional<OriginalsRecord> record() const;
+    void saveRecord(const OriginalsRecord& record);
+
+    // The record of the last change, or nothing when none was noted. Throws OriginalsError
+    // when it cannot be read.
+    std::optional<WrittenRecord> written() const;
+    void saveWritten(const WrittenRecord& record);
+
+    // Drops everything kept; the next change takes new originals.
+    void forget();
+
+  private:
+    std::filesystem::path recordFile() const { return folder_ / "originals"; }
+    std::filesystem::path writtenFile() const { return folder_ / "written"; }
+    void saveText(const std::filesystem::path& file, const std::string& text);
+
+    files::FileIo& io_;
+    std::filesystem::path folder_;
+};
+
+// The folder name of an installation's originals: its archive path, which names the
+// installation within a prefix, reduced to a digest (paths of Windows match without regard
+// to case).
+std::string installationFolderName(const std::string& archiveToolPath);
+
+}  // namespace quenor::originals

@@ -1,0 +1,259 @@
+#include "tool/originals/restore_originals.h"
+
+#include "lib/digest/sha256.h"
+#include "lib/registry/store_values.h"
+#include "tool/originals/archive_state.h"
+#include "tool/originals/keep_originals.h"
+#include "tool/originals/kept_originals.h"
+
+namespace quenor::originals {
+
+namespace {
+
+std::string keyName(const std::string& path) {
+    return "HKEY_CURRENT_USER\\" + path;
+}
+
+std::string valueName(const ValueOriginal& value) {
+    return "\"" + value.name + "\" in " + keyName(value.keyPath);
+}
+
+bool matches(const ValueOriginal& kept, const std::optional<reg::RegValue>& now) {
+    if (!kept.present()) return !now;
+    return now && now->type == *kept.type && now->data == kept.data;
+}
+
+// A key the tool created that now holds values or keys of others is theirs: it stays.
+bool createdKeyRemains(reg::RegistryStore& store, const KeyOriginal& key) {
+    return !key.existed && reg::storeKeyExists(store, reg::kCurrentUser, key.path) &&
+           reg::storeKeyIsEmpty(store, reg::kCurrentUser, key.path);
+}
+
+std::vector<std::string> registryDifferences(reg::RegistryStore& store,
+                                             const RegistryOriginal& kept) {
+    std::vector<std::string> differences;
+    for (const ValueOriginal& value : kept.values) {
+        const auto now = reg::readStoreValue(store, reg::kCurrentUser, value.keyPath, value.name);
+        if (matches(value, now)) continue;
+        differences.push_back(valueName(value) + (!value.present() ? " is set, and was absent"
+                                                  : !now           ? " is absent, and was set"
+                                                                   : " differs from the original"));
+    }
+    for (const KeyOriginal& key : kept.keys) {
+        if (createdKeyRemains(store, key)) {
+            differences.push_back("the key " + keyName(key.path) + " exists, and did not");
+        } else if (key.existed && !reg::storeKeyExists(store, reg::kCurrentUser, key.path)) {
+            differences.push_back("the key " + keyName(key.path) + " is gone");
+        }
+    }
+    return differences;
+}
+
+ArchiveNow compareArchive(const OriginalsRecord& record,
+                          const std::optional<WrittenRecord>& written,
+                          const std::optional<ReachedArchive>& archive, std::string* sha) {
+    if (!record.archive) return ArchiveNow::NotKept;
+    if (!archive || !archive->exists()) return ArchiveNow::Missing;
+    *sha = archive->sha256();
+    if (*sha == record.archive->sha256) return ArchiveNow::Original;
+    if (written && written->state == WrittenRecord::State::Changing)
+        return ArchiveNow::ChangeCutOff;
+    if (written && written->archiveSha256 == *sha) return ArchiveNow::LastWritten;
+    return ArchiveNow::ChangedByOthers;
+}
+
+void checkStatus(reg::Status status, const std::string& what) {
+    if (status == reg::kSuccess) return;
+    throw OriginalsError("The registry refused to " + what + " (error " + std::to_string(status) +
+                         "). When Wine runs for the game's prefix, close it, then restore again.");
+}
+
+void restoreValue(reg::RegistryStore& store, const ValueOriginal& value,
+                  std::vector<std::string>& done) {
+    if (matches(value, reg::readStoreValue(store, reg::kCurrentUser, value.keyPath, value.name)))
+        return;
+    reg::Handle key = 0;
+    if (value.present()) {
+        checkStatus(
+            store.createKey(reg::kCurrentUser, value.keyPath, reg::kAllAccess, key, nullptr),
+            "open " + keyName(value.keyPath));
+        const reg::Status status = store.setValue(key, value.name, *value.type, value.data.data(),
+                                                  static_cast<std::uint32_t>(value.data.size()));
+        store.closeKey(key);
+        checkStatus(status, "set " + valueName(value));
+        done.push_back("Put back " + valueName(value) + " as it was.");
+        return;
+    }
+    checkStatus(store.openKey(reg::kCurrentUser, value.keyPath, reg::kSetValue, key),
+                "open " + keyName(value.keyPath));
+    reg::Status status = store.deleteValue(key, value.name);
+    store.closeKey(key);
+    if (status == reg::kFileNotFound) status = reg::kSuccess;
+    checkStatus(status, "delete " + valueName(value));
+    done.push_back("Deleted " + valueName(value) + ", which was not there before.");
+}
+
+void restoreRegistry(reg::RegistryStore& store, const RegistryOriginal& kept,
+                     std::vector<std::string>& done) {
+    for (const KeyOriginal& key : kept.keys) {
+        if (key.existed && !reg::storeKeyExists(store, reg::kCurrentUser, key.path)) {
+            reg::Handle handle = 0;
+            checkStatus(
+                store.createKey(reg::kCurrentUser, key.path, reg::kAllAccess, handle, nullptr),
+                "make " + keyName(key.path) + " again");
+            store.closeKey(handle);
+            done.push_back("Made the key " + keyName(key.path) + " again.");
+        }
+    }
+    for (const ValueOriginal& value : kept.values) restoreValue(store, value, done);
+    // Sub-keys before their parents.
+    for (auto key = kept.keys.rbegin(); key != kept.keys.rend(); ++key) {
+        if (key->existed || !reg::storeKeyExists(store, reg::kCurrentUser, key->path)) continue;
+        if (reg::storeKeyIsEmpty(store, reg::kCurrentUser, key->path)) {
+            checkStatus(store.deleteKey(reg::kCurrentUser, key->path),
+                        "delete " + keyName(key->path));
+            done.push_back("Deleted the key " + keyName(key->path) + ", which Quenor had made.");
+        } else {
+            done.push_back("Kept the key " + keyName(key->path) +
+                           ", which Quenor had made: it now holds values or keys of others.");
+        }
+    }
+}
+
+// Replaces the archive by the kept copy in one step, checking the copy on its way.
+void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
+                    const ReachedArchive& archive, const std::string& sha) {
+    const std::filesystem::path partial = files::temporarySibling(archive.host);
+    io.copyContent(copy, partial);
+    io.open(partial, files::OpenMode::kRead)->sync();
+    if (digest::fileSha256(io, partial) != sha) {
+        io.remove(partial);
+        throw OriginalsError("The copy written beside the archive, " + partial.string() +
+                             ", does not hold the original; the archive was left as it was.");
+    }
+    io.rename(partial, archive.host);
+}
+
+}  // namespace
+
+OriginalsState originalsState(PlatformServices& services, const std::string& archiveToolPath) {
+    KeptOriginals kept(services.files.fileIo(), services.originalsFolder, archiveToolPath);
+    OriginalsState state;
+    state.folder = kept.folder().string();
+    try {
+        state.record = kept.record();
+        if (!state.record) return state;
+        state.written = kept.written();
+        std::string sha;
+        state.archive = compareArchive(*state.record, state.written,
+                                       reachArchive(services.files, archiveToolPath), &sha);
+        if (state.record->registry)
+            state.registryDifferences =
+                registryDifferences(services.registry, *state.record->registry);
+    } catch (const OriginalsError& error) {
+        state.error = error.what();
+    } catch (const files::FileIoError& error) {
+        state.error = error.what();
+    }
+    return state;
+}
+
+std::vector<std::string> differencesFromOriginals(PlatformServices& services,
+                                                  const std::string& archiveToolPath) {
+    const OriginalsState state = originalsState(services, archiveToolPath);
+    if (!state.error.empty()) return {state.error};
+    if (!state.record) return {"no originals are kept"};
+    std::vector<std::string> differences = state.registryDifferences;
+    if (state.archive == ArchiveNow::Missing) {
+        differences.insert(differences.begin(), "the archive is missing");
+    } else if (state.archive != ArchiveNow::Original && state.archive != ArchiveNow::NotKept) {
+        differences.insert(differences.begin(), "the archive is not the original");
+    }
+    return differences;
+}
+
+std::vector<std::string> restoreOriginals(PlatformServices& services,
+                                          const std::string& archiveToolPath, bool force) {
+    files::FileIo& io = services.files.fileIo();
+    KeptOriginals kept(io, services.originalsFolder, archiveToolPath);
+    const std::optional<OriginalsRecord> record = kept.record();
+    if (!record) {
+        throw OriginalsError("Quenor keeps no originals of this installation (in " +
+                             kept.folder().string() +
+                             "): it has not changed it since it began to keep them, or they "
+                             "were dropped. Nothing was changed.");
+    }
+    const std::optional<WrittenRecord> written = kept.written();
+    std::vector<std::string> done;
+    try {
+        // Every check comes before the first change.
+        std::optional<ReachedArchive> archive;
+        ArchiveNow now = ArchiveNow::NotKept;
+        if (record->archive) {
+            archive = reachArchive(services.files, record->archive->toolPath);
+            if (!archive) {
+                throw OriginalsError("The archive " + record->archive->toolPath +
+                                     " cannot be reached on this machine. Nothing was changed.");
+            }
+            if (!io.exists(kept.archiveCopy()) ||
+                digest::fileSha256(io, kept.archiveCopy()) != record->archive->sha256) {
+                throw OriginalsError("The kept copy of the archive, " +
+                                     kept.archiveCopy().string() +
+                                     ", is missing or damaged: it is not what was kept. Nothing "
+                                     "was changed.");
+            }
+            std::string sha;
+            now = compareArchive(*record, written, archive, &sha);
+            if ((now == ArchiveNow::ChangedByOthers || now == ArchiveNow::Missing) && !force) {
+                throw OriginalsError(
+                    "The archive " + archive->host.string() +
+                    (now == ArchiveNow::Missing
+                         ? " is missing: something other than Quenor removed it"
+                         : " was changed by something other than Quenor since Quenor last wrote "
+                           "it (a game update, a reinstall or another tool?)") +
+                    ", and restoring would undo that. Nothing was changed. Run \"quenorctl "
+                    "restore --force\" to put the originals back anyway, or \"quenorctl restore "
+                    "--forget\" to keep the game as it is and drop the originals.");
+            }
+        }
+        if (record->archive && now != ArchiveNow::Original) {
+            restoreArchive(io, kept.archiveCopy(), *archive, record->archive->sha256);
+            done.push_back("Put back the archive " + archive->host.string() + " as it was.");
+        }
+        if (record->registry) restoreRegistry(services.registry, *record->registry, done);
+
+        // Everything read back: the archive's checksum and every value and key.
+        if (auto differences = differencesFromOriginals(services, archiveToolPath);
+            !differences.empty()) {
+            std::string list;
+            for (const std::string& difference : differences) list += "; " + difference;
+            throw OriginalsError(
+                "After the restore the installation still differs from its "
+                "originals: " +
+                list.substr(2) + ". Run the restore again.");
+        }
+        try {
+            kept.saveWritten({WrittenRecord::State::Restored,
+                              record->archive ? record->archive->sha256 : "",
+                              recordTime(services.clock)});
+        } catch (const OriginalsError& error) {
+            // The installation is restored and read back; only the note of it is missing.
+            done.push_back(std::string("The restore could not be noted: ") + error.what());
+        }
+    } catch (const files::FileIoError& error) {
+        throw OriginalsError(std::string(error.what()) +
+                             " The restore stopped there; run it again to finish it.");
+    }
+    if (done.empty()) done.push_back("The installation already was as it was before Quenor.");
+    return done;
+}
+
+std::optional<std::string> forgetOriginals(PlatformServices& services,
+                                           const std::string& archiveToolPath) {
+    KeptOriginals kept(services.files.fileIo(), services.originalsFolder, archiveToolPath);
+    if (!std::filesystem::exists(kept.folder())) return std::nullopt;
+    kept.forget();
+    return kept.folder().string();
+}
+
+}  // namespace quenor::originals
