@@ -57,9 +57,12 @@ class Child {
 };
 
 TEST(WineProcesses, AProcessWithThePrefixOrInTheGamesFolderCounts) {
-    FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
-    FakeInstallation other({.win64 = true, .installDir = kWindowsInstallDir});
-    PrefixProcessSearch search{prefix.prefix(), prefix.gameFolder(), kWindowsInstallDir};
+    // A game folder of its own: the stand-in game process below counts for every prefix with
+    // this "Install Dir", so tests running beside this one must not share it.
+    const std::string installDir = "C:\\Games\\NHL 09 process test\\";
+    FakeInstallation prefix({.win64 = true, .installDir = installDir});
+    FakeInstallation other({.win64 = true, .installDir = installDir});
+    PrefixProcessSearch search{prefix.prefix(), prefix.gameFolder(), installDir};
     EXPECT_FALSE(findProcessOfPrefix(search));
     for (const char* wine : {"wineserver", "/opt/proton/files/bin/wine64-preloader"}) {
         Child server({wine}, {"WINEPREFIX=" + prefix.prefix().string() + "/"});
@@ -81,7 +84,7 @@ TEST(WineProcesses, AProcessWithThePrefixOrInTheGamesFolderCounts) {
         EXPECT_TRUE(findProcessOfPrefix(search));
     }
     {
-        Child proton({"C:\\GAMES\\NHL 09\\nhl09.exe"}, {});
+        Child proton({"C:\\GAMES\\NHL 09 PROCESS TEST\\nhl09.exe"}, {});
         EXPECT_TRUE(findProcessOfPrefix(search));
     }
     EXPECT_FALSE(findProcessOfPrefix(search));
