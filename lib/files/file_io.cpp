@@ -17,6 +17,31 @@ std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     return temp;
 }
 
+namespace {
+
+// Reads a file back in pieces and compares it with what was written to it: a device or file
+// system that drops a write without an error must not get the file renamed into place.
+void requireContent(FileIo& io, const std::filesystem::path& path,
+                    std::span<const std::uint8_t> content) {
+    constexpr std::size_t kPiece = 1u << 20;
+    auto file = io.open(path, OpenMode::kRead);
+    bool same = file->size() == content.size();
+    std::vector<std::uint8_t> piece(std::min(content.size(), kPiece));
+    for (std::size_t done = 0; same && done < content.size(); done += piece.size()) {
+        piece.resize(std::min(content.size() - done, kPiece));
+        file->readAt(done, piece);
+        same = std::equal(piece.begin(), piece.end(),
+                          content.begin() + static_cast<std::ptrdiff_t>(done));
+    }
+    if (!same) {
+        throw FileIoError(
+            "Writing " + path.string() + " failed: the file does not read back as it was written.",
+            "the file does not read back as it was written");
+    }
+}
+
+}  // namespace
+
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
                          std::span<const std::uint8_t> content, std::uint32_t newFilePermissions) {
     const std::uint32_t permissions =
@@ -28,6 +53,7 @@ void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
             file->writeAt(0, content);
             file->sync();
         }
+        requireContent(io, temp, content);
         io.rename(temp, path);
     } catch (...) {
         try {

@@ -113,7 +113,7 @@ class FileIoWrapper : public FileIo {
 FileIo& systemFileIo();
 
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
-// synced and renamed over the target, keeping the target's permissions when it exists (a new
+// synced, read back and compared, and renamed over the target, keeping the target's permissions when it exists (a new
 // file gets `newFilePermissions`). The target holds either its old or its new content, never
 // a part; on failure the temporary file is removed.
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,

@@ -370,6 +370,22 @@ TEST(WineFileStore, FailedSaveIsReportedAndUndone) {
     EXPECT_TRUE(store.lastSaveError().empty());
 }
 
+TEST(WineFileStore, ADiskThatDropsWritesFailsTheSaveInsteadOfTearingTheFile) {
+    TempFolder folder;
+    const auto file = folder.path() / "system.reg";
+    writeFile(file, kSample);
+    files::FaultInjectingFileIo::Faults faults;
+    faults.lostWritesAfter = 100;
+    files::FaultInjectingFileIo disk(files::systemFileIo(), faults);
+    WineFileStore store(folder.path(), WineArch::Win32, disk);
+    EXPECT_EQ(
+        set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
+        kRegistryIoFailed);
+    EXPECT_NE(store.lastSaveError().find("does not read back"), std::string::npos)
+        << store.lastSaveError();
+    EXPECT_EQ(readFile(file), kSample);
+}
+
 TEST(WineFileStore, RealWriteFailureLeavesNoTemporaryFiles) {
     TempFolder folder;
     const auto sub = folder.path() / "prefix";
