@@ -1,0 +1,103 @@
+// Faults at every point of keeping the originals and of restoring them (a failing rename, sync
+// or write, a full disk, a disk that drops writes): no file is ever torn, a change whose
+// originals could not be kept does not happen, and a second restore finishes what the first
+// began.
+#include <gtest/gtest.h>
+
+#include "core/testing/temp_folder.h"
+#include "lib/digest/sha256.h"
+#include "lib/viv/archive_reader.h"
+#include "tests/originals/originals_test_support.h"
+#include "tool/originals/kept_originals.h"
+#include "tool/originals/restore_originals.h"
+
+namespace quenor::testing {
+namespace {
+
+constexpr const char* kUntouched = "GFX Mode=<absent> OnPlay Player=<absent> no EA Sports key";
+
+// The archive opens and every entry reads: it is whole, whichever version it holds.
+void expectWholeArchive(const std::filesystem::path& archive) {
+    viv::ArchiveReader reader(files::systemFileIo(), archive);
+    for (std::size_t i = 0; i < reader.directory().entries.size(); ++i) reader.readPlain(i);
+}
+
+std::string restore(HeadlessTool& tool) {
+    const auto done =
+        originals::restoreOriginals(tool.tool().services, tool.tool().settings.strFMISCpath, false);
+    return done.empty() ? "" : done.front();
+}
+
+TEST(OriginalsFaults, AChangeWhoseOriginalsCannotBeKeptChangesNothing) {
+    for (FaultKind kind : kFaultKinds) {
+        for (int n = 0;; ++n) {
+            SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(kind)) + " at " +
+                         std::to_string(n));
+            ChosenFileIo io;
+            HeadlessTool tool({.fileIo = &io});
+            const std::string pristine = readFileOrMissing(tool.archivePath());
+            ASSERT_TRUE(tool.start());
+            files::FaultInjectingFileIo failing(files::systemFileIo(), faultAt(kind, n));
+            io.current = &failing;
+            applyPreset(tool);
+            io.current = &files::systemFileIo();
+            const bool failed = tool.boxesShown().back().title != "All done!";
+            if (!failing.fired() && !failed) break;  // past the last chance of this kind
+
+            // Started again on what the files hold, as after a crash.
+            ASSERT_TRUE(tool.start());
+            expectWholeArchive(tool.archivePath());
+            const std::string& text = tool.boxesShown()[1].text;
+            if (text.find("Quenor keeps what it changes") != std::string::npos) {
+                EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
+                EXPECT_EQ(gameValues(tool), kUntouched);
+            }
+            originals::KeptOriginals kept(files::systemFileIo(), tool.originalsFolder(),
+                                          tool.tool().settings.strFMISCpath);
+            if (kept.record()) {
+                restore(tool);
+            } else {
+                EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
+            }
+            EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
+            EXPECT_EQ(gameValues(tool), kUntouched);
+        }
+    }
+}
+
+TEST(OriginalsFaults, AFailedRestoreLeavesWholeFilesAndASecondOneFinishes) {
+    for (FaultKind kind : kFaultKinds) {
+        for (int n = 0;; ++n) {
+            SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(kind)) + " at " +
+                         std::to_string(n));
+            ChosenFileIo io;
+            HeadlessTool tool({.fileIo = &io});
+            const std::string pristine = readFileOrMissing(tool.archivePath());
+            ASSERT_TRUE(tool.start());
+            applyPreset(tool);
+            ASSERT_EQ(tool.boxesShown().back().title, "All done!");
+            const std::string patched = readFileOrMissing(tool.archivePath());
+
+            files::FaultInjectingFileIo failing(files::systemFileIo(), faultAt(kind, n));
+            io.current = &failing;
+            bool failed = false;
+            try {
+                restore(tool);
+            } catch (const originals::OriginalsError&) {
+                failed = true;
+            }
+            io.current = &files::systemFileIo();
+            if (!failing.fired() && !failed) break;
+
+            const std::string archive = readFileOrMissing(tool.archivePath());
+            EXPECT_TRUE(archive == pristine || archive == patched) << "a torn archive";
+            ASSERT_TRUE(tool.start()) << "the registry files no longer load";
+            restore(tool);
+            EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
+            EXPECT_EQ(gameValues(tool), kUntouched);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing

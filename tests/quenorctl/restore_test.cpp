@@ -1,0 +1,211 @@
+// quenorctl restore after changes made through quenorctl and the window: the archive byte for
+// byte as a pristine copy, the game's registry values and keys as they were (absent ones
+// absent again); refusals, --force, --forget, and a change stopped when its originals cannot
+// be kept.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+
+#include "app/quenorctl/quenorctl.h"
+#include "lib/registry/store_values.h"
+#include "lib/registry/wine/wine_file_store.h"
+#include "tests/quenorctl/machine.h"
+#include "window/quenor_layout.h"
+#include "window/testing/scripted_input.h"
+
+namespace quenor::testing {
+namespace {
+
+namespace names = ui::control_names;
+constexpr const char* kGameKey = "Software\\EA Sports\\NHL 09";
+constexpr const char* kDetailsKey = "Software\\EA Sports\\NHL 09\\Details Settings";
+
+// What the game's part of the user's registry holds: the values the tool writes, one value of
+// the player's beside them, and whether each key exists.
+struct GameRegistry {
+    std::optional<reg::RegValue> gfxMode, onPlayPlayer, shadows;
+    bool eaSports = false, game = false, details = false;
+
+    static GameRegistry of(const Machine& machine) {
+        reg::wine::WineFileStore store(machine.installation().prefix());
+        auto value = [&](const char* key, const char* name) {
+            return reg::readStoreValue(store, reg::kCurrentUser, key, name);
+        };
+        auto exists = [&](const char* key) {
+            return reg::storeKeyExists(store, reg::kCurrentUser, key);
+        };
+        return {value(kGameKey, "GFX Mode"),
+                value(kDetailsKey, "OnPlay Player"),
+                value(kDetailsKey, "Shadows"),
+                exists("Software\\EA Sports"),
+                exists(kGameKey),
+                exists(kDetailsKey)};
+    }
+    friend bool operator==(const GameRegistry&, const GameRegistry&) = default;
+};
+
+void setValue(const Machine& machine, const char* key, const char* name, std::uint32_t type,
+              std::vector<std::uint8_t> data) {
+    reg::wine::WineFileStore store(machine.installation().prefix());
+    reg::Handle handle = 0;
+    ASSERT_EQ(store.createKey(reg::kCurrentUser, key, reg::kAllAccess, handle, nullptr),
+              reg::kSuccess);
+    ASSERT_EQ(
+        store.setValue(handle, name, type, data.data(), static_cast<std::uint32_t>(data.size())),
+        reg::kSuccess);
+    store.closeKey(handle);
+}
+
+struct Scenario {
+    const char* name;
+    std::function<void(Machine&)> before;  // the player's own state, before Quenor
+    std::function<void(Machine&)> change;  // what Quenor is made to do
+    std::function<void(Machine&)> after;   // what the game or the player does later
+};
+
+void quenorctlDone(Machine& m, std::vector<std::string> arguments) {
+    std::string err;
+    ASSERT_EQ(m.quenorctl(arguments, nullptr, &err), ctl::kDone) << err;
+}
+
+TEST(Restore, PutsBackTheArchiveByteForByteAndTheRegistryAsItWas) {
+    auto nothing = [](Machine&) {};
+    const Scenario scenarios[] = {
+        {"preset, VSYNC off, FPS boost high", nothing,
+         [](Machine& m) {
+             quenorctlDone(m, {"apply", "--resolution", "1280x800", "--vsync", "off", "--fps",
+                               "high", "--yes"});
+         },
+         nothing},
+        {"a size of the player's own, then Reset", nothing,
+         [](Machine& m) {
+             quenorctlDone(m, {"apply", "--resolution", "1440x900", "--frame", "4", "--fps",
+                               "extreme", "--yes"});
+             quenorctlDone(m, {"reset", "--yes"});
+         },
+         nothing},
+        {"the window: a preset, then a size of the player's own", nothing,
+         [](Machine& m) {
+             applyInWindow(m, [](ui::FormModel& form) {
+                 ui::testing::clickControl(form, names::kOptResolution, 1);
+                 ui::testing::clickControl(form, names::kOptFpsBoost, 2);
+             });
+             applyInWindow(m, [](ui::FormModel& form) {
+                 ui::testing::clickControl(form, names::kOptResolution, 4);
+                 ui::testing::typeInto(form, names::kTxtResWidth, "2560");
+                 ui::testing::typeInto(form, names::kTxtResHeight, "1080");
+                 ui::testing::pickEntry(form, names::kLstResFrame, 2);
+             });
+         },
+         nothing},
+        {"values the player had, and one of the game's beside them",
+         [](Machine& m) {
+             setValue(m, kGameKey, "GFX Mode", reg::kDword, {3, 0, 0, 0});
+             setValue(m, kDetailsKey, "OnPlay Player", reg::kSz, {'7', '5', 0});
+             setValue(m, kDetailsKey, "Shadows", reg::kDword, {1, 0, 0, 0});
+         },
+         [](Machine& m) {
+             quenorctlDone(m, {"apply", "--resolution", "1024x768", "--yes"});
+         },
+         nothing},
+        {"a key Quenor made that the game used later stays, without Quenor's value", nothing,
+         [](Machine& m) {
+             quenorctlDone(m, {"reset", "--yes"});
+         },
+         [](Machine& m) {
+             setValue(m, kDetailsKey, "Shadows", reg::kDword, {0, 0, 0, 0});
+         }},
+    };
+    for (const Scenario& s : scenarios) {
+        SCOPED_TRACE(s.name);
+        Machine machine;
+        s.before(machine);
+        const std::string pristine = machine.archive();
+        GameRegistry expected = GameRegistry::of(machine);
+        s.change(machine);
+        ASSERT_NE(machine.archive(), pristine);
+        s.after(machine);
+        expected.shadows = GameRegistry::of(machine).shadows;
+        std::string out;
+        std::string err;
+        ASSERT_EQ(machine.quenorctl({"restore"}, &out, &err), ctl::kDone) << out << err;
+        EXPECT_NE(out.find("Read back:"), std::string::npos) << out;
+        EXPECT_EQ(machine.archive(), pristine);
+        GameRegistry now = GameRegistry::of(machine);
+        if (expected.shadows && !expected.details) {
+            // The key held a value of the game's: it is kept, and so are its parents.
+            expected.eaSports = expected.game = expected.details = true;
+            EXPECT_NE(out.find("Kept the key"), std::string::npos) << out;
+        }
+        EXPECT_EQ(now, expected);
+        // A second restore finds nothing left to do.
+        ASSERT_EQ(machine.quenorctl({"restore"}, &out, &err), ctl::kDone) << err;
+        EXPECT_EQ(machine.archive(), pristine);
+    }
+}
+
+TEST(Restore, RefusesAnArchiveChangedByOthersUnlessForcedAndForgetsOnRequest) {
+    Machine machine;
+    const std::string pristine = machine.archive();
+    std::string out;
+    std::string err;
+    EXPECT_EQ(machine.quenorctl({"restore"}, &out, &err), ctl::kFailed);
+    EXPECT_NE(err.find("keeps no originals"), std::string::npos) << err;
+
+    quenorctlDone(machine, {"apply", "--resolution", "1600x1000", "--yes"});
+    ASSERT_EQ(machine.quenorctl({"status", "--json"}, &out), ctl::kDone);
+    auto originals = nlohmann::json::parse(out)["originals"];
+    EXPECT_EQ(originals["kept"], true);
+    EXPECT_EQ(originals["archive"], "as Quenor last wrote it");
+    EXPECT_EQ(originals["registryDifferences"].size(), 2u) << originals;
+
+    // A game update (here: one byte more) since Quenor wrote the archive.
+    const std::string updated = machine.archive() + "x";
+    writeFileBytes(machine.installation().archive(), updated);
+    ASSERT_EQ(machine.quenorctl({"status", "--json"}, &out), ctl::kDone);
+    EXPECT_EQ(nlohmann::json::parse(out)["originals"]["archive"],
+              "changed by something other than Quenor");
+    EXPECT_EQ(machine.quenorctl({"restore"}, &out, &err), ctl::kFailed);
+    EXPECT_NE(err.find("changed by something other than Quenor"), std::string::npos) << err;
+    EXPECT_NE(err.find("--force"), std::string::npos) << err;
+    EXPECT_EQ(machine.archive(), updated);
+    EXPECT_TRUE(GameRegistry::of(machine).gfxMode) << "a refused restore changed the registry";
+
+    ASSERT_EQ(machine.quenorctl({"restore", "--force"}, &out, &err), ctl::kDone) << err;
+    EXPECT_EQ(machine.archive(), pristine);
+    ASSERT_EQ(machine.quenorctl({"status", "--json"}, &out), ctl::kDone);
+    originals = nlohmann::json::parse(out)["originals"];
+    EXPECT_EQ(originals["archive"], "original");
+    EXPECT_TRUE(originals["registryDifferences"].empty()) << originals;
+
+    // After a reinstall the player drops the originals; the next change keeps new ones.
+    quenorctlDone(machine, {"apply", "--resolution", "1280x800", "--yes"});
+    const std::string patched = machine.archive();
+    ASSERT_EQ(machine.quenorctl({"restore", "--forget"}, &out, &err), ctl::kDone) << err;
+    EXPECT_EQ(machine.archive(), patched) << "--forget restored";
+    ASSERT_EQ(machine.quenorctl({"status", "--json"}, &out), ctl::kDone);
+    EXPECT_EQ(nlohmann::json::parse(out)["originals"]["kept"], false);
+    quenorctlDone(machine, {"apply", "--resolution", "1024x768", "--yes"});
+    quenorctlDone(machine, {"restore"});
+    EXPECT_EQ(machine.archive(), patched);
+    EXPECT_EQ(machine.quenorctl({"restore", "--force", "--forget"}, &out, &err), ctl::kUsage);
+}
+
+TEST(Restore, AChangeWhoseOriginalsCannotBeKeptDoesNotHappen) {
+    Machine machine;
+    const std::string pristine = machine.archive();
+    // Where the originals go, a file: no folder can be made there.
+    writeFileBytes(machine.home() / ".local/state/quenor/originals", "in the way");
+    std::string err;
+    EXPECT_EQ(machine.quenorctl({"apply", "--resolution", "1280x800", "--yes"}, nullptr, &err),
+              ctl::kFailed);
+    EXPECT_NE(err.find("Nothing was changed"), std::string::npos) << err;
+    EXPECT_NE(err.find(".local/state/quenor/originals"), std::string::npos) << err;
+    EXPECT_EQ(machine.archive(), pristine);
+    EXPECT_EQ(GameRegistry::of(machine), GameRegistry{});
+}
+
+}  // namespace
+}  // namespace quenor::testing
