@@ -110,6 +110,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
     }
     CLI::App app("", "quenor-viv " + std::string(info->name));
+    // The same syntax on every system: a path such as /games/x.viv is an argument, not a
+    // Windows-style "/option".
+    app.allow_windows_style_options(false);
     std::string format;
     describe(app, *info, line, format);
     std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);

@@ -97,6 +97,8 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         "resolution, VSYNC and FPS boost, as the Quenor window does.",
         "quenorctl"};
     app.require_subcommand(1);
+    // The same syntax on every system: "/prefix" is a path, never a Windows-style option.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", kVersion);
     std::string prefix;
     app.add_option("--prefix", prefix,

@@ -81,15 +81,17 @@ std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path&
     return bytes;
 }
 
-void FileIo::copyContent(const std::filesystem::path& from, const std::filesystem::path& to) {
-    copyInPieces(*this, from, to);
+void FileIo::copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
+                         CopyEnd end) {
+    copyInPieces(*this, from, to, end);
 }
 
 void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to) {
-    io.copyContent(from, to);
+    io.copyContent(from, to, CopyEnd::kCached);
 }
 
-void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to) {
+void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyEnd end) {
     constexpr std::uint64_t kPiece = 1u << 20;
     auto source = io.open(from, OpenMode::kRead);
     auto target = io.open(to, OpenMode::kCreate, io.permissions(from));
@@ -102,6 +104,7 @@ void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::file
         target->writeAt(done, chunk);
         done += piece;
     }
+    if (end == CopyEnd::kSynced) target->sync();
 }
 
 }  // namespace quenor::files

@@ -38,6 +38,11 @@ enum class OpenMode {
 
 enum class FileKind { kMissing, kRegularFile, kFolder, kOther };
 
+// Whether a copy is synced before the copying call returns. The sync goes through the
+// copy's own writing handle: Windows flushes only a file opened for writing, and a copy
+// of a read-only file cannot be opened for writing again.
+enum class CopyEnd { kCached, kSynced };
+
 // The file system as every part of the tool reaches it: the archive library, the registry
 // files of a Wine prefix and the tool's own files (its log, the extracted config files). The
 // real file system is systemFileIo(); tests put a wrapper over it that fails on purpose, or
@@ -61,9 +66,10 @@ class FileIo {
     // Copies a file's content over another file (created or emptied; it gets the source's
     // permission bits). The real file system lets the copy share the source's blocks where it
     // can (a reflink, or copy_file_range), so a copy of a large file costs next to nothing;
-    // everywhere else the content is read and written in pieces (copyInPieces). The copy is
-    // not yet synced.
-    virtual void copyContent(const std::filesystem::path& from, const std::filesystem::path& to);
+    // everywhere else the content is read and written in pieces (copyInPieces). With
+    // CopyEnd::kSynced the copy is on disk when the call returns.
+    virtual void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
+                             CopyEnd end);
 
     // Replaces `to` by `from` in one step and makes the change durable: the rename, then a
     // sync of the folder that holds `to`.
@@ -99,8 +105,9 @@ class FileIoWrapper : public FileIo {
         target_.renameFile(from, to);
     }
     void syncFolder(const std::filesystem::path& folder) override { target_.syncFolder(folder); }
-    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        target_.copyContent(from, to);
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
+                     CopyEnd end) override {
+        target_.copyContent(from, to, end);
     }
 
     FileIo& target() { return target_; }
@@ -113,9 +120,9 @@ class FileIoWrapper : public FileIo {
 FileIo& systemFileIo();
 
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
-// synced, read back and compared, and renamed over the target, keeping the target's permissions when it exists (a new
-// file gets `newFilePermissions`). The target holds either its old or its new content, never
-// a part; on failure the temporary file is removed.
+// synced, read back and compared, and renamed over the target, keeping the target's permissions
+// when it exists (a new file gets `newFilePermissions`). The target holds either its old or its new
+// content, never a part; on failure the temporary file is removed.
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
                          std::span<const std::uint8_t> content,
                          std::uint32_t newFilePermissions = 0644);
@@ -124,11 +131,12 @@ void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
 std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,
                                         std::uint64_t maxBytes);
 
-// Copies a file's content over another file (created or emptied): io.copyContent.
+// Copies a file's content over another file (created or emptied), not synced: io.copyContent.
 void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The plain copy: the content read and written through `io` in pieces.
-void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to);
+void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyEnd end);
 
 // The name of the temporary file used to replace `path`.
 std::filesystem::path temporarySibling(const std::filesystem::path& path);

@@ -153,11 +153,12 @@ class PosixFileIo final : public FileIo {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwErrno("Removing", path, errno);
     }
 
-    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
+                     CopyEnd end) override {
 #ifdef __linux__
-        if (copySharingBlocks(from, to)) return;
+        if (copySharingBlocks(from, to, end)) return;
 #endif
-        copyInPieces(*this, from, to);
+        copyInPieces(*this, from, to, end);
     }
 
   private:
@@ -166,12 +167,16 @@ class PosixFileIo final : public FileIo {
     // file system has none, copy_file_range still copies inside the kernel and may share
     // blocks (NFS, CIFS, overlay). False when neither can copy these files, before anything
     // was written: the caller then copies in pieces.
-    bool copySharingBlocks(const std::filesystem::path& from, const std::filesystem::path& to) {
+    bool copySharingBlocks(const std::filesystem::path& from, const std::filesystem::path& to,
+                           CopyEnd end) {
         auto source = open(from, OpenMode::kRead, 0);
         auto& sourceHandle = static_cast<PosixFileHandle&>(*source);
         auto target = open(to, OpenMode::kCreate, permissions(from));
         auto& targetHandle = static_cast<PosixFileHandle&>(*target);
-        if (::ioctl(targetHandle.fd(), FICLONE, sourceHandle.fd()) == 0) return true;
+        if (::ioctl(targetHandle.fd(), FICLONE, sourceHandle.fd()) == 0) {
+            if (end == CopyEnd::kSynced) target->sync();
+            return true;
+        }
         const std::uint64_t size = source->size();
         std::uint64_t done = 0;
         while (done < size) {
@@ -192,6 +197,7 @@ class PosixFileIo final : public FileIo {
             }
             done += static_cast<std::uint64_t>(copied);
         }
+        if (end == CopyEnd::kSynced) target->sync();
         return true;
     }
 #endif

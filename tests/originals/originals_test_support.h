@@ -28,8 +28,9 @@ class ChosenFileIo final : public files::FileIo {
         current->renameFile(from, to);
     }
     void syncFolder(const std::filesystem::path& folder) override { current->syncFolder(folder); }
-    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        current->copyContent(from, to);
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
+                     files::CopyEnd end) override {
+        current->copyContent(from, to, end);
     }
 };
 

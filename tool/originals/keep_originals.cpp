@@ -54,12 +54,11 @@ ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
     }
     try {
         const std::string sha = digest::fileSha256(io, archive.host);
-        io.copyContent(archive.host, partial);
-        const std::uint64_t size = [&] {
-            auto handle = io.open(partial, files::OpenMode::kRead);
-            handle->sync();
-            return handle->size();
-        }();
+        // A copy left by a run that was stopped may be read-only, as the archive may be:
+        // it goes first, since a read-only file cannot be emptied for the new copy.
+        io.remove(partial);
+        io.copyContent(archive.host, partial, files::CopyEnd::kSynced);
+        const std::uint64_t size = io.open(partial, files::OpenMode::kRead)->size();
         if (digest::fileSha256(io, partial) != sha) {
             io.remove(partial);
             throw OriginalsError("The copy of the archive " + partial.string() +

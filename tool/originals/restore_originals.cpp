@@ -124,8 +124,8 @@ void restoreRegistry(reg::RegistryStore& store, const RegistryOriginal& kept,
 void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
                     const ReachedArchive& archive, const std::string& sha) {
     const std::filesystem::path partial = files::temporarySibling(archive.host);
-    io.copyContent(copy, partial);
-    io.open(partial, files::OpenMode::kRead)->sync();
+    io.remove(partial);  // a read-only leftover of a stopped run cannot be emptied
+    io.copyContent(copy, partial, files::CopyEnd::kSynced);
     if (digest::fileSha256(io, partial) != sha) {
         io.remove(partial);
         throw OriginalsError("The copy written beside the archive, " + partial.string() +

@@ -49,8 +49,9 @@ class FaultInjectingFileIo final : public FileIoWrapper {
     void syncFolder(const std::filesystem::path& folder) override;
     void remove(const std::filesystem::path& path) override;
     // Copies in pieces through this wrapper, so that its faults reach copies too.
-    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        copyInPieces(*this, from, to);
+    void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
+                     CopyEnd end) override {
+        copyInPieces(*this, from, to, end);
     }
 
     void setAlive(bool alive) { dead_ = !alive; }

@@ -36,13 +36,24 @@ TEST_F(CopyContentTest, CopiesAreExactOverEmptyAndLargerTargets) {
     for (const Bytes& content : {Bytes{}, Bytes{1, 2, 3}, large}) {
         put(folder / "from", content);
         put(folder / "to", Bytes(5 * 1024 * 1024, 0xEE));  // longer than any source
-        io.copyContent(folder / "from", folder / "to");
+        io.copyContent(folder / "from", folder / "to", CopyEnd::kSynced);
         EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 30), content) << content.size();
 #ifndef _WIN32
         EXPECT_EQ(io.permissions(folder / "to"), 0640u);
 #endif
     }
-    EXPECT_THROW(io.copyContent(folder / "missing", folder / "to"), FileIoError);
+    EXPECT_THROW(io.copyContent(folder / "missing", folder / "to", CopyEnd::kCached), FileIoError);
+}
+
+TEST_F(CopyContentTest, ACopyOfAReadOnlyFileIsSynced) {
+    writeFileAtomically(io, folder / "from", Bytes{4, 5, 6}, 0444);
+    io.copyContent(folder / "from", folder / "to", CopyEnd::kSynced);
+    EXPECT_EQ(readWholeFile(io, folder / "to", 100), (Bytes{4, 5, 6}));
+    EXPECT_EQ(io.permissions(folder / "to"), 0444u);
+    for (const char* name : {"from", "to"}) {  // so that Windows lets the folder go
+        std::filesystem::permissions(folder / name, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+    }
 }
 
 TEST_F(CopyContentTest, FaultsOfTheWrapperReachCopies) {
@@ -50,7 +61,8 @@ TEST_F(CopyContentTest, FaultsOfTheWrapperReachCopies) {
     FaultInjectingFileIo::Faults faults;
     faults.writeBudget = 9000;
     FaultInjectingFileIo failing(io, faults);
-    EXPECT_THROW(failing.copyContent(folder / "from", folder / "to"), FileIoError);
+    EXPECT_THROW(failing.copyContent(folder / "from", folder / "to", CopyEnd::kCached),
+                 FileIoError);
     EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 20).size(), 8192u);
 }
 
