@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Makes docs/quenor-window.png: the quenor window as it opens on a first start, drawn by a
-# virtual X server (Xvfb) at 96 dpi, with a scratch settings store and log.
-#   docs/make-screenshot.sh [path/to/quenor]     (default build/dev/app/quenor/quenor)
-# Needs the Debian packages xvfb, xauth, x11-apps (xwd), x11-utils (xwininfo) and netpbm.
+# Makes docs/quenor-window.png: the quenor window as it opens on a first start, drawn on
+# Qt's xcb platform by a virtual X server (Xvfb) whose Xft.dpi is 96, with a scratch settings
+# store and log. At another density the picture is docs/quenor-window-DPIdpi.png.
+#   docs/make-screenshot.sh [path/to/quenor [DPI]]   (default build/dev/app/quenor/quenor 96)
+# Needs the Debian packages xvfb, xauth, x11-apps (xwd), x11-utils (xwininfo),
+# x11-xserver-utils (xrdb) and netpbm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program="$(realpath "${1:-build/dev/app/quenor/quenor}")"
-scripts/install-deps.sh xvfb xauth x11-apps x11-utils netpbm fonts-liberation qt6-qpa-plugins
+dpi="${2:-96}"
+picture=docs/quenor-window.png
+[ "$dpi" = 96 ] || picture="docs/quenor-window-${dpi}dpi.png"
+scripts/install-deps.sh xvfb xauth x11-apps x11-utils x11-xserver-utils netpbm fonts-liberation \
+    qt6-qpa-plugins
 
 if [ -z "${QUENOR_SCREENSHOT_UNDER_XVFB:-}" ]; then
     export QUENOR_SCREENSHOT_UNDER_XVFB=1
-    exec xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" "$0" "$program"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi $dpi -noreset" "$0" "$program" "$dpi"
 fi
+# Qt takes the density from the X resources, as a desktop sets it.
+echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
 
 work="$(mktemp -d)"
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -31,5 +39,5 @@ if [ -z "$window" ]; then
     exit 1
 fi
 sleep 1  # let the first paint finish
-xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng -compression 9 >docs/quenor-window.png
-echo "wrote docs/quenor-window.png"
+xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng -compression 9 >"$picture"
+echo "wrote $picture"

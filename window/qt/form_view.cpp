@@ -10,6 +10,7 @@
 #include <string>
 
 #include "window/qt/font_choice.h"
+#include "window/qt/form_style.h"
 #include "window/qt/form_widgets.h"
 
 namespace quenor::ui::qt {
@@ -42,11 +43,14 @@ void applyTextColour(QWidget& widget, const TextColour& colour) {
 }  // namespace
 
 FormView::FormView(FormModel& form, TwipScale scale, QWidget* parent)
-    : QWidget(parent), form_(form), scale_(scale) {
+    : QWidget(parent), form_(form), scale_(scale), style_(new FormStyle(scale_)) {
     setObjectName(toQt(form_.window().name));
     setFixedSize(scale_.toPixels(form_.window().clientWidth),
                  scale_.toPixels(form_.window().clientHeight));
     createWidgets();
+    // Owned by the view from here on, as its last child: Qt deletes children in order, so
+    // the style outlives every widget that draws with it.
+    style_->setParent(this);
     applyTabOrder();
     subscription_ = form_.subscribe([this](const Control& control) { redraw(control); });
 }
@@ -149,6 +153,7 @@ QWidget* FormView::createWidget(const Control& control, QWidget* parent) {
     }
 
     widget->setObjectName(objectNameOf(control.key));
+    widget->setStyle(style_);
     widget->setFont(controlFont(control.font, scale_));
     applyTextColour(*widget, control.textColour);
 

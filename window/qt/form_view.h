@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStyle>
 #include <QWidget>
 #include <map>
 #include <utility>
@@ -39,6 +40,7 @@ class FormView : public QWidget {
 
     FormModel& form_;
     TwipScale scale_;
+    QStyle* style_;  // the controls' look, the same on every desktop (FormStyle)
     std::map<std::pair<std::string, int>, QWidget*, std::less<>> widgets_;
     FormModel::SubscriptionId subscription_ = 0;
 };

@@ -9,6 +9,7 @@ namespace quenor::ui::qt {
 namespace {
 constexpr double kTwipsPerInch = 1440.0;
 constexpr double kPointsPerInch = 72.0;
+constexpr double kReferenceDpi = 96.0;  // the density the layout was drawn at
 }  // namespace
 
 TwipScale::TwipScale(double dotsPerInch) : dotsPerInch_(dotsPerInch) {
@@ -33,7 +34,9 @@ QRect TwipScale::toPixels(const TwipRect& absolute) const {
 }
 
 int TwipScale::fontPixels(double points) const {
-    const long pixels = std::lround(points * dotsPerInch_ / kPointsPerInch);
+    const double at96 = std::round(points * kReferenceDpi / kPointsPerInch);
+    // The small allowance keeps whole products whole (11 x 1.5 is 16.5, 12 x 1.5 is 18).
+    const double pixels = std::floor(at96 * dotsPerInch_ / kReferenceDpi + 1e-9);
     return pixels < 1 ? 1 : static_cast<int>(pixels);
 }
 

@@ -21,7 +21,11 @@ class TwipScale {
     int toPixels(int twips) const;
     // A rectangle given relative to the window's client area.
     QRect toPixels(const TwipRect& absolute) const;
-    // A font size in points as whole pixels, at least 1.
+    // A font size in points as whole pixels, at least 1: the size at 96 dpi (points
+    // rounded to whole pixels, as Windows sizes them there), scaled with the density and
+    // rounded down. Down, because a text must never grow faster than the controls around
+    // it: rounding 8.25 pt at 120 dpi up to 14 pixels would push captions the layout sized
+    // at 96 dpi out of their controls.
     int fontPixels(double points) const;
 
   private:

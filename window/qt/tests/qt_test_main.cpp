@@ -1,12 +1,14 @@
 // Test main of the Qt front end's tests: a QApplication on the offscreen platform, so the
-// tests drive real widgets without a display and see a 96 dpi screen.
+// tests drive real widgets without a display and see a 96 dpi screen. QUENOR_QT_TEST_PLATFORM
+// names another platform (xcb under Xvfb: window/qt/tests/on_xvfb.sh).
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("QUENOR_QT_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -281,7 +281,8 @@ TEST(QuenorWidget, LaidOutProportionallyAt144Dpi) {
     QWidget* quit = rig.widget<QWidget>("btnQuit");
     EXPECT_EQ(QRect(quit->mapTo(&rig.window(), QPoint(0, 0)), quit->size()),
               QRect(456, 588, 134, 38));
-    EXPECT_EQ(rig.widget<QWidget>("Label1")->font().pixelSize(), 29);  // 14.25 pt
+    // 14.25 pt: 19 pixels at 96 dpi, times 1.5, rounded down.
+    EXPECT_EQ(rig.widget<QWidget>("Label1")->font().pixelSize(), 28);
 }
 
 }  // namespace

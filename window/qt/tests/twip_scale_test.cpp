@@ -42,14 +42,15 @@ TEST(TwipScale, NeighbouringRectanglesShareTheirEdge) {
     EXPECT_EQ(scale.toPixels(TwipRect{360, 5880, 1335, 375}), QRect(36, 588, 134, 38));
 }
 
-TEST(TwipScale, FontSizesInWholePixels) {
+TEST(TwipScale, FontSizesInWholePixelsRoundedDown) {
     struct Case {
         double dpi;
         double points;
         int pixels;
     };
-    const Case cases[] = {{96, 8.25, 11},  {96, 14.25, 19}, {96, 6.75, 9}, {96, 11.25, 15},
-                          {144, 8.25, 17}, {144, 9, 18},    {96, 0.1, 1}};
+    const Case cases[] = {{96, 8.25, 11},  {96, 14.25, 19}, {96, 6.75, 9},   {96, 11.25, 15},
+                          {144, 8.25, 16}, {144, 9, 18},    {120, 8.25, 13}, {120, 6.75, 11},
+                          {96, 8, 11},     {120, 8, 13},    {96, 0.1, 1}};
     for (const Case& c : cases) {
         EXPECT_EQ(TwipScale(c.dpi).fontPixels(c.points), c.pixels)
             << c.points << " pt at " << c.dpi << " dpi";
