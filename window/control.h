@@ -91,6 +91,9 @@ struct Control {
     std::optional<Font> font;  // empty: the window's default font
     TextColour textColour;
     bool helpLink = false;  // drawn and acting as a help link (question-mark arrow pointer)
+    // What a screen reader says for the control; empty: its caption. The five "More Info"
+    // links say what they explain, so that they are not read as five identical links.
+    std::string accessibleName;
     int tabIndex = 0;
     int maxLength = 0;  // text boxes: most characters the user may enter; 0 = no limit
     std::vector<std::string> entries;  // drop-down lists

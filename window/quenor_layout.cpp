@@ -34,13 +34,14 @@ class LayoutBuilder {
     }
 
     // A "More Info" label in the help-link style: underlined blue Arial with the
-    // arrow-and-question-mark pointer.
-    void helpLink(std::string_view name, TwipRect bounds, int tab) {
+    // arrow-and-question-mark pointer; `topic` names what it explains, for screen readers.
+    void helpLink(std::string_view name, std::string_view topic, TwipRect bounds, int tab) {
         Control control =
             make(ControlKind::Label, name, -1, bounds, arial(8.25, false, false, true), tab);
         control.caption = "More Info";
         control.textColour = TextColour::fixed(kLinkBlue);
         control.helpLink = true;
+        control.accessibleName = "More Info: " + std::string(topic);
         form_.addControl(std::move(control));
     }
 
@@ -126,11 +127,11 @@ void addWindowControls(LayoutBuilder& b) {
 void addResolutionGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraResolution);
     b.label("Label2", "Widescreen Resolution", {0, 0, 3615, 255}, arial(8.25, true), 22);
-    b.helpLink(n::kLabMoreResolution, {2160, 0, 735, 255}, 23);
+    b.helpLink(n::kLabMoreResolution, "Widescreen Resolution", {2160, 0, 735, 255}, 23);
     b.option(n::kOptResolution, 0, "1280x800", "sgsm3.cfg", {0, 360, 1215, 255}, 21);
     b.option(n::kOptResolution, 2, "1024x768 (Default)", "sgsm2.cfg", {1440, 360, 1695, 255}, 18);
     b.option(n::kOptResolution, 4, "User Defined", "custom", {3360, 360, 1335, 255}, 40);
-    b.helpLink(n::kLabMoreInfoResFrame, {4800, 360, 735, 255}, 38);
+    b.helpLink(n::kLabMoreInfoResFrame, "Resolution Frame", {4800, 360, 735, 255}, 38);
     b.label("Label8", "width", {3480, 675, 375, 135}, arial(6.75), 35);
     b.label("Label9", "height", {4560, 675, 375, 255}, arial(6.75), 36);
     b.option(n::kOptResolution, 1, "1600x1000", "sgsm4.cfg", {0, 840, 1215, 255}, 20);
@@ -143,7 +144,7 @@ void addResolutionGroup(LayoutBuilder& b) {
 void addVsyncGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraVsync);
     b.label("Label4", "VSYNC", {0, 0, 615, 255}, arial(8.25, true), 7);
-    b.helpLink(n::kLabMoreInfoVsync, {720, 0, 735, 255}, 15);
+    b.helpLink(n::kLabMoreInfoVsync, "VSYNC", {720, 0, 735, 255}, 15);
     b.option(n::kOptVsync, 0, "ON", "true", {0, 240, 735, 255}, 6);
     b.option(n::kOptVsync, 1, "OFF", "false", {720, 240, 735, 255}, 5);
 }
@@ -151,7 +152,7 @@ void addVsyncGroup(LayoutBuilder& b) {
 void addFpsBoostGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraFpsBoost);
     b.label("Label6", "FPS Boost", {0, 0, 975, 255}, arial(8.25, true), 14);
-    b.helpLink(n::kLabMoreInfoFps, {1080, 0, 735, 255}, 16);
+    b.helpLink(n::kLabMoreInfoFps, "FPS Boost", {1080, 0, 735, 255}, 16);
     b.option(n::kOptFpsBoost, 0, "OFF", "250", {0, 240, 735, 255}, 13);
     b.option(n::kOptFpsBoost, 1, "Low", "200", {840, 240, 735, 255}, 12);
     b.option(n::kOptFpsBoost, 2, "Med", "150", {1680, 240, 735, 255}, 11);
@@ -162,7 +163,7 @@ void addFpsBoostGroup(LayoutBuilder& b) {
 void addLoggingGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraLogging);
     b.label("Label7", "Quenor Logging", {0, 0, 1455, 255}, arial(8.25, true), 28);
-    b.helpLink(n::kLabLoggingInfo, {1560, 0, 735, 255}, 27);
+    b.helpLink(n::kLabLoggingInfo, "Quenor Logging", {1560, 0, 735, 255}, 27);
     b.option(n::kOptLogging, 0, "ON", "true", {0, 240, 615, 255}, 29);
     b.option(n::kOptLogging, 1, "OFF", "false", {840, 240, 615, 255}, 30);
     // The one control without a font of its own: it uses the window's default font.

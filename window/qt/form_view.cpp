@@ -153,6 +153,7 @@ QWidget* FormView::createWidget(const Control& control, QWidget* parent) {
     }
 
     widget->setObjectName(objectNameOf(control.key));
+    if (!control.accessibleName.empty()) widget->setAccessibleName(toQt(control.accessibleName));
     widget->setStyle(style_);
     widget->setFont(controlFont(control.font, scale_));
     applyTextColour(*widget, control.textColour);

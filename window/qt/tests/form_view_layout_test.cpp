@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QImage>
@@ -141,6 +142,25 @@ TEST(FormViewLook, WidgetKindsFontsColoursAndCursors) {
     // The one control without a font of its own takes the window's default.
     EXPECT_EQ(view.widgetFor("btnDeleteQuenorlog")->font().pixelSize(), 11);
     EXPECT_EQ(QFontInfo(view.widgetFor("Label1")->font()).family(), family);
+}
+
+// What a screen reader reads for each "More Info" link: what it explains.
+TEST(FormViewLook, HelpLinksTellScreenReadersWhatTheyExplain) {
+    FormModel form = buildQuenorForm();
+    FormView view(form, TwipScale(96));
+    const std::pair<const char*, const char*> links[] = {
+        {"labMoreResolution", "More Info: Widescreen Resolution"},
+        {"labMoreInfoResFrame", "More Info: Resolution Frame"},
+        {"labMoreInfoVSYNC", "More Info: VSYNC"},
+        {"labMoreInfoFPS", "More Info: FPS Boost"},
+        {"labQuenorLogging", "More Info: Quenor Logging"},
+    };
+    for (const auto& [name, spoken] : links) {
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(view.widgetFor(name));
+        ASSERT_NE(link, nullptr) << name;
+        EXPECT_EQ(link->text(QAccessible::Name).toStdString(), spoken);
+        EXPECT_EQ(static_cast<QLabel*>(view.widgetFor(name))->text(), QString("More Info"));
+    }
 }
 
 TEST(FormViewLook, LaterControlsOfTheWindowLieInFrontOfTheGroup) {
