@@ -20,6 +20,14 @@ export WINEPREFIX="$prefix/wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 cmake --build --preset windows --target windows_zip
+# The zip carries every Windows program, the README and the licence.
+zip_listing="$(cmake -E tar tf build/windows/quenor-*-windows-x64.zip)"
+for file in quenor.exe quenorctl.exe quenor-viv.exe README.txt LICENSE.txt; do
+    if ! grep -q "/$file\$" <<<"$zip_listing"; then
+        echo "the Windows zip lacks $file" >&2
+        exit 1
+    fi
+done
 # Set the prefix up once, before the tests start side by side, on the same display: a Wine
 # session started without a display cannot create windows later.
 status=0

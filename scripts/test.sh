@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 preset="${1:-ci}"
 scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev \
     clang libclang-rt-14-dev qt6-base-dev libfontconfig-dev qt6-qpa-plugins fonts-liberation \
-    desktop-file-utils xvfb x11-xserver-utils
+    desktop-file-utils xvfb x11-xserver-utils lintian appstream dpkg-dev
 # Node.js runs the independent RefPack decoder of the cross-check test. A machine that has
 # node from elsewhere keeps it (Debian's npm conflicts with it); without node the test is skipped.
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then

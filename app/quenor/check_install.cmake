@@ -10,7 +10,8 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${result})")
 endif()
 foreach(path usr/bin/quenor usr/bin/quenorctl usr/bin/quenor-viv
-        usr/share/man/man1/quenorctl.1 usr/share/man/man1/quenor-viv.1
+        usr/share/man/man1/quenorctl.1.gz usr/share/man/man1/quenor-viv.1.gz
+        usr/share/man/man1/quenor.1.gz
         usr/share/applications/quenor.desktop usr/share/icons/hicolor/32x32/apps/quenor.png)
     if(NOT EXISTS ${SCRATCH}/${path})
         message(FATAL_ERROR "not installed: /${path}")

@@ -90,6 +90,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
     if (args.empty()) throw UsageError("no command given", std::nullopt);
     const std::string& first = args.front();
+    if (first == "--version") {
+        line.version = true;
+        return line;
+    }
     if (first == "--help" || first == "-h" || first == "help") {
         line.help = true;
         if (first == "help" && args.size() > 1) {
@@ -137,7 +141,8 @@ std::string helpText(std::optional<Command> command) {
                "  verify ARCHIVE                   check every entry and decode compressed ones\n"
                "  create ARCHIVE FILE... [--format F] [--compress] [--force]  a new archive\n"
                "\n"
-               "Run 'quenor-viv COMMAND --help' for the details of a command.\n"
+               "Run 'quenor-viv COMMAND --help' for the details of a command;\n"
+               "'quenor-viv --version' prints the version.\n"
                "Exit status: 0 success, 1 the command failed, 2 wrong usage.\n";
     }
     switch (*command) {

@@ -16,6 +16,7 @@ enum class Command { kList, kExtract, kAdd, kVerify, kCreate };
 struct CommandLine {
     std::optional<Command> command;  // unset for "quenor-viv --help"
     bool help = false;
+    bool version = false;  // "quenor-viv --version"
     std::string archive;
     std::vector<std::string> operands;     // entry names (extract) or files (add, create)
     std::string outputDir = ".";           // extract -o

@@ -5,6 +5,7 @@
 
 #include "app/quenor_viv/command_line.h"
 #include "app/quenor_viv/viv_commands.h"
+#include "app/version/quenor_version.h"
 #include "lib/files/file_error.h"
 #include "lib/viv/archive_error.h"
 
@@ -45,6 +46,10 @@ int runViv(const std::vector<std::string>& args, std::ostream& out, std::ostream
             err << helpText(std::nullopt);
         }
         return kUsage;
+    }
+    if (line.version) {
+        out << "quenor-viv " << QUENOR_VERSION << '\n';
+        return 0;
     }
     if (line.help) {
         out << helpText(line.command);

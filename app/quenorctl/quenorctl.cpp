@@ -9,6 +9,7 @@
 #include "app/quenorctl/platform_access.h"
 #include "app/quenorctl/restore_command.h"
 #include "app/quenorctl/status.h"
+#include "app/version/quenor_version.h"
 #include "core/tool_error.h"
 #include "host/start_quenor.h"
 #include "window/quenor_layout.h"
@@ -17,8 +18,6 @@
 namespace quenor::ctl {
 
 namespace {
-
-constexpr const char* kVersion = "1.0";
 
 // --resolution: a preset, nochange, or WIDTHxHEIGHT of at most four digits each (the window's
 // boxes take no fifth character).
@@ -99,7 +98,7 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
     app.require_subcommand(1);
     // The same syntax on every system: "/prefix" is a path, never a Windows-style option.
     app.allow_windows_style_options(false);
-    app.set_version_flag("--version", kVersion);
+    app.set_version_flag("--version", std::string("quenorctl ") + QUENOR_VERSION);
     std::string prefix;
     app.add_option("--prefix", prefix,
                    "the Wine prefix of the game (as WINEPREFIX); without it Quenor finds the game");

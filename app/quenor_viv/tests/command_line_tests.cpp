@@ -2,6 +2,7 @@
 
 #include "app/quenor_viv/command_line.h"
 #include "app/quenor_viv/tests/viv_cli_test_support.h"
+#include "app/version/quenor_version.h"
 
 namespace quenor::vivtool {
 namespace {
@@ -54,6 +55,7 @@ TEST(VivCommandLine, HelpOfEveryCommandGoesToOutput) {
         {{"add", "--help", "--bogus-after-help"}, "Usage: quenor-viv add"},
         {{"verify", "--help"}, "Usage: quenor-viv verify"},
         {{"create", "x.viv", "--help"}, "Usage: quenor-viv create"},
+        {{"--version"}, "quenor-viv " QUENOR_VERSION "\n"},
     };
     for (const auto& [args, start] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
