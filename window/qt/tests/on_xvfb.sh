@@ -30,5 +30,7 @@ read -r number <"$work/display"
 export DISPLAY=":$number"
 echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
 export QUENOR_QT_TEST_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+# Under LeakSanitizer: what the system libraries of xcb keep until exit is not ours.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/xcb_leaks.supp"
 chmod 700 "$work"
 "$@"
