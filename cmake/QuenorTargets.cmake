@@ -64,17 +64,7 @@ endfunction()
 # it always builds NAME_replay, which CTest runs over the corpus folders.
 function(quenor_fuzzer name)
     cmake_parse_arguments(ARG "" "SOURCE" "DEPS;CORPUS" ${ARGN})
-    # Hardening of optimised Linux builds, as Debian builds its packages: checked buffer
-# functions, stack protection and read-only relocations. (Binding every symbol at start,
-# -z now, is left out: it would slow the window's start-up for every player.)
-if(NOT WIN32 AND NOT QUENOR_SANITIZE AND NOT QUENOR_BUILD_FUZZERS)
-    target_compile_definitions(quenor_build_flags INTERFACE
-        $<$<CONFIG:Release,RelWithDebInfo>:_FORTIFY_SOURCE=2>)
-    target_compile_options(quenor_build_flags INTERFACE -fstack-protector-strong)
-    target_link_options(quenor_build_flags INTERFACE LINKER:-z,relro)
-endif()
-
-if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         add_executable(${name} ${ARG_SOURCE})
         set_target_properties(${name} PROPERTIES QUENOR_ROLE test)
         target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined
