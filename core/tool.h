@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +28,12 @@ struct PlatformServices {
     // Where the originals of this machine's (or Wine prefix's) installations are kept before
     // the tool first changes them; empty: none are kept (tests that do not look at them).
     std::filesystem::path originalsFolder = {};
+    // Where an earlier version kept them when that differs: it named the prefix by the path
+    // it was reached through (a symbolic link, say), not by its real path. Empty: the same.
+    std::filesystem::path olderOriginalsFolder = {};
+    // How long a change waits for another process's change of the same installation before
+    // it asks whether to wait longer (ChangeLock).
+    std::chrono::milliseconds changeLockWait = std::chrono::seconds(10);
 };
 
 // One run of the tool: its services, the settings model and the patch values, reachable by

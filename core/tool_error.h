@@ -32,6 +32,15 @@ inline constexpr std::int32_t kFileNotFound = 53;    // a file step found no fil
 inline constexpr std::int32_t kPathAccess = 75;      // a file could not be opened or written
 inline constexpr std::int32_t kDeviceIo = 57;        // a read or write failed part-way
 inline constexpr std::int32_t kBadFileFormat = 321;  // a file's content is not what it must be
+inline constexpr std::int32_t kInUse = 70;           // another process is changing the game
 }  // namespace error_number
+
+// A change that did not begin because another process was changing the same installation
+// and the player chose not to wait longer. Nothing was changed, and the box that asked has
+// been shown: a window shows nothing more.
+class ChangeRefused : public ToolError {
+  public:
+    using ToolError::ToolError;
+};
 
 }  // namespace quenor

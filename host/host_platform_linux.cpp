@@ -24,6 +24,14 @@ namespace {
 
 constexpr const char* kLookWritesNothing = "a look at the installation writes nothing";
 
+// The real path of a folder, or the path as it is when it cannot be resolved.
+std::filesystem::path realPathOf(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::path real = std::filesystem::canonical(folder, error);
+    if (error) real = std::filesystem::weakly_canonical(folder, error);
+    return error ? folder : real;
+}
+
 class FixedSystemVersion : public SystemInfo {
   public:
     explicit FixedSystemVersion(SystemVersion version) : version_(version) {}
@@ -55,7 +63,12 @@ class LinuxPlatform : public HostPlatform {
           ownEnvironment_(std::move(ownEnvironment)),
           environment_(environment),
           use_(use),
-          location_(findRegistryLocation(environment_, programName_)) {
+          location_(findRegistryLocation(environment_, programName_)),
+          reachedFolder_(location_.folder) {
+        // One installation, one identity: the prefix by its real path, however it was reached
+        // (a symbolic link to another disk, "..", a trailing "/"). It keys the originals and
+        // holds the lock of every change.
+        location_.folder = realPathOf(location_.folder);
         const bool inPrefix = location_.kind == RegistryLocation::Kind::WinePrefix;
         if (inPrefix) {
             search_ = wineserverSearchFor(environment_);
@@ -92,7 +105,7 @@ class LinuxPlatform : public HostPlatform {
             system_ =
                 std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
         }
-        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix_);
+        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix_, location_.folder);
     }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
@@ -108,11 +121,17 @@ class LinuxPlatform : public HostPlatform {
                 std::filesystem::create_directories(location_.folder, ignored);
             if (location_.remember) location_.remember();
         }
-        return PlatformServices{*files_,      clock_,
-                                format_,      environment_,
-                                *system_,     messageBoxes,
-                                *store_,      toolFolder_,
-                                programName_, originalsFolder(environment_, prefix_)};
+        PlatformServices services{*files_,      clock_,
+                                  format_,      environment_,
+                                  *system_,     messageBoxes,
+                                  *store_,      toolFolder_,
+                                  programName_, originalsFolder(environment_, prefix_)};
+        // An earlier version named the prefix's originals by the path it was reached through.
+        if (prefix_) {
+            const std::filesystem::path older = originalsFolder(environment_, reachedFolder_);
+            if (older != services.originalsFolder) services.olderOriginalsFolder = older;
+        }
+        return services;
     }
     std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
     std::optional<MessageBoxRequest> notice() const override { return location_.notice; }
@@ -162,6 +181,7 @@ class LinuxPlatform : public HostPlatform {
     Use use_;
     bool wineRunning_ = false;
     RegistryLocation location_;
+    std::filesystem::path reachedFolder_;  // the registry's folder as it was named or found
     WineserverSearch search_;
     PrefixProcessSearch processes_;
     std::optional<MessageBoxRequest> refusal_;

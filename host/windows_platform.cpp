@@ -201,6 +201,9 @@ unsigned WindowsMessageBoxes::style(const MessageBoxRequest& request) {
         case MessageButtons::YesNo:
             flags |= MB_YESNO;
             break;
+        case MessageButtons::RetryCancel:
+            flags |= MB_RETRYCANCEL;
+            break;
     }
     switch (request.icon) {
         case MessageIcon::None:
@@ -233,6 +236,8 @@ MessageAnswer WindowsMessageBoxes::show(const MessageBoxRequest& request) {
             return MessageAnswer::Yes;
         case IDNO:
             return MessageAnswer::No;
+        case IDRETRY:
+            return MessageAnswer::Retry;
         default:
             return MessageAnswer::Closed;
     }

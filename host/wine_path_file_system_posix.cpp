@@ -157,8 +157,12 @@ MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
 }
 
 WinePathFileSystem::WinePathFileSystem(std::string programName,
-                                       std::optional<std::filesystem::path> prefix)
-    : programName_(programName), prefix_(std::move(prefix)), host_(std::move(programName)) {}
+                                       std::optional<std::filesystem::path> prefix,
+                                       std::filesystem::path changeLockFolder)
+    : programName_(programName),
+      prefix_(std::move(prefix)),
+      changeLockFolder_(std::move(changeLockFolder)),
+      host_(std::move(programName)) {}
 
 std::string WinePathFileSystem::mapped(const std::string& path) const {
     MappedPath result = mapToolPath(prefix_, path);

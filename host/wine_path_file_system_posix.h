@@ -32,7 +32,10 @@ MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix, const
 // Windows path with the host path it reached.
 class WinePathFileSystem : public FileSystem {
   public:
-    WinePathFileSystem(std::string programName, std::optional<std::filesystem::path> prefix);
+    // `changeLockFolder` holds the lock file of every change: the prefix itself (so that two
+    // accounts or two homes on one prefix meet there), or the tool's own registry folder.
+    WinePathFileSystem(std::string programName, std::optional<std::filesystem::path> prefix,
+                       std::filesystem::path changeLockFolder);
 
     bool isRegularFile(const std::string& path) const override;
     void appendToFile(const std::string& path, std::string_view bytes) override;
@@ -43,6 +46,9 @@ class WinePathFileSystem : public FileSystem {
     std::filesystem::path hostPath(const std::string& path) const override;
     files::FileIo& fileIo() const override { return host_.fileIo(); }
     char separator() const override { return '/'; }
+    std::filesystem::path changeLockFile(const std::string&) const override {
+        return changeLockFolder_ / ".quenor-change.lock";
+    }
 
   private:
     // The host path text; throws ToolError when the path cannot be mapped.
@@ -53,6 +59,7 @@ class WinePathFileSystem : public FileSystem {
 
     std::string programName_;
     std::optional<std::filesystem::path> prefix_;
+    std::filesystem::path changeLockFolder_;
     HostFileSystem host_;
 };
 

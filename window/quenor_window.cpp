@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/change_lock.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
 #include "core/tool_error.h"
@@ -74,6 +75,10 @@ void Quenor::guarded(const std::function<void()>& handler) {
     ++handlerDepth_;
     try {
         handler();
+    } catch (const ChangeRefused&) {
+        // The player chose not to wait for another Quenor, in a box that said so already.
+        --handlerDepth_;
+        return;
     } catch (const std::exception& error) {
         --handlerDepth_;
         showFailure(error, false);
@@ -216,6 +221,7 @@ void Quenor::btnDeleteQuenorlog_Click() {
         "Delete log file?", "Are you sure you want to delete the quenor log file?",
         MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer != MessageAnswer::Yes) return;
+    const ChangeLock lock(tool_);
     const std::string path = logFilePath(tool_);
     if (fileExists(path)) tool_.services.files.removeFile(path);
 }

@@ -82,8 +82,7 @@ void reportUpdate(std::ostream& out, const Source& source, const viv::UpdateResu
 std::vector<viv::UpdateResult> addAllOrNothing(const CommandLine& line, files::FileIo& io,
                                                const std::vector<Source>& sources) {
     const std::filesystem::path archive = line.archive;
-    std::filesystem::path copy = archive;
-    copy += ".quenor-add";
+    const std::filesystem::path copy = files::temporarySibling(archive);
     std::vector<viv::UpdateResult> results;
     try {
         {

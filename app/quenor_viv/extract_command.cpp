@@ -139,8 +139,7 @@ int extractCommand(const CommandLine& line, std::ostream& out, files::FileIo& io
                 ", which would write outside " + folder.string() + ". Nothing was extracted.");
         }
         Job job{index, folder / relative, {}};
-        job.temp = job.destination;
-        job.temp += ".quenor-new";
+        job.temp = files::temporarySibling(job.destination);
         if (!destinations.insert(relative).second) {
             throw viv::ArchiveError(reader.describeEntry(index) + " would be written to " +
                                     job.destination.string() +

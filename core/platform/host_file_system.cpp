@@ -34,6 +34,19 @@ std::filesystem::path HostFileSystem::hostPath(const std::string& path) const {
     return std::filesystem::path(host);
 }
 
+HostFileSystem::HostFileSystem(std::string programName, files::FileIo& io,
+                               std::filesystem::path changeLockFolder)
+    : programName_(std::move(programName)), io_(io), changeLockFolder_(std::move(changeLockFolder)) {
+    if (changeLockFolder_.empty()) {
+        std::error_code error;
+        changeLockFolder_ = std::filesystem::temp_directory_path(error);
+    }
+}
+
+std::filesystem::path HostFileSystem::changeLockFile(const std::string&) const {
+    return changeLockFolder_ / ".quenor-change.lock";
+}
+
 bool HostFileSystem::isRegularFile(const std::string& path) const {
     return io_.kind(hostPath(path)) == files::FileKind::kRegularFile;
 }

@@ -14,8 +14,10 @@ namespace quenor {
 // the same file.
 class HostFileSystem : public FileSystem {
   public:
-    explicit HostFileSystem(std::string programName, files::FileIo& io = files::systemFileIo())
-        : programName_(std::move(programName)), io_(io) {}
+    // Every change of every installation reached through this file system takes the one lock
+    // file in `changeLockFolder` (the system's temporary folder when none is given).
+    explicit HostFileSystem(std::string programName, files::FileIo& io = files::systemFileIo(),
+                            std::filesystem::path changeLockFolder = {});
 
     bool isRegularFile(const std::string& path) const override;
     void appendToFile(const std::string& path, std::string_view bytes) override;
@@ -26,11 +28,13 @@ class HostFileSystem : public FileSystem {
     std::filesystem::path hostPath(const std::string& path) const override;
     files::FileIo& fileIo() const override { return io_; }
     char separator() const override;
+    std::filesystem::path changeLockFile(const std::string& archivePath) const override;
 
   private:
     [[noreturn]] void fail(std::int32_t number, const std::string& what) const;
     std::string programName_;
     files::FileIo& io_;
+    std::filesystem::path changeLockFolder_;
 };
 
 }  // namespace quenor

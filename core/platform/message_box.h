@@ -1,12 +1,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quenor {
 
-enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageButtons { Ok, OkCancel, YesNo, RetryCancel };
 enum class MessageIcon { None, Information, Exclamation, Critical };
-enum class MessageAnswer { Ok, Cancel, Yes, No, Closed };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Closed };
 
 // One modal message box. Lines of the text are joined by a single CR ("\r").
 struct MessageBoxRequest {
@@ -25,6 +26,9 @@ class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
     virtual MessageAnswer show(const MessageBoxRequest& request) = 0;
+    // A passing note that asks nothing ("waiting for another Quenor..."): a terminal prints
+    // it; a window need not show it.
+    virtual void note(std::string_view text) { (void)text; }
 };
 
 }  // namespace quenor

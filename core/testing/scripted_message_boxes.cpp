@@ -17,6 +17,8 @@ const char* answerName(MessageAnswer answer) {
             return "Yes";
         case MessageAnswer::No:
             return "No";
+        case MessageAnswer::Retry:
+            return "Retry";
         case MessageAnswer::Closed:
             return "Closed";
     }
@@ -32,7 +34,9 @@ bool canAnswer(MessageButtons buttons, MessageAnswer answer) {
         case MessageAnswer::Ok:
             return buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel;
         case MessageAnswer::Cancel:
-            return buttons == MessageButtons::OkCancel;
+            return buttons == MessageButtons::OkCancel || buttons == MessageButtons::RetryCancel;
+        case MessageAnswer::Retry:
+            return buttons == MessageButtons::RetryCancel;
         case MessageAnswer::Yes:
         case MessageAnswer::No:
             return buttons == MessageButtons::YesNo;

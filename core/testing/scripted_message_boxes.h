@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <deque>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/platform/message_box.h"
@@ -18,14 +20,18 @@ class ScriptedMessageBoxes : public MessageBoxes {
     void expect(MessageAnswer answer) { answers_.push_back(answer); }
 
     MessageAnswer show(const MessageBoxRequest& request) override;
+    void note(std::string_view text) override { notes_.emplace_back(text); }
 
     // Every box shown, in order, including one that found no answer queued.
     const std::vector<MessageBoxRequest>& shown() const { return shown_; }
     std::size_t pendingAnswers() const { return answers_.size(); }
+    // Every note, in order.
+    const std::vector<std::string>& notes() const { return notes_; }
 
   private:
     std::deque<MessageAnswer> answers_;
     std::vector<MessageBoxRequest> shown_;
+    std::vector<std::string> notes_;
 };
 
 // Whether a box with these buttons can return the answer (Closed always can).

@@ -33,7 +33,7 @@ class ToolFixture {
     MapEnvironment environment;
     FixedSystemInfo system;
     ScriptedMessageBoxes ownBoxes;
-    HostFileSystem files{"quenor"};
+    HostFileSystem files{"quenor", files::systemFileIo(), folder_.path()};
 
   private:
     std::unique_ptr<Tool> tool_;

@@ -78,7 +78,7 @@ TEST_F(WinePathTest, FollowsARepointedDriveLink) {
     writeFileBytes(other.path() / "Games" / "NHL 09" / "preload" / "fmisc.viv", "elsewhere");
     std::filesystem::remove(prefix_ / "dosdevices" / "c:");
     std::filesystem::create_directory_symlink(other.path(), prefix_ / "dosdevices" / "c:");
-    WinePathFileSystem files("quenor", prefix_);
+    WinePathFileSystem files("quenor", prefix_, prefix_);
     EXPECT_EQ(files.readFile("C:\\games\\nhl 09\\PRELOAD\\FMISC.viv", 100), "elsewhere");
     // A second drive letter, lowercase link name.
     std::filesystem::create_directory_symlink(driveC_, prefix_ / "dosdevices" / "e:");
@@ -106,7 +106,7 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
         {"C:\\Games\\fmisc?.viv", "does not allow"},
         {"C:\\Games\\fmisc\x01.viv", "does not allow"},
     };
-    WinePathFileSystem files("quenor", prefix_);
+    WinePathFileSystem files("quenor", prefix_, prefix_);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_NE(mapToolPath(prefix_, c.path).error.find(c.reason), std::string::npos)
@@ -129,7 +129,7 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
 
 TEST(WinePathNoPrefix, DrivePathsNeedAPrefixHostPathsWork) {
     TempFolder folder;
-    WinePathFileSystem files("quenor", std::nullopt);
+    WinePathFileSystem files("quenor", std::nullopt, folder.path());
     try {
         files.readFile("C:\\Games\\NHL 09\\preload\\fmisc.viv", 10);
         ADD_FAILURE() << "no error";
@@ -145,7 +145,7 @@ TEST(WinePathNoPrefix, DrivePathsNeedAPrefixHostPathsWork) {
 }
 
 TEST_F(WinePathTest, FileStepErrorsNameTheWindowsPath) {
-    WinePathFileSystem files("quenor", prefix_);
+    WinePathFileSystem files("quenor", prefix_, prefix_);
     try {
         files.copyFile("C:\\Games\\NHL 09\\preload\\missing.cfg", "C:\\Games\\copy.cfg");
         ADD_FAILURE() << "no error";

@@ -2,6 +2,8 @@
 #include "lib/files/file_io.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 #include <string>
 
 namespace quenor::files {
@@ -11,9 +13,27 @@ std::filesystem::path FileIo::folderOf(const std::filesystem::path& path) {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+namespace {
+
+// The process's id and a random number drawn once: ids are reused, and two machines sharing
+// a folder (NFS, a shared game disk) may run processes with the same id.
+const std::string& processTag() {
+    static const std::string tag = [] {
+        std::random_device entropy;
+        char text[48];
+        std::snprintf(text, sizeof text, "%llx-%08x",
+                      static_cast<unsigned long long>(currentProcessId()),
+                      static_cast<unsigned>(entropy()));
+        return std::string(text);
+    }();
+    return tag;
+}
+
+}  // namespace
+
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     std::filesystem::path temp = path;
-    temp += ".quenor-new";
+    temp += ".quenor-new-" + processTag();
     return temp;
 }
 

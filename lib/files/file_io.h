@@ -29,6 +29,13 @@ class FileHandle {
     void append(std::span<const std::uint8_t> data) { writeAt(size(), data); }
 };
 
+// An advisory lock on a file (see FileIo::tryLock), held until the object is destroyed or
+// the process ends, however it ends.
+class FileLock {
+  public:
+    virtual ~FileLock() = default;
+};
+
 enum class OpenMode {
     kRead,       // an existing file, read only
     kReadWrite,  // an existing file, read and write
@@ -78,6 +85,15 @@ class FileIo {
         syncFolder(folderOf(to));
     }
 
+    // One attempt at an exclusive lock on the lock file at `path`, made empty when missing and
+    // never truncated or written to. Null when another holder has it: another process, or
+    // another lock of this one. The lock belongs to the process: the system drops it when the
+    // process dies, and programs the process starts do not inherit it. The path is opened
+    // without following a symbolic link; a link, a folder, a pipe or any other non-regular
+    // file is refused with FileIoError, as is a file that cannot be opened. A lock file in a
+    // folder that others own may be read-only to this user: it is locked all the same.
+    virtual std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) = 0;
+
     // The rename alone, and the sync of a folder's entries (the two steps of rename()).
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     virtual void syncFolder(const std::filesystem::path& folder) = 0;
@@ -105,6 +121,9 @@ class FileIoWrapper : public FileIo {
         target_.renameFile(from, to);
     }
     void syncFolder(const std::filesystem::path& folder) override { target_.syncFolder(folder); }
+    std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) override {
+        return target_.tryLock(path);
+    }
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      CopyEnd end) override {
         target_.copyContent(from, to, end);
@@ -118,6 +137,9 @@ class FileIoWrapper : public FileIo {
 
 // The real file system: POSIX calls, or Win32 calls in a Windows build.
 FileIo& systemFileIo();
+
+// The id of the running process.
+std::uint64_t currentProcessId();
 
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
 // synced, read back and compared, and renamed over the target, keeping the target's permissions
@@ -138,7 +160,9 @@ void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesyst
 void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
                   CopyEnd end);
 
-// The name of the temporary file used to replace `path`.
+// The name of the temporary file this process uses to replace `path`: beside it, with a tag
+// of the process ("fmisc.viv.quenor-new-1f2e-9a0c41d7"), so that two processes replacing the
+// same file at once never write into one temporary file.
 std::filesystem::path temporarySibling(const std::filesystem::path& path);
 
 }  // namespace quenor::files

@@ -1,5 +1,6 @@
 // The FileIo implementation over POSIX calls.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -85,6 +86,43 @@ class PosixFileHandle final : public FileHandle {
     bool append_;
 };
 
+class PosixFileLock final : public FileLock {
+  public:
+    explicit PosixFileLock(int fd) : fd_(fd) {}
+    ~PosixFileLock() override { ::close(fd_); }  // closing the last descriptor unlocks
+    PosixFileLock(const PosixFileLock&) = delete;
+    PosixFileLock& operator=(const PosixFileLock&) = delete;
+
+  private:
+    int fd_;
+};
+
+// Opens a lock file as FileIo::tryLock says: never through a final symbolic link, without
+// blocking on a pipe, not inherited by programs started later.
+int openLockFile(const std::filesystem::path& path) {
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    // Another user's lock file (or one in a sticky folder) may be open to reading only.
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | kFlags);
+    if (fd < 0 && errno == ELOOP) {
+        throw FileIoError("Opening the lock file " + path.string() +
+                              " failed: it is a symbolic link, which a lock file never is.",
+                          "it is a symbolic link");
+    }
+    if (fd < 0) throwErrno("Opening the lock file", path, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw FileIoError("Opening the lock file " + path.string() +
+                              " failed: it is not a regular file. Remove it, then try again.",
+                          "it is not a regular file");
+    }
+    return fd;
+}
+
 class PosixFileIo final : public FileIo {
   public:
     std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
@@ -149,6 +187,22 @@ class PosixFileIo final : public FileIo {
         if (result != 0 && error != EINVAL) throwErrno("Flushing the folder", folder, error);
     }
 
+    // flock() rather than fcntl() locks: they belong to the open file, so closing another
+    // descriptor of the same file elsewhere in the process cannot drop them, and Linux
+    // carries them over NFS as whole-file locks.
+    std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) override {
+        const int fd = openLockFile(path);
+        int result;
+        do {
+            result = ::flock(fd, LOCK_EX | LOCK_NB);
+        } while (result != 0 && errno == EINTR);
+        if (result == 0) return std::make_unique<PosixFileLock>(fd);
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) return nullptr;
+        throwErrno("Locking", path, error);
+    }
+
     void remove(const std::filesystem::path& path) override {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwErrno("Removing", path, errno);
     }
@@ -208,6 +262,10 @@ class PosixFileIo final : public FileIo {
 FileIo& systemFileIo() {
     static PosixFileIo io;
     return io;
+}
+
+std::uint64_t currentProcessId() {
+    return static_cast<std::uint64_t>(::getpid());
 }
 
 }  // namespace quenor::files

@@ -115,6 +115,43 @@ class WindowsFileHandle final : public FileHandle {
     bool append_;
 };
 
+class WindowsFileLock final : public FileLock {
+  public:
+    explicit WindowsFileLock(HANDLE handle) : handle_(handle) {}
+    ~WindowsFileLock() override { CloseHandle(handle_); }  // closing the handle unlocks
+    WindowsFileLock(const WindowsFileLock&) = delete;
+    WindowsFileLock& operator=(const WindowsFileLock&) = delete;
+
+  private:
+    HANDLE handle_;
+};
+
+// Opens a lock file as FileIo::tryLock says: a reparse point (a symbolic link, a junction) is
+// opened as itself and refused; the handle is not inherited (no security attributes asking
+// for it). A file another user made may be open to reading only, which LockFileEx accepts.
+HANDLE openLockFile(const std::filesystem::path& path) {
+    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
+                                OPEN_ALWAYS, kFlags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        handle = CreateFileW(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, kFlags,
+                             nullptr);
+    }
+    if (handle == INVALID_HANDLE_VALUE) {
+        throwLastError("Opening the lock file", path, GetLastError());
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        CloseHandle(handle);
+        throw FileIoError("Opening the lock file " + path.string() +
+                              " failed: it is not a regular file. Remove it, then try again.",
+                          "it is not a regular file");
+    }
+    return handle;
+}
+
 class WindowsFileIo final : public FileIo {
   public:
     std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
@@ -171,6 +208,20 @@ class WindowsFileIo final : public FileIo {
     // A write-through move is durable by itself; Windows has no sync of a folder's entries.
     void syncFolder(const std::filesystem::path&) override {}
 
+    // The first byte is locked, whatever the file holds (Windows locks ranges past the end).
+    std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) override {
+        HANDLE handle = openLockFile(path);
+        OVERLAPPED where{};
+        if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                       &where)) {
+            return std::make_unique<WindowsFileLock>(handle);
+        }
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return nullptr;
+        throwLastError("Locking", path, error);
+    }
+
     void remove(const std::filesystem::path& path) override {
         if (DeleteFileW(path.c_str())) return;
         const DWORD error = GetLastError();
@@ -187,6 +238,10 @@ class WindowsFileIo final : public FileIo {
 FileIo& systemFileIo() {
     static WindowsFileIo io;
     return io;
+}
+
+std::uint64_t currentProcessId() {
+    return GetCurrentProcessId();
 }
 
 }  // namespace quenor::files

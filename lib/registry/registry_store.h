@@ -90,6 +90,11 @@ class RegistryStore {
     // As RegConnectRegistryA: machine is "\\" and the machine's name.
     virtual Status connectRegistry(std::string_view machine, Handle root, Handle& key) = 0;
     virtual Status closeKey(Handle key) = 0;
+
+    // Brings a store that holds a copy of the registry (Wine's registry files, read once) up
+    // to date with what another process saved since it read them. Returns why it could not,
+    // empty when done; the store then keeps what it had. A live registry has nothing to do.
+    virtual std::string refresh() { return {}; }
 };
 
 }  // namespace quenor::reg

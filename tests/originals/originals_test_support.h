@@ -28,6 +28,9 @@ class ChosenFileIo final : public files::FileIo {
         current->renameFile(from, to);
     }
     void syncFolder(const std::filesystem::path& folder) override { current->syncFolder(folder); }
+    std::unique_ptr<files::FileLock> tryLock(const std::filesystem::path& path) override {
+        return current->tryLock(path);
+    }
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      files::CopyEnd end) override {
         current->copyContent(from, to, end);

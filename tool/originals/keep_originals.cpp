@@ -8,6 +8,7 @@
 #include "lib/registry/store_values.h"
 #include "tool/originals/archive_state.h"
 #include "tool/originals/kept_originals.h"
+#include "tool/originals/originals_places.h"
 
 namespace quenor::originals {
 
@@ -93,8 +94,7 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     if (services.originalsFolder.empty()) return;
     const std::string& archivePath = tool.settings.strFMISCpath;
     try {
-        kept_ = std::make_unique<KeptOriginals>(services.files.fileIo(), services.originalsFolder,
-                                                archivePath);
+        kept_ = std::make_unique<KeptOriginals>(takeOverOriginals(services, archivePath).kept);
         OriginalsRecord record = kept_->record().value_or(OriginalsRecord{});
         const std::string now = recordTime(services.clock);
         // An archive that cannot be reached is left to the change itself, which reports it

@@ -43,6 +43,8 @@ class KeptOriginals {
 
     // Drops everything kept; the next change takes new originals.
     void forget();
+    // Whether a record of originals lies in the folder.
+    bool holdsRecord() const { return io_.kind(recordFile()) != files::FileKind::kMissing; }
 
   private:
     std::filesystem::path recordFile() const { return folder_ / "originals"; }

@@ -1,10 +1,12 @@
 #include "tool/originals/restore_originals.h"
 
+#include "core/change_lock.h"
 #include "lib/digest/sha256.h"
 #include "lib/registry/store_values.h"
 #include "tool/originals/archive_state.h"
 #include "tool/originals/keep_originals.h"
 #include "tool/originals/kept_originals.h"
+#include "tool/originals/originals_places.h"
 
 namespace quenor::originals {
 
@@ -134,12 +136,36 @@ void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
     io.rename(partial, archive.host);
 }
 
+std::string takenWhen(const KeptOriginals& kept) {
+    try {
+        const std::optional<OriginalsRecord> record = kept.record();
+        if (record && record->archive) return "taken " + record->archive->taken;
+        if (record && record->registry) return "taken " + record->registry->taken;
+    } catch (const OriginalsError&) {
+        // Named without its date.
+    }
+    return "taken at an unknown time";
+}
+
+[[noreturn]] void refuseTwoSets(const OriginalsPlace& place) {
+    throw OriginalsError(
+        "Quenor keeps two sets of originals of this installation, one for each path its Wine "
+        "prefix was reached by (a symbolic link): " +
+        place.kept.folder().string() + " (" + takenWhen(place.kept) + ") under its real path, and " +
+        place.duplicate->folder().string() + " (" + takenWhen(*place.duplicate) +
+        ") under the path named now. The set taken first holds the game as it was before "
+        "Quenor. Nothing was changed. \"quenorctl restore --forget\" drops the set of the path "
+        "it is given with --prefix: drop the later one, then restore again.");
+}
+
 }  // namespace
 
 OriginalsState originalsState(PlatformServices& services, const std::string& archiveToolPath) {
-    KeptOriginals kept(services.files.fileIo(), services.originalsFolder, archiveToolPath);
+    const OriginalsPlace place = findOriginals(services, archiveToolPath);
+    const KeptOriginals& kept = place.kept;
     OriginalsState state;
     state.folder = kept.folder().string();
+    if (place.duplicate) state.duplicateFolder = place.duplicate->folder().string();
     try {
         state.record = kept.record();
         if (!state.record) return state;
@@ -175,7 +201,10 @@ std::vector<std::string> differencesFromOriginals(PlatformServices& services,
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force) {
     files::FileIo& io = services.files.fileIo();
-    KeptOriginals kept(io, services.originalsFolder, archiveToolPath);
+    const ChangeLock lock(services, archiveToolPath, "");
+    OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
+    if (place.duplicate) refuseTwoSets(place);
+    KeptOriginals& kept = place.kept;
     const std::optional<OriginalsRecord> record = kept.record();
     if (!record) {
         throw OriginalsError("Quenor keeps no originals of this installation (in " +
@@ -250,7 +279,9 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
 
 std::optional<std::string> forgetOriginals(PlatformServices& services,
                                            const std::string& archiveToolPath) {
-    KeptOriginals kept(services.files.fileIo(), services.originalsFolder, archiveToolPath);
+    const ChangeLock lock(services, archiveToolPath, "");
+    const OriginalsPlace place = findOriginals(services, archiveToolPath);
+    KeptOriginals kept = place.duplicate ? *place.duplicate : place.kept;
     if (!std::filesystem::exists(kept.folder())) return std::nullopt;
     kept.forget();
     return kept.folder().string();

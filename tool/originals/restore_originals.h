@@ -23,6 +23,9 @@ enum class ArchiveNow {
 // it holds now. Reads only.
 struct OriginalsState {
     std::string folder;                     // where they are kept
+    // A second set, kept by an earlier version under another path to the same prefix (a
+    // symbolic link); a restore refuses while both are kept. Empty when there is none.
+    std::string duplicateFolder;
     std::optional<OriginalsRecord> record;  // nothing: none are kept
     std::optional<WrittenRecord> written;   // the tool's last change, when noted
     ArchiveNow archive = ArchiveNow::NotKept;
@@ -40,13 +43,15 @@ std::vector<std::string> differencesFromOriginals(PlatformServices& services,
 // before and after), each registry value as it was (deleted when it was absent), and the keys
 // the tool created removed when they hold nothing else. Every step can be repeated, so a
 // restore that was cut off finishes when run again. Refuses an archive that something other
-// than the tool changed, unless `force`. Returns what was done, in words. Throws
-// OriginalsError when it refuses or fails.
+// than the tool changed, unless `force`, and refuses while two sets are kept (see
+// OriginalsState). Holds the change lock throughout. Returns what was done, in words. Throws
+// OriginalsError when it refuses or fails, ToolError when the lock cannot be had.
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force);
 
-// Drops the kept originals of the installation; the next change takes new ones. Returns the
-// folder they were in, or nothing when none were kept.
+// Drops the kept originals of the installation, holding the change lock; the next change takes
+// new ones. Where two sets are kept, it drops the one kept under the path the prefix was reached
+// by now. Returns the folder they were in, or nothing when none were kept.
 std::optional<std::string> forgetOriginals(PlatformServices& services,
                                            const std::string& archiveToolPath);
 

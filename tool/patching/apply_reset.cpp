@@ -1,5 +1,6 @@
 #include "tool/patching/apply_reset.h"
 
+#include "core/change_lock.h"
 #include "core/game_installation.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
@@ -18,6 +19,30 @@ void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std:
                      kRegDwordType, TaggedValue(value));
 }
 
+// Reset's steps between the player's OK and the closing box.
+void writeRetailValues(Tool& tool, PatchWindow& window) {
+    for (int frame = 1; frame <= game::kFrameCount; ++frame) {
+        tool.patch.configFileName = game::configEntryName(frame);
+        setResolution(tool, window, resolution::retailFrameCode(frame));
+    }
+    tool.patch.vsyncValueText = "true";
+    setVSYNC(tool);
+    writeGameDword(tool, game::kKeyPath, game::kGfxModeValue, 2);
+    writeGameDword(tool, game::kDetailsKeyPath, game::kOnPlayPlayerValue, 250);
+    setDefaultValues(tool);
+    createQuenorRegistry(tool);
+
+    const SettingsModel& s = tool.settings;
+    window.selectResolutionOption(s.intResolution);
+    writeLog(tool, "optResolution Set Def Value - OK");
+    window.selectVsyncOption(s.intVSYNC);
+    writeLog(tool, "optVSYNC Set Def Value - OK");
+    window.selectFpsBoostOption(s.intFPSboost);
+    writeLog(tool, "optFPSboost Set Def Value - OK");
+    window.selectLoggingOption(s.intLog);
+    writeLog(tool, "optQuenorLogging Set Def Value - OK");
+}
+
 }  // namespace
 
 void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
@@ -31,14 +56,22 @@ void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         return;
     }
     writeLog(tool, "MsgBox 'Apply changes?' Click Yes");
-    const originals::ChangeOfInstallation change(tool);
-    if (!setResolution(tool, window, tool.patch.resolutionToApply)) return;
-    setVSYNC(tool);
-    writeLog(tool, "SetVSYNC - OK");
-    writeGameDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
-                   tool.patch.fpsNumber);
-    writeLog(tool, "setRegistryValue - OK");
-    createQuenorRegistry(tool);
+    // Rejected values change nothing: their box is shown without any lock held.
+    if (rejectsUserDefinedValues(window, tool.patch.resolutionToApply)) {
+        setResolution(tool, window, tool.patch.resolutionToApply);
+        return;
+    }
+    {
+        const ChangeLock lock(tool);
+        const originals::ChangeOfInstallation change(tool);
+        setResolution(tool, window, tool.patch.resolutionToApply);
+        setVSYNC(tool);
+        writeLog(tool, "SetVSYNC - OK");
+        writeGameDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
+                       tool.patch.fpsNumber);
+        writeLog(tool, "setRegistryValue - OK");
+        createQuenorRegistry(tool);
+    }
     tool.services.messageBoxes.show(MessageBoxRequest{
         "All done!",
         "Changes have been applied. Use the 'Reset all Settings to Defaults' option if you\r"
@@ -61,27 +94,11 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
         return;
     }
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
-    const originals::ChangeOfInstallation change(tool);
-    for (int frame = 1; frame <= game::kFrameCount; ++frame) {
-        tool.patch.configFileName = game::configEntryName(frame);
-        setResolution(tool, window, resolution::retailFrameCode(frame));
+    {
+        const ChangeLock lock(tool);
+        const originals::ChangeOfInstallation change(tool);
+        writeRetailValues(tool, window);
     }
-    tool.patch.vsyncValueText = "true";
-    setVSYNC(tool);
-    writeGameDword(tool, game::kKeyPath, game::kGfxModeValue, 2);
-    writeGameDword(tool, game::kDetailsKeyPath, game::kOnPlayPlayerValue, 250);
-    setDefaultValues(tool);
-    createQuenorRegistry(tool);
-
-    const SettingsModel& s = tool.settings;
-    window.selectResolutionOption(s.intResolution);
-    writeLog(tool, "optResolution Set Def Value - OK");
-    window.selectVsyncOption(s.intVSYNC);
-    writeLog(tool, "optVSYNC Set Def Value - OK");
-    window.selectFpsBoostOption(s.intFPSboost);
-    writeLog(tool, "optFPSboost Set Def Value - OK");
-    window.selectLoggingOption(s.intLog);
-    writeLog(tool, "optQuenorLogging Set Def Value - OK");
     tool.services.messageBoxes.show(
         MessageBoxRequest{"All done!",
                           "All changes done with this tool have been removed.\r"

@@ -36,14 +36,24 @@ bool isPlainNumber(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A number here is one to four decimal digits: no sign, blank or fraction, which a pixel
+// count never has. Zero and a leading zero are refused as well.
+bool validValues(const std::string& widthText, const std::string& heightText,
+                 std::int16_t frameIndex) {
+    auto valid = [](const std::string& text) { return isPlainNumber(text) && text.front() != '0'; };
+    return valid(widthText) && valid(heightText) && frameIndex >= 1;
+}
+
 }  // namespace
+
+bool rejectsUserDefinedValues(const PatchWindow& window, std::int16_t code) {
+    return code == resolution::kUserDefined &&
+           !validValues(window.widthText(), window.heightText(), window.frameListIndex());
+}
 
 bool validateResolution(Tool& tool, const std::string& widthText, const std::string& heightText,
                         std::int16_t frameIndex) {
-    // A number here is one to four decimal digits: no sign, blank or fraction, which a
-    // pixel count never has. Zero and a leading zero are refused as well.
-    auto valid = [](const std::string& text) { return isPlainNumber(text) && text.front() != '0'; };
-    if (valid(widthText) && valid(heightText) && frameIndex >= 1) return true;
+    if (validValues(widthText, heightText, frameIndex)) return true;
     tool.services.messageBoxes.show(MessageBoxRequest{
         "Invalid resolution specified", "Invalid Width or Height or missing Resolution Frame.",
         MessageButtons::Ok, MessageIcon::Exclamation, 0});

@@ -8,6 +8,10 @@
 
 namespace quenor::patching {
 
+// Whether setResolution would reject the window's user-defined values for `code`; asks and
+// shows nothing.
+bool rejectsUserDefinedValues(const PatchWindow& window, std::int16_t code);
+
 // Checks typed width and height (plain decimal digits, not 0, no leading 0) and the frame
 // index (1 or more). When invalid, shows the "Invalid resolution specified" box and
 // returns false.

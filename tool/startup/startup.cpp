@@ -1,7 +1,9 @@
 #include "tool/startup/startup.h"
 
+#include "core/change_lock.h"
 #include "core/game_installation.h"
 #include "core/operation_log.h"
+#include "tool/registry/c_registry.h"
 #include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
 
@@ -18,13 +20,35 @@ std::string getWindowsVersion(const SystemInfo& system) {
     }
 }
 
+namespace {
+
+// "Version" read again, without log lines: the settings key as the lock's holder sees it.
+bool settingsKeyAbsent(Tool& tool) {
+    cRegistry registry(tool.services.registry, tool.services.environment,
+                       tool.services.programName);
+    registry.ClassKey(reg::kCurrentUser);
+    registry.SectionKey(kSettingsKeyPath);
+    registry.ValueKey("Version");
+    registry.ValueType(reg::kSz);
+    return registry.Value().equalsEmpty();
+}
+
+}  // namespace
+
 void runStartUp(Tool& tool, StartUpWindow& window) {
     SettingsModel& s = tool.settings;
     TaggedValue version = getRegistryValue(tool, kHkeyCurrentUser, TaggedValue(kSettingsKeyPath),
                                            TaggedValue("Version"));
     if (version.equalsEmpty()) {
-        setDefaultValues(tool);
-        createQuenorRegistry(tool);
+        // The first start writes the settings key, as a change does. Another Quenor may have
+        // written it meanwhile: then it is loaded, as on any later start.
+        const ChangeLock lock(tool.services, "", "");
+        if (settingsKeyAbsent(tool)) {
+            setDefaultValues(tool);
+            createQuenorRegistry(tool);
+        } else {
+            getQuenorRegistry(tool);
+        }
     } else {
         getQuenorRegistry(tool);
     }

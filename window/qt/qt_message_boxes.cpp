@@ -22,6 +22,9 @@ std::vector<ButtonAnswer> buttonsOf(MessageButtons buttons) {
                     {QMessageBox::Cancel, MessageAnswer::Cancel}};
         case MessageButtons::YesNo:
             return {{QMessageBox::Yes, MessageAnswer::Yes}, {QMessageBox::No, MessageAnswer::No}};
+        case MessageButtons::RetryCancel:
+            return {{QMessageBox::Retry, MessageAnswer::Retry},
+                    {QMessageBox::Cancel, MessageAnswer::Cancel}};
     }
     return {{QMessageBox::Ok, MessageAnswer::Ok}};
 }

@@ -38,6 +38,7 @@ MessageAnswer TerminalMessageBoxes::show(const MessageBoxRequest& request) {
         to.flush();
         return MessageAnswer::Ok;
     }
+    if (request.buttons == MessageButtons::RetryCancel) return askRetry();
     const bool yesNo = request.buttons == MessageButtons::YesNo;
     const MessageAnswer yes = yesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     const MessageAnswer no = yesNo ? MessageAnswer::No : MessageAnswer::Cancel;
@@ -60,6 +61,29 @@ MessageAnswer TerminalMessageBoxes::show(const MessageBoxRequest& request) {
     while (!answer.empty() && (answer.back() == ' ' || answer.back() == '\r')) answer.pop_back();
     answer = base::asciiLowered(answer);
     return answer == "y" || answer == "yes" ? yes : no;
+}
+
+// A script or a launcher must not wait without end: only a player at the terminal retries.
+MessageAnswer TerminalMessageBoxes::askRetry() {
+    out_ << "Retry or cancel? [r/C] ";
+    if (answerYes_ || !interactive_) {
+        out_ << "c (" << (answerYes_ ? "--yes" : "no terminal") << ": no longer wait)\n"
+             << std::flush;
+        return MessageAnswer::Cancel;
+    }
+    out_.flush();
+    std::string answer;
+    if (!std::getline(in_, answer)) {
+        out_ << '\n';
+        return MessageAnswer::Cancel;
+    }
+    while (!answer.empty() && (answer.back() == ' ' || answer.back() == '\r')) answer.pop_back();
+    answer = base::asciiLowered(answer);
+    return answer == "r" || answer == "retry" ? MessageAnswer::Retry : MessageAnswer::Cancel;
+}
+
+void TerminalMessageBoxes::note(std::string_view text) {
+    errors_ << text << '\n' << std::flush;
 }
 
 }  // namespace quenor::ui::terminal

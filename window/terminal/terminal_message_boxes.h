@@ -15,13 +15,17 @@ namespace quenor::ui::terminal {
 // input No (Cancel). With `answerYes` every question is answered Yes (OK) at once, and the
 // answer is printed. Without a terminal to ask on and without `answerYes`, a question is
 // answered No (Cancel), as a player who says nothing would, and is remembered, so that the
-// program can say why it changed nothing. A failure box (the critical icon) goes to `errors`.
+// program can say why it changed nothing. A Retry/Cancel box is answered Cancel at once with
+// `answerYes` or without a terminal, as a script must not wait without end. A failure box (the
+// critical icon) goes to `errors`.
 class TerminalMessageBoxes : public MessageBoxes {
   public:
     TerminalMessageBoxes(std::istream& in, std::ostream& out, std::ostream& errors,
                          bool interactive, bool answerYes);
 
     MessageAnswer show(const MessageBoxRequest& request) override;
+    // Printed on `errors`, so that a script's output stays the tool's answer alone.
+    void note(std::string_view text) override;
 
     const std::vector<MessageBoxRequest>& shown() const { return shown_; }
     // The title of the first question answered No for want of a terminal.
@@ -30,6 +34,8 @@ class TerminalMessageBoxes : public MessageBoxes {
     bool failed() const { return failed_; }
 
   private:
+    MessageAnswer askRetry();
+
     std::istream& in_;
     std::ostream& out_;
     std::ostream& errors_;

@@ -53,7 +53,26 @@ class MemoryFileHandle final : public FileHandle {
     bool append_;
 };
 
+class MemoryFileLock final : public FileLock {
+  public:
+    MemoryFileLock(std::shared_ptr<std::set<std::string>> locked, std::string name)
+        : locked_(std::move(locked)), name_(std::move(name)) {}
+    ~MemoryFileLock() override { locked_->erase(name_); }
+    MemoryFileLock(const MemoryFileLock&) = delete;
+    MemoryFileLock& operator=(const MemoryFileLock&) = delete;
+
+  private:
+    std::shared_ptr<std::set<std::string>> locked_;
+    std::string name_;
+};
+
 }  // namespace
+
+std::unique_ptr<FileLock> MemoryFileIo::tryLock(const std::filesystem::path& path) {
+    if (files_.count(path.string()) == 0) files_[path.string()] = File{std::make_shared<Bytes>(), 0666};
+    if (!locked_->insert(path.string()).second) return nullptr;
+    return std::make_unique<MemoryFileLock>(locked_, path.string());
+}
 
 std::unique_ptr<FileHandle> MemoryFileIo::open(const std::filesystem::path& path, OpenMode mode,
                                                std::uint32_t permissions) {

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ class MemoryFileIo final : public FileIo {
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void syncFolder(const std::filesystem::path&) override {}
     void remove(const std::filesystem::path& path) override;
+    // Locks held in memory: a second lock of one name fails until the first is destroyed.
+    std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) override;
 
     void put(const std::filesystem::path& path, Bytes content, std::uint32_t permissions = 0644);
     // The content of a file; throws FileIoError when missing.
@@ -35,6 +38,7 @@ class MemoryFileIo final : public FileIo {
         std::uint32_t permissions;
     };
     std::map<std::string, File> files_;
+    std::shared_ptr<std::set<std::string>> locked_ = std::make_shared<std::set<std::string>>();
 };
 
 }  // namespace quenor::files

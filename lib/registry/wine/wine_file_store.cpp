@@ -1,6 +1,7 @@
 #include "lib/registry/wine/wine_file_store.h"
 
 #include <chrono>
+#include <functional>
 
 #include "lib/registry/wine/wine_hive_sync.h"
 
@@ -10,6 +11,8 @@ struct WineFileStore::HiveFile {
     std::filesystem::path path;
     WineRegDocument document;       // what the file on disk holds
     std::unique_ptr<RegKey> saved;  // the tree the file on disk holds
+    std::size_t textHash = 0;       // of the text last read or written
+    bool onDisk = false;            // the file existed when last read, or was written since
 };
 
 namespace {
@@ -52,27 +55,57 @@ WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSys
 
 WineFileStore::~WineFileStore() = default;
 
-void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
+std::string WineFileStore::readText(const HiveFile& file, Handle hiveRoot, WineArch newArch) const {
     const std::string name = file.path.string();
-    std::string text;
     const files::FileKind kind = io_.kind(file.path);
-    if (kind == files::FileKind::kMissing) {
-        text = newFileText(hiveRoot, newArch);
-    } else if (kind != files::FileKind::kRegularFile) {
+    if (kind == files::FileKind::kMissing) return newFileText(hiveRoot, newArch);
+    if (kind != files::FileKind::kRegularFile) {
         throw WineRegistryError(name, 0, "it is not a regular file");
-    } else {
-        try {
-            const std::vector<std::uint8_t> bytes =
-                files::readWholeFile(io_, file.path, kMaxRegistryFileSize);
-            text.assign(bytes.begin(), bytes.end());
-        } catch (const files::FileIoError& error) {
-            throw WineRegistryError(name, 0, "cannot read it: " + error.reason());
-        }
     }
-    file.document = parseWineRegistry(text, name);
+    try {
+        const std::vector<std::uint8_t> bytes =
+            files::readWholeFile(io_, file.path, kMaxRegistryFileSize);
+        return std::string(bytes.begin(), bytes.end());
+    } catch (const files::FileIoError& error) {
+        throw WineRegistryError(name, 0, "cannot read it: " + error.reason());
+    }
+}
+
+void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
+    file.onDisk = io_.kind(file.path) != files::FileKind::kMissing;
+    const std::string text = readText(file, hiveRoot, newArch);
+    file.document = parseWineRegistry(text, file.path.string());
+    file.textHash = std::hash<std::string>{}(text);
     RegKey& root = hive(hiveRoot);
     loadHive(file.document, root);
     file.saved = cloneTree(root);
+}
+
+std::string WineFileStore::refresh() {
+    const WineArch userArch = system_->document.arch == "win64" ? WineArch::Win64 : WineArch::Win32;
+    const std::pair<HiveFile*, Handle> files[] = {{system_.get(), kLocalMachine},
+                                                  {user_.get(), kCurrentUser}};
+    for (const auto& [file, hiveRoot] : files) {
+        const bool onDisk = io_.kind(file->path) != files::FileKind::kMissing;
+        // A file this store never saw stays a new one: nobody has written it.
+        if (!onDisk && !file->onDisk) continue;
+        try {
+            const std::string text = readText(*file, hiveRoot, userArch);
+            const std::size_t hash = std::hash<std::string>{}(text);
+            if (onDisk == file->onDisk && hash == file->textHash) continue;
+            WineRegDocument document = parseWineRegistry(text, file->path.string());
+            RegKey fresh(hive(hiveRoot).name());
+            loadHive(document, fresh);
+            hive(hiveRoot) = std::move(*cloneTree(fresh));
+            file->saved = cloneTree(fresh);
+            file->document = std::move(document);
+            file->textHash = hash;
+            file->onDisk = onDisk;
+        } catch (const WineRegistryError& error) {
+            return error.what();
+        }
+    }
+    return {};
 }
 
 const std::string& WineFileStore::systemArch() const {
@@ -121,6 +154,8 @@ Status WineFileStore::changed(Handle hiveRoot) {
     lastSaveError_.clear();
     file->document = std::move(written);
     file->saved = cloneTree(current);
+    file->textHash = std::hash<std::string>{}(text);
+    file->onDisk = true;
     return kSuccess;
 }
 

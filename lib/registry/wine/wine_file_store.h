@@ -54,6 +54,10 @@ class WineFileStore : public TreeStore {
 
     void setSaveGuard(SaveGuard guard) { guard_ = std::move(guard); }
 
+    // Loads again each file whose bytes differ from what the store last read or wrote; a file
+    // that cannot be read or parsed now leaves the store as it was, and its reason is returned.
+    std::string refresh() override;
+
   protected:
     Status changed(Handle hiveRoot) override;
 
@@ -61,6 +65,8 @@ class WineFileStore : public TreeStore {
     struct HiveFile;
     HiveFile* fileOf(Handle hiveRoot) const;
     void load(HiveFile& file, Handle hiveRoot, WineArch newSystemArch);
+    // The file's text as the disk holds it, or that of a new file when it is missing.
+    std::string readText(const HiveFile& file, Handle hiveRoot, WineArch newArch) const;
 
     std::filesystem::path folder_;
     files::FileIo& io_;
