@@ -36,6 +36,8 @@ class Machine {
     const FakeInstallation& installation() const { return installation_; }
     // The user's home: the tool's state folder, and so the originals, lie below it.
     std::filesystem::path home() const { return folder_.path() / "home"; }
+    // The folder that holds the machine's home, prefix and programs.
+    const std::filesystem::path& root() const { return folder_.path(); }
 
   private:
     static FakeInstallationOptions options();

@@ -455,3 +455,42 @@ TEST(WineFileStore, ALastLineWithoutItsLineEndStaysALineOfItsOwn) {
 
 }  // namespace
 }  // namespace quenor::reg::wine
+
+namespace quenor::reg::wine {
+namespace {
+
+// Another process saved the files after this store read them: refresh() takes its values, and
+// the next save keeps them instead of writing the old copy back.
+TEST(WineFileStore, RefreshTakesWhatAnotherProcessSaved) {
+    TempFolder folder;
+    writeFile(folder.path() / "system.reg", kSample);
+    WineFileStore mine(folder.path());
+    {
+        WineFileStore other(folder.path());
+        ASSERT_EQ(set(other, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword,
+                      {2, 0, 0, 0}),
+                  kSuccess);
+        ASSERT_EQ(set(other, kCurrentUser, "Software\\Olm\\Quenor", "Version", kSz, sz("1.0")),
+                  kSuccess);
+    }
+    EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Version"), Bytes{0xEE});
+    EXPECT_EQ(mine.refresh(), "");
+    EXPECT_EQ(query(mine, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode"),
+              (Bytes{2, 0, 0, 0}));
+    EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
+
+    ASSERT_EQ(set(mine, kCurrentUser, "Software\\Olm\\Quenor", "Log", kSz, sz("0")), kSuccess);
+    WineFileStore after(folder.path());
+    EXPECT_EQ(query(after, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode"),
+              (Bytes{2, 0, 0, 0}));
+    EXPECT_EQ(query(after, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
+    EXPECT_EQ(query(after, kCurrentUser, "Software\\Olm\\Quenor", "Log"), sz("0"));
+
+    // A file broken since is reported, and the store keeps what it had.
+    writeFile(folder.path() / "user.reg", "REGEDIT4\n");
+    EXPECT_NE(mine.refresh().find("user.reg, line 1"), std::string::npos);
+    EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Log"), sz("0"));
+}
+
+}  // namespace
+}  // namespace quenor::reg::wine
