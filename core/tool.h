@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/platform/clock.h"
 #include "core/platform/environment.h"
@@ -28,9 +29,8 @@ struct PlatformServices {
     // Where the originals of this machine's (or Wine prefix's) installations are kept before
     // the tool first changes them; empty: none are kept (tests that do not look at them).
     std::filesystem::path originalsFolder = {};
-    // Where an earlier version kept them when that differs: it named the prefix by the path
-    // it was reached through (a symbolic link, say), not by its real path. Empty: the same.
-    std::filesystem::path olderOriginalsFolder = {};
+    // Where earlier versions kept them, when elsewhere: a set found there is taken over.
+    std::vector<std::filesystem::path> earlierOriginalsFolders = {};
     // How long a change waits for another process's change of the same installation before
     // it asks whether to wait longer (ChangeLock).
     std::chrono::milliseconds changeLockWait = std::chrono::seconds(10);

@@ -126,10 +126,11 @@ class LinuxPlatform : public HostPlatform {
                                   *system_,     messageBoxes,
                                   *store_,      toolFolder_,
                                   programName_, originalsFolder(environment_, prefix_)};
-        // An earlier version named the prefix's originals by the path it was reached through.
+        // Earlier versions kept a prefix's originals below the home, named by the path the
+        // prefix was reached through.
         if (prefix_) {
-            const std::filesystem::path older = originalsFolder(environment_, reachedFolder_);
-            if (older != services.originalsFolder) services.olderOriginalsFolder = older;
+            services.earlierOriginalsFolders =
+                earlierOriginalsFolders(environment_, *prefix_, reachedFolder_);
         }
         return services;
     }

@@ -49,9 +49,16 @@ std::filesystem::path stateFolder(const Environment& environment) {
 
 std::filesystem::path originalsFolder(const Environment& environment,
                                       const std::optional<std::filesystem::path>& prefix) {
-    const std::filesystem::path folder = stateFolder(environment) / "originals";
-    if (!prefix) return folder / "tool-registry";
-    const std::string whole = std::filesystem::absolute(*prefix).lexically_normal().string();
+    if (!prefix) return stateFolder(environment) / "originals" / "tool-registry";
+    return *prefix / ".quenor" / "originals";
+}
+
+namespace {
+
+// The folder an earlier version named after the path a prefix was reached through.
+std::filesystem::path earlierFolderOf(const Environment& environment,
+                                      const std::filesystem::path& prefix) {
+    const std::string whole = std::filesystem::absolute(prefix).lexically_normal().string();
     std::string name = std::filesystem::path(whole).filename().string();
     if (name.empty()) name = "prefix";
     for (char& c : name) {
@@ -61,7 +68,19 @@ std::filesystem::path originalsFolder(const Environment& environment,
     }
     digest::Sha256 sha;
     sha.update({reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()});
-    return folder / (name + "-" + digest::hex(sha.finish()).substr(0, 12));
+    return stateFolder(environment) / "originals" /
+           (name + "-" + digest::hex(sha.finish()).substr(0, 12));
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> earlierOriginalsFolders(const Environment& environment,
+                                                           const std::filesystem::path& real,
+                                                           const std::filesystem::path& reached) {
+    std::vector<std::filesystem::path> folders{earlierFolderOf(environment, real)};
+    const std::filesystem::path other = earlierFolderOf(environment, reached);
+    if (other != folders.front()) folders.push_back(other);
+    return folders;
 }
 
 bool isInstalledFolder(const std::filesystem::path& executableFolder) {

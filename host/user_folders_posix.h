@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/platform/environment.h"
 
@@ -25,11 +26,19 @@ std::filesystem::path configFolder(const Environment& environment);
 std::filesystem::path stateFolder(const Environment& environment);
 
 // Where the originals of the installations in a Wine prefix are kept before the tool first
-// changes them: $XDG_STATE_HOME/quenor/originals/ and a folder named after the prefix (its
-// name and a digest of its whole path, so that two prefixes never share one). Without a prefix
-// (the tool's own registry files) the folder is "tool-registry".
+// changes them: in the prefix itself, ".quenor/originals", so that every account, home and
+// program copy that reaches the prefix, by any path, finds the one set. Without a prefix (the
+// tool's own registry files): $XDG_STATE_HOME/quenor/originals/tool-registry.
 std::filesystem::path originalsFolder(const Environment& environment,
                                       const std::optional<std::filesystem::path>& prefix);
+
+// Where earlier versions kept them, for a prefix whose real path is `real`, reached now through
+// `reached`: $XDG_STATE_HOME/quenor/originals/ and a folder named after the path the prefix was
+// reached through (its name and a digest of the whole path); one folder for each of the two
+// paths, or one when they are the same.
+std::vector<std::filesystem::path> earlierOriginalsFolders(const Environment& environment,
+                                                           const std::filesystem::path& real,
+                                                           const std::filesystem::path& reached);
 
 // True when the folder of an installed copy: one below /usr, or one the running user cannot
 // write into. A portable copy (an unpacked or self-built one) keeps its log beside itself.

@@ -133,7 +133,7 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
     reset->add_flag("--yes", yes, "answer yes to the window's question");
 
     bool force = false;
-    bool forget = false;
+    std::optional<std::string> forget;
     CLI::App* restore = app.add_subcommand(
         "restore",
         "puts back what Quenor changed: the archive and the registry values as they were "
@@ -142,9 +142,11 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         "--force", force,
         "restore even when something other than Quenor changed the archive since");
     restore
-        ->add_flag("--forget", forget,
-                   "drop the kept originals without restoring them (after a game update or a "
-                   "reinstall); the next change keeps new ones")
+        ->add_option("--forget", forget,
+                     "drop the kept originals without restoring them (after a game update or a "
+                     "reinstall); the next change keeps new ones. Where several sets are kept, "
+                     "name the folder of the one to drop")
+        ->expected(0, 1)
         ->excludes(forceOption);
 
     CLI::App* list = app.add_subcommand("list",

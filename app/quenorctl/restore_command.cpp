@@ -19,7 +19,7 @@ struct NoBoxes : MessageBoxes {
 }  // namespace
 
 int restoreCommand(const Context& context, const Environment& environment, bool force,
-                   bool forget) {
+                   const std::optional<std::string>& forget) {
     NoBoxes noBoxes;
     std::string archive;
     {
@@ -38,7 +38,7 @@ int restoreCommand(const Context& context, const Environment& environment, bool 
         archive = *path;
         try {
             if (forget) {
-                if (const auto folder = originals::forgetOriginals(services, archive)) {
+                if (const auto folder = originals::forgetOriginals(services, archive, *forget)) {
                     context.out << "Dropped the originals kept in " << *folder
                                 << "; Quenor's next change keeps new ones.\n";
                 } else {

@@ -107,9 +107,7 @@ nlohmann::ordered_json originalsJson(const originals::OriginalsState& state) {
     json["folder"] = state.folder;
     json["error"] =
         state.error.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(state.error);
-    json["secondSet"] = state.duplicateFolder.empty()
-                            ? nlohmann::ordered_json(nullptr)
-                            : nlohmann::ordered_json(state.duplicateFolder);
+    json["otherSets"] = state.otherSets;
     if (!state.record) return json;
     json["archiveTaken"] = state.record->archive
                                ? nlohmann::ordered_json(state.record->archive->taken)
@@ -129,10 +127,10 @@ std::string originalsText(const originals::OriginalsState& state) {
         return "Originals: none kept yet (Quenor keeps them before its first change)\n";
     }
     std::string text = "Originals: kept in " + state.folder + "\n";
-    if (!state.duplicateFolder.empty()) {
-        text += "  and a second set in " + state.duplicateFolder +
-                ", kept through another path to this prefix (a symbolic link); restore refuses "
-                "until one is dropped with \"quenorctl restore --forget\"\n";
+    for (const std::string& other : state.otherSets) {
+        text += "  and another set in " + other +
+                ", kept by an earlier version; restore refuses until all but one are dropped "
+                "with \"quenorctl restore --forget FOLDER\"\n";
     }
     if (state.record->archive) {
         text += "  archive taken " + state.record->archive->taken + "; the archive now is " +

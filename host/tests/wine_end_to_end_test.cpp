@@ -32,11 +32,13 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     }
     TempFolder folder;
     const auto prefix = folder.path() / "prefix";
-    // One server for both: the key is added while wineboot's server still runs.
+    // One server for both: the key is added while wineboot's server still runs. The game's
+    // folder is one no other test uses: a Wine program whose command line names a game folder
+    // counts as that game running, for the tests beside this one too.
     runInPrefix(prefix,
                 std::string(kWine64) + " wineboot --init && " + kWine64 +
                     " reg add 'HKLM\\Software\\EA Sports\\NHL 09' /v 'Install Dir' /t REG_SZ"
-                    " /d 'C:\\Games\\NHL 09\\' /reg:32 /f");
+                    " /d 'C:\\EA Games\\NHL 09\\' /reg:32 /f");
 
     std::filesystem::create_directories(folder.path() / "home" / "bin");
     MapEnvironment env;
@@ -57,7 +59,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     EXPECT_EQ(testing::readFileOrMissing(prefix / "user.reg").find("Olm"), std::string::npos);
 
     // The game's archive where "Install Dir" points, in a folder of another letter case.
-    const auto archive = prefix / "drive_c" / "games" / "nhl 09" / "Preload" / "fmisc.viv";
+    const auto archive = prefix / "drive_c" / "ea games" / "nhl 09" / "Preload" / "fmisc.viv";
     writeDemoArchive(archive);
     const std::string pristine = testing::readFileOrMissing(archive);
 
@@ -68,7 +70,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
         Tool tool(platform->services(boxes));
         ui::Quenor window(tool);
         ASSERT_TRUE(window.Form_Load());
-        EXPECT_EQ(tool.settings.strGamePath, "C:\\Games\\NHL 09\\");
+        EXPECT_EQ(tool.settings.strGamePath, "C:\\EA Games\\NHL 09\\");
         window.form().userClickOption(cn::kOptResolution, 0);  // 1280x800: sgsm3, GFX Mode 4
         window.form().userClickOption(cn::kOptVsync, 1);       // OFF
         window.form().userClickOption(cn::kOptFpsBoost, 3);    // High: 100
@@ -116,7 +118,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
         ASSERT_FALSE(platform->refusal()) << platform->refusal()->text;
         quenor::testing::ScriptedMessageBoxes boxes;
         PlatformServices services = platform->services(boxes);
-        originals::restoreOriginals(services, "C:\\Games\\NHL 09\\preload\\fmisc.viv", false);
+        originals::restoreOriginals(services, "C:\\EA Games\\NHL 09\\preload\\fmisc.viv", false);
     }
     EXPECT_EQ(testing::readFileOrMissing(archive), pristine);
     const std::string restored = runInPrefix(

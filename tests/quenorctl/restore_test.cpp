@@ -197,12 +197,12 @@ TEST(Restore, AChangeWhoseOriginalsCannotBeKeptDoesNotHappen) {
     Machine machine;
     const std::string pristine = machine.archive();
     // Where the originals go, a file: no folder can be made there.
-    writeFileBytes(machine.home() / ".local/state/quenor/originals", "in the way");
+    writeFileBytes(machine.installation().prefix() / ".quenor", "in the way");
     std::string err;
     EXPECT_EQ(machine.quenorctl({"apply", "--resolution", "1280x800", "--yes"}, nullptr, &err),
               ctl::kFailed);
     EXPECT_NE(err.find("Nothing was changed"), std::string::npos) << err;
-    EXPECT_NE(err.find(".local/state/quenor/originals"), std::string::npos) << err;
+    EXPECT_NE(err.find(".quenor/originals"), std::string::npos) << err;
     EXPECT_EQ(machine.archive(), pristine);
     EXPECT_EQ(GameRegistry::of(machine), GameRegistry{});
 }

@@ -37,10 +37,13 @@ std::string originalsFolderOf(Machine& machine, const fs::path& prefix) {
     return nlohmann::json::parse(out)["originals"]["folder"].get<std::string>();
 }
 
-// Where an earlier version kept the originals of the prefix reached through `prefix`.
-fs::path olderFolderOf(Machine& machine, const fs::path& prefix, const fs::path& current) {
+// Where an earlier version kept the originals of the prefix reached through the link: below
+// the home, named by that path.
+fs::path earlierFolderOf(Machine& machine, const fs::path& link, const fs::path& current) {
     const MapEnvironment environment({{"HOME", machine.home().string()}});
-    return host::originalsFolder(environment, prefix) / current.filename();
+    const auto folders =
+        host::earlierOriginalsFolders(environment, machine.installation().prefix(), link);
+    return folders.back() / current.filename();
 }
 
 // The game's two values of Machine::registryValues(), without Quenor's settings.
@@ -69,36 +72,39 @@ TEST(TwoQuenors, APrefixReachedThroughALinkIsTheSameInstallation) {
 
 TEST(TwoQuenors, OriginalsAnEarlierVersionKeptUnderTheLinkAreFound) {
     for (const bool bothKept : {false, true}) {
-        SCOPED_TRACE(bothKept ? "kept under both paths" : "kept under the link only");
+        SCOPED_TRACE(bothKept ? "kept in the prefix and under the link" : "kept under the link");
         Machine machine;
         const std::string pristine = machine.archive();
         const fs::path link = linkedPrefix(machine);
         done(machine, {"--prefix", link.string(), "apply", "--resolution", "1280x800", "--yes"});
         const fs::path current = originalsFolderOf(machine, link);
-        const fs::path older = olderFolderOf(machine, link, current);
-        ASSERT_NE(current, older);
-        fs::create_directories(older.parent_path());
-        fs::copy(current, older, fs::copy_options::recursive);
+        ASSERT_EQ(current.parent_path(), machine.installation().prefix() / ".quenor/originals");
+        const fs::path earlier = earlierFolderOf(machine, link, current);
+        fs::create_directories(earlier.parent_path());
+        fs::copy(current, earlier, fs::copy_options::recursive);
         if (!bothKept) fs::remove_all(current);
 
         std::string out;
         std::string err;
         machine.quenorctl({"--prefix", link.string(), "status"}, &out);
         if (bothKept) {
-            EXPECT_NE(out.find("a second set in " + older.string()), std::string::npos) << out;
+            EXPECT_NE(out.find("and another set in " + earlier.string()), std::string::npos) << out;
             EXPECT_EQ(machine.quenorctl({"--prefix", link.string(), "restore"}, &out, &err),
                       ctl::kFailed);
-            EXPECT_NE(err.find("two sets of originals"), std::string::npos) << err;
+            EXPECT_NE(err.find("2 sets of originals"), std::string::npos) << err;
+            EXPECT_EQ(machine.quenorctl({"--prefix", link.string(), "restore", "--forget"}, &out,
+                                        &err),
+                      ctl::kFailed);
             EXPECT_NE(machine.archive(), pristine);
-            done(machine, {"--prefix", link.string(), "restore", "--forget"});
-            EXPECT_FALSE(fs::exists(older));
+            done(machine, {"--prefix", link.string(), "restore", "--forget", earlier.string()});
+            EXPECT_FALSE(fs::exists(earlier));
         } else {
-            EXPECT_NE(out.find("Originals: kept in " + older.string()), std::string::npos) << out;
+            EXPECT_NE(out.find("Originals: kept in " + earlier.string()), std::string::npos) << out;
         }
         done(machine, {"--prefix", link.string(), "restore"});
         EXPECT_EQ(machine.archive(), pristine);
         EXPECT_TRUE(fs::exists(current / "originals"));
-        EXPECT_FALSE(fs::exists(older));
+        EXPECT_FALSE(fs::exists(earlier));
     }
 }
 

@@ -27,12 +27,12 @@ std::string installationFolderName(const std::string& archiveToolPath) {
 
 KeptOriginals::KeptOriginals(files::FileIo& io, const std::filesystem::path& platformFolder,
                              const std::string& archiveToolPath)
-    : io_(io), folder_(platformFolder / installationFolderName(archiveToolPath)) {}
+    : io_(&io), folder_(platformFolder / installationFolderName(archiveToolPath)) {}
 
 std::optional<OriginalsRecord> KeptOriginals::record() const {
-    if (io_.kind(recordFile()) == files::FileKind::kMissing) return std::nullopt;
+    if (io_->kind(recordFile()) == files::FileKind::kMissing) return std::nullopt;
     try {
-        return parseOriginals(readText(io_, recordFile()));
+        return parseOriginals(readText(*io_, recordFile()));
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));
     } catch (const RecordError& error) {
@@ -46,9 +46,9 @@ void KeptOriginals::saveRecord(const OriginalsRecord& record) {
 }
 
 std::optional<WrittenRecord> KeptOriginals::written() const {
-    if (io_.kind(writtenFile()) == files::FileKind::kMissing) return std::nullopt;
+    if (io_->kind(writtenFile()) == files::FileKind::kMissing) return std::nullopt;
     try {
-        return parseWritten(readText(io_, writtenFile()));
+        return parseWritten(readText(*io_, writtenFile()));
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));
     } catch (const RecordError& error) {
@@ -69,8 +69,9 @@ void KeptOriginals::saveText(const std::filesystem::path& file, const std::strin
             throw OriginalsError("The folder " + folder_.string() +
                                  " cannot be made: " + error.message() + ".");
         }
+        // As open as the user's umask allows: every account that shares the prefix reads them.
         files::writeFileAtomically(
-            io_, file, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0600);
+            *io_, file, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0666);
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));
     }
@@ -79,11 +80,11 @@ void KeptOriginals::saveText(const std::filesystem::path& file, const std::strin
 void KeptOriginals::forget() {
     try {
         // The record goes first: without it, what is left is no longer taken for originals.
-        io_.remove(recordFile());
-        io_.remove(writtenFile());
-        io_.remove(archiveCopy());
-        io_.remove(files::temporarySibling(archiveCopy()));
-        io_.syncFolder(folder_);
+        io_->remove(recordFile());
+        io_->remove(writtenFile());
+        io_->remove(archiveCopy());
+        io_->remove(files::temporarySibling(archiveCopy()));
+        io_->syncFolder(folder_);
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));
     }

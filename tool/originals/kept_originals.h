@@ -29,7 +29,7 @@ class KeptOriginals {
 
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path archiveCopy() const { return folder_ / "fmisc.viv"; }
-    files::FileIo& io() const { return io_; }
+    files::FileIo& io() const { return *io_; }
 
     // The record, or nothing when no originals are kept. Throws OriginalsError when it
     // cannot be read.
@@ -44,14 +44,14 @@ class KeptOriginals {
     // Drops everything kept; the next change takes new originals.
     void forget();
     // Whether a record of originals lies in the folder.
-    bool holdsRecord() const { return io_.kind(recordFile()) != files::FileKind::kMissing; }
+    bool holdsRecord() const { return io_->kind(recordFile()) != files::FileKind::kMissing; }
 
   private:
     std::filesystem::path recordFile() const { return folder_ / "originals"; }
     std::filesystem::path writtenFile() const { return folder_ / "written"; }
     void saveText(const std::filesystem::path& file, const std::string& text);
 
-    files::FileIo& io_;
+    files::FileIo* io_;
     std::filesystem::path folder_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "lib/digest/sha256.h"
+
 namespace quenor::originals {
 
 namespace {
@@ -11,45 +13,92 @@ KeptOriginals currentOf(PlatformServices& services, const std::string& archiveTo
                          services.files.identityPath(archiveToolPath));
 }
 
-// The folder an earlier version used: the prefix as it was reached, the archive path as the
-// game's registry spells it. Nothing when that is this version's folder.
-std::optional<KeptOriginals> olderOf(PlatformServices& services,
-                                     const std::string& archiveToolPath,
-                                     const KeptOriginals& current) {
-    const std::filesystem::path platform = services.olderOriginalsFolder.empty()
-                                               ? services.originalsFolder
-                                               : services.olderOriginalsFolder;
-    KeptOriginals older(services.files.fileIo(), platform, archiveToolPath);
-    if (older.folder() == current.folder() || !older.holdsRecord()) return std::nullopt;
-    return older;
+// Every set of the installation: this version's first, then those where earlier versions put
+// them (the archive named as the game's registry spells it).
+std::vector<KeptOriginals> setsOf(PlatformServices& services, const std::string& archiveToolPath,
+                                  const KeptOriginals& current) {
+    std::vector<KeptOriginals> sets;
+    if (current.holdsRecord()) sets.push_back(current);
+    for (const std::filesystem::path& platform : services.earlierOriginalsFolders) {
+        KeptOriginals earlier(services.files.fileIo(), platform, archiveToolPath);
+        if (earlier.folder() != current.folder() && earlier.holdsRecord())
+            sets.push_back(earlier);
+    }
+    return sets;
+}
+
+// Copies a file of a set into the other set's folder, replacing it in one step.
+void copyInto(files::FileIo& io, const std::filesystem::path& from,
+              const std::filesystem::path& to) {
+    const std::filesystem::path partial = files::temporarySibling(to);
+    io.copyContent(from, partial, files::CopyEnd::kSynced);
+    io.rename(partial, to);
+}
+
+// Moves a set: the archive's copy (checked against its record), the note of the last change,
+// and the record last, which makes it a set; then the old folder goes.
+void moveSet(KeptOriginals& from, KeptOriginals& to) {
+    files::FileIo& io = to.io();
+    const std::optional<OriginalsRecord> record = from.record();
+    if (!record) return;
+    try {
+        std::error_code error;
+        std::filesystem::create_directories(to.folder(), error);
+        if (error) {
+            throw OriginalsError("The folder " + to.folder().string() +
+                                 " cannot be made: " + error.message() + ".");
+        }
+        if (record->archive) {
+            copyInto(io, from.archiveCopy(), to.archiveCopy());
+            if (digest::fileSha256(io, to.archiveCopy()) != record->archive->sha256) {
+                io.remove(to.archiveCopy());
+                throw OriginalsError("The copy of the archive kept in " + from.folder().string() +
+                                     " is damaged: it is not what was kept.");
+            }
+        }
+        if (const auto written = from.written()) to.saveWritten(*written);
+        to.saveRecord(*record);
+        from.forget();
+    } catch (const files::FileIoError& failure) {
+        throw OriginalsError("The originals kept in " + from.folder().string() +
+                             " cannot be moved to " + to.folder().string() + ": " +
+                             failure.what());
+    }
 }
 
 }  // namespace
 
 OriginalsPlace findOriginals(PlatformServices& services, const std::string& archiveToolPath) {
     KeptOriginals current = currentOf(services, archiveToolPath);
-    std::optional<KeptOriginals> older = olderOf(services, archiveToolPath, current);
-    if (older && !current.holdsRecord()) return {*older, std::nullopt};
-    return {current, older};
+    std::vector<KeptOriginals> sets = setsOf(services, archiveToolPath, current);
+    if (sets.empty()) return {current, {}};
+    OriginalsPlace place{sets.front(), {}};
+    place.others.assign(sets.begin() + 1, sets.end());
+    return place;
 }
 
 OriginalsPlace takeOverOriginals(PlatformServices& services, const std::string& archiveToolPath) {
     KeptOriginals current = currentOf(services, archiveToolPath);
-    std::optional<KeptOriginals> older = olderOf(services, archiveToolPath, current);
-    if (!older || current.holdsRecord()) return {current, older};
-    // Without a record, what lies in this version's folder (a copy a stopped run left) is
-    // nobody's originals: it makes room for the set that moves in.
-    std::error_code error;
-    std::filesystem::remove_all(current.folder(), error);
-    std::filesystem::create_directories(current.folder().parent_path(), error);
-    std::filesystem::rename(older->folder(), current.folder(), error);
-    if (error) {
-        throw OriginalsError("The originals kept in " + older->folder().string() +
-                             " cannot be moved to " + current.folder().string() + ": " +
-                             error.message() + ".");
+    std::vector<KeptOriginals> sets = setsOf(services, archiveToolPath, current);
+    if (sets.size() == 1 && !current.holdsRecord()) {
+        // Without a record, what lies in this version's folder (a copy a stopped run left) is
+        // nobody's originals: the set that moves in replaces it.
+        moveSet(sets.front(), current);
+        return {current, {}};
     }
-    current.io().syncFolder(current.folder().parent_path());
-    return {current, std::nullopt};
+    return findOriginals(services, archiveToolPath);
+}
+
+std::string describeSet(const KeptOriginals& kept) {
+    std::string taken = "taken at an unknown time";
+    try {
+        const std::optional<OriginalsRecord> record = kept.record();
+        if (record && record->archive) taken = "taken " + record->archive->taken;
+        else if (record && record->registry) taken = "taken " + record->registry->taken;
+    } catch (const OriginalsError&) {
+        // Named without its time.
+    }
+    return kept.folder().string() + " (" + taken + ")";
 }
 
 }  // namespace quenor::originals

@@ -1,5 +1,7 @@
 #include "tool/originals/restore_originals.h"
 
+#include <algorithm>
+
 #include "core/change_lock.h"
 #include "lib/digest/sha256.h"
 #include "lib/registry/store_values.h"
@@ -136,26 +138,21 @@ void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
     io.rename(partial, archive.host);
 }
 
-std::string takenWhen(const KeptOriginals& kept) {
-    try {
-        const std::optional<OriginalsRecord> record = kept.record();
-        if (record && record->archive) return "taken " + record->archive->taken;
-        if (record && record->registry) return "taken " + record->registry->taken;
-    } catch (const OriginalsError&) {
-        // Named without its date.
-    }
-    return "taken at an unknown time";
+std::string listOf(const OriginalsPlace& place) {
+    std::string list = "\n  " + describeSet(place.kept);
+    for (const KeptOriginals& other : place.others) list += "\n  " + describeSet(other);
+    return list;
 }
 
-[[noreturn]] void refuseTwoSets(const OriginalsPlace& place) {
+[[noreturn]] void refuseSeveralSets(const OriginalsPlace& place) {
     throw OriginalsError(
-        "Quenor keeps two sets of originals of this installation, one for each path its Wine "
-        "prefix was reached by (a symbolic link): " +
-        place.kept.folder().string() + " (" + takenWhen(place.kept) + ") under its real path, and " +
-        place.duplicate->folder().string() + " (" + takenWhen(*place.duplicate) +
-        ") under the path named now. The set taken first holds the game as it was before "
-        "Quenor. Nothing was changed. \"quenorctl restore --forget\" drops the set of the path "
-        "it is given with --prefix: drop the later one, then restore again.");
+        "Quenor keeps " + std::to_string(place.others.size() + 1) +
+        " sets of originals of this installation; earlier versions kept one for each path its "
+        "Wine prefix was reached by (a symbolic link):" +
+        listOf(place) +
+        "\nThe set taken first holds the game as it was before Quenor, unless the game was "
+        "updated or reinstalled since. Nothing was changed. Drop each other set with "
+        "\"quenorctl restore --forget FOLDER\", then restore again.");
 }
 
 }  // namespace
@@ -165,7 +162,7 @@ OriginalsState originalsState(PlatformServices& services, const std::string& arc
     const KeptOriginals& kept = place.kept;
     OriginalsState state;
     state.folder = kept.folder().string();
-    if (place.duplicate) state.duplicateFolder = place.duplicate->folder().string();
+    for (const KeptOriginals& other : place.others) state.otherSets.push_back(describeSet(other));
     try {
         state.record = kept.record();
         if (!state.record) return state;
@@ -203,7 +200,7 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
     files::FileIo& io = services.files.fileIo();
     const ChangeLock lock(services, archiveToolPath, "");
     OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
-    if (place.duplicate) refuseTwoSets(place);
+    if (!place.others.empty()) refuseSeveralSets(place);
     KeptOriginals& kept = place.kept;
     const std::optional<OriginalsRecord> record = kept.record();
     if (!record) {
@@ -278,10 +275,28 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
 }
 
 std::optional<std::string> forgetOriginals(PlatformServices& services,
-                                           const std::string& archiveToolPath) {
+                                           const std::string& archiveToolPath,
+                                           const std::string& folder) {
     const ChangeLock lock(services, archiveToolPath, "");
     const OriginalsPlace place = findOriginals(services, archiveToolPath);
-    KeptOriginals kept = place.duplicate ? *place.duplicate : place.kept;
+    std::vector<KeptOriginals> sets{place.kept};
+    sets.insert(sets.end(), place.others.begin(), place.others.end());
+    if (folder.empty() && sets.size() > 1) {
+        throw OriginalsError("Quenor keeps " + std::to_string(sets.size()) +
+                             " sets of originals of this installation:" + listOf(place) +
+                             "\nNothing was dropped. Name the one to drop: \"quenorctl restore "
+                             "--forget FOLDER\".");
+    }
+    const auto named = [&](const KeptOriginals& set) {
+        std::error_code error;
+        return folder.empty() || std::filesystem::equivalent(set.folder(), folder, error);
+    };
+    const auto chosen = std::find_if(sets.begin(), sets.end(), named);
+    if (chosen == sets.end()) {
+        throw OriginalsError(folder + " holds none of the originals Quenor keeps of this "
+                             "installation:" + listOf(place) + "\nNothing was dropped.");
+    }
+    KeptOriginals kept = *chosen;
     if (!std::filesystem::exists(kept.folder())) return std::nullopt;
     kept.forget();
     return kept.folder().string();

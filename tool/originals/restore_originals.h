@@ -23,9 +23,9 @@ enum class ArchiveNow {
 // it holds now. Reads only.
 struct OriginalsState {
     std::string folder;                     // where they are kept
-    // A second set, kept by an earlier version under another path to the same prefix (a
-    // symbolic link); a restore refuses while both are kept. Empty when there is none.
-    std::string duplicateFolder;
+    // Further sets of the installation, each "FOLDER (taken ...)", kept by earlier versions
+    // under the paths the prefix was reached through; a restore refuses while there are any.
+    std::vector<std::string> otherSets;
     std::optional<OriginalsRecord> record;  // nothing: none are kept
     std::optional<WrittenRecord> written;   // the tool's last change, when noted
     ArchiveNow archive = ArchiveNow::NotKept;
@@ -49,10 +49,12 @@ std::vector<std::string> differencesFromOriginals(PlatformServices& services,
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force);
 
-// Drops the kept originals of the installation, holding the change lock; the next change takes
-// new ones. Where two sets are kept, it drops the one kept under the path the prefix was reached
-// by now. Returns the folder they were in, or nothing when none were kept.
+// Drops kept originals of the installation, holding the change lock; the next change takes new
+// ones. `folder` names the set to drop; without it, the one set kept. Where several are kept
+// and none is named, or the named folder holds none of them, nothing is dropped: throws
+// OriginalsError listing them. Returns the folder dropped, or nothing when none were kept.
 std::optional<std::string> forgetOriginals(PlatformServices& services,
-                                           const std::string& archiveToolPath);
+                                           const std::string& archiveToolPath,
+                                           const std::string& folder = {});
 
 }  // namespace quenor::originals
