@@ -17,16 +17,20 @@ class WindowsHostPlatform : public HostPlatform {
           programName_(windows::programNameOf(executable_)),
           toolFolder_(windows::folderOf(executable_)),
           files_(programName_, windows::virtualStoreFoldersOf(environment_),
+                 windows::lockFolderOf(environment_, toolFolder_),
                  use == Use::Run ? VirtualStoreCopies::MakeWhenNeeded : VirtualStoreCopies::Never) {
     }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
-        return PlatformServices{
+        PlatformServices services{
             files_,       clock_,
             format_,      environment_,
             system_,      messageBoxes,
             store_,       toolFolder_,
             programName_, windows::originalsFolderOf(environment_, toolFolder_)};
+        // Earlier versions named the archive's originals by its path as the registry spells it.
+        services.earlierOriginalsFolders = {services.originalsFolder};
+        return services;
     }
     std::optional<MessageBoxRequest> refusal() const override { return std::nullopt; }
 

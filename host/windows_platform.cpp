@@ -1,6 +1,8 @@
 #include "host/windows_platform.h"
 
 #include "core/tool_error.h"
+#include "lib/base/ascii.h"
+#include "lib/digest/sha256.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -112,6 +114,16 @@ std::wstring wideOf(const std::string& path) {
     return wide;
 }
 
+std::string narrowOf(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                        length, nullptr, nullptr);
+    return narrow;
+}
+
 std::string reasonOf(DWORD code) {
     char* text = nullptr;
     const DWORD length = FormatMessageA(
@@ -163,6 +175,14 @@ std::filesystem::path originalsFolderOf(const Environment& environment,
     return base / L"originals" / L"machine";
 }
 
+std::filesystem::path lockFolderOf(const Environment& environment, const std::string& toolFolder) {
+    const auto data = environment.variable("ProgramData");
+    const std::filesystem::path base = data && !data->empty()
+                                           ? std::filesystem::path(wideOf(*data)) / L"Quenor"
+                                           : std::filesystem::path(wideOf(toolFolder));
+    return base / L"locks";
+}
+
 VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment) {
     VirtualStoreFolders folders;
     for (const char* name :
@@ -187,6 +207,44 @@ std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const
                         "Quenor cannot change " + chosen.error);
     }
     return std::filesystem::path(wideOf(chosen.path));
+}
+
+std::string WindowsFileSystem::identityPath(const std::string& path) const {
+    const std::wstring wide = wideOf(path);
+    std::wstring real;
+    // No access asked: only the file's name is wanted. Folders need backup semantics.
+    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        std::vector<wchar_t> buffer(MAX_PATH);
+        DWORD length = GetFinalPathNameByHandleW(file, buffer.data(),
+                                                 static_cast<DWORD>(buffer.size()), 0);
+        if (length >= buffer.size()) {
+            buffer.resize(length + 1);
+            length = GetFinalPathNameByHandleW(file, buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), 0);
+        }
+        if (length > 0 && length < buffer.size()) real.assign(buffer.data(), length);
+        CloseHandle(file);
+    }
+    if (real.empty()) {
+        const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        std::vector<wchar_t> buffer(length + 1);
+        if (length > 0 && GetFullPathNameW(wide.c_str(), length + 1, buffer.data(), nullptr) > 0)
+            real = buffer.data();
+    }
+    if (real.rfind(L"\\\\?\\UNC\\", 0) == 0) real = L"\\\\" + real.substr(8);
+    else if (real.rfind(L"\\\\?\\", 0) == 0) real = real.substr(4);
+    return real.empty() ? path : narrowOf(real);
+}
+
+std::filesystem::path WindowsFileSystem::changeLockFile(const std::string& archivePath) const {
+    const std::string key = base::asciiLowered(identityPath(archivePath));
+    digest::Sha256 sha;
+    sha.update({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
+    std::error_code ignored;  // a folder that cannot be made fails the lock, naming it
+    std::filesystem::create_directories(lockFolder_, ignored);
+    return lockFolder_ / ("archive-" + digest::hex(sha.finish()).substr(0, 16) + ".lock");
 }
 
 unsigned WindowsMessageBoxes::style(const MessageBoxRequest& request) {

@@ -58,21 +58,38 @@ VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment);
 // system code page and converted to Windows' UTF-16 paths with it. A file in a folder Windows
 // virtualizes for the game is the one the game reads (see fileTheGameReads): the tool's paths,
 // and so its log, keep the game's own path.
+//
+// The lock of a change lies in `lockFolder`, a folder every account of the machine can write
+// (ProgramData\Quenor\locks), named after the archive's real path, so that every process
+// and every account that changes one archive meets on one lock file.
 class WindowsFileSystem : public HostFileSystem {
   public:
     WindowsFileSystem(std::string programName, VirtualStoreFolders folders,
+                      std::filesystem::path lockFolder,
                       VirtualStoreCopies copies = VirtualStoreCopies::MakeWhenNeeded)
         : HostFileSystem(programName),
           programName_(std::move(programName)),
           folders_(std::move(folders)),
+          lockFolder_(std::move(lockFolder)),
           copies_(copies) {}
     std::filesystem::path hostPath(const std::string& path) const override;
+    // "<lock folder>\archive-<digest of the archive's real path>.lock"; the folder is made
+    // when missing.
+    std::filesystem::path changeLockFile(const std::string& archivePath) const override;
+    // The final path Windows resolves (links, junctions, "..", short names, letter case), or
+    // the full path of a file that does not exist yet.
+    std::string identityPath(const std::string& path) const override;
 
   private:
     std::string programName_;
     VirtualStoreFolders folders_;
+    std::filesystem::path lockFolder_;
     VirtualStoreCopies copies_;
 };
+
+// The folder of change locks: %ProgramData%\Quenor\locks, or the tool folder's "locks"
+// when the variable is not set.
+std::filesystem::path lockFolderOf(const Environment& environment, const std::string& toolFolder);
 
 // Modal message boxes through MessageBoxA, owned by the tool's window once it exists.
 class WindowsMessageBoxes : public MessageBoxes {

@@ -4,7 +4,8 @@
 // one of the two orders gives, every archive must read whole, no process may report success
 // for a change that is not there, and a restore must bring back the originals.
 //
-// QUENOR_RACE_PAIRS sets the pairs per scenario (CTest runs a few; scripts/race.sh many).
+// QUENOR_RACE_PAIRS sets the pairs per scenario (CTest runs a few; scripts/race.sh many);
+// QUENOR_RACE_QUENORCTL and QUENOR_RACE_SCRIPT race other builds of the two programs.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -164,14 +165,19 @@ struct Figures {
     int pairs = 0, waits = 0, refusals = 0, anomalies = 0;
 };
 
+fs::path programOf(const char* variable, const char* built) {
+    const char* other = std::getenv(variable);
+    return other && *other ? fs::path(other) : fs::path(built);
+}
+
 // The whole world of a pair: two prefixes, two homes and a copy of each program in one folder,
 // reset from a snapshot before every pair (the same paths, so the originals' keys still hold).
 class RaceWorld {
   public:
     RaceWorld() {
         fs::create_directories(bin());
-        for (const fs::path& program : {fs::path(QUENORCTL_PROGRAM), fs::path(SCRIPT_PROGRAM)})
-            fs::copy_file(program, bin() / program.filename());
+        fs::copy_file(programOf("QUENOR_RACE_QUENORCTL", QUENORCTL_PROGRAM), bin() / "quenorctl");
+        fs::copy_file(programOf("QUENOR_RACE_SCRIPT", SCRIPT_PROGRAM), bin() / "quenor-script");
         writeFileBytes(bin() / "preset.script", kPresetScript);
         for (int i = 1; i <= 2; ++i) {
             FakeInstallationOptions options;
