@@ -73,11 +73,13 @@ void Quenor::guarded(const std::function<void()>& handler) {
         return;
     }
     ++handlerDepth_;
+    refusedChange_.clear();
     try {
         handler();
-    } catch (const ChangeRefused&) {
+    } catch (const ChangeRefused& refused) {
         // The player chose not to wait for another Quenor, in a box that said so already.
         --handlerDepth_;
+        refusedChange_ = refused.description();
         return;
     } catch (const std::exception& error) {
         --handlerDepth_;

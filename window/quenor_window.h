@@ -32,6 +32,9 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     bool Form_Load();
     void Form_Unload();
     bool startFailed() const { return startFailed_; }
+    // Why the last change did not begin when the player chose not to wait for another Quenor
+    // (ChangeRefused); empty otherwise.
+    const std::string& refusedChange() const { return refusedChange_; }
     bool unloaded() const { return unloaded_; }
     // Called once the window has been unloaded by "Quit": the front end closes it.
     void onCloseRequested(std::function<void()> callback) { closeRequested_ = std::move(callback); }
@@ -83,6 +86,7 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     int handlerDepth_ = 0;
     bool startFailed_ = false;
     bool unloaded_ = false;
+    std::string refusedChange_;
     std::function<void()> closeRequested_;
 };
 

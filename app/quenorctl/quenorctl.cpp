@@ -60,6 +60,10 @@ int withTheTool(const Context& context, const Environment& environment, bool ans
         context.err << "quenorctl: " << *refused << ".\n";
         return kUsage;
     }
+    if (!window.refusedChange().empty()) {
+        context.err << "quenorctl: " << window.refusedChange() << '\n';
+        return kFailed;
+    }
     if (boxes.failed()) {
         for (const MessageBoxRequest& box : boxes.shown()) {
             if (box.icon == MessageIcon::Critical) {

@@ -11,16 +11,22 @@ namespace quenor::ctl {
 
 namespace {
 
-// No box is ever shown here; one that is asked for is answered as closed.
+// No box is ever shown here; one that is asked for is answered as closed (a restore waiting
+// for another Quenor gives up after one wait). Notes go to standard error.
 struct NoBoxes : MessageBoxes {
+    explicit NoBoxes(std::ostream& notes) : notes_(notes) {}
     MessageAnswer show(const MessageBoxRequest&) override { return MessageAnswer::Closed; }
+    void note(std::string_view text) override { notes_ << text << '\n' << std::flush; }
+
+  private:
+    std::ostream& notes_;
 };
 
 }  // namespace
 
 int restoreCommand(const Context& context, const Environment& environment, bool force,
                    const std::optional<std::string>& forget) {
-    NoBoxes noBoxes;
+    NoBoxes noBoxes(context.err);
     std::string archive;
     {
         auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Run);
