@@ -213,12 +213,13 @@ std::string WindowsFileSystem::identityPath(const std::string& path) const {
     const std::wstring wide = wideOf(path);
     std::wstring real;
     // No access asked: only the file's name is wanted. Folders need backup semantics.
-    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         std::vector<wchar_t> buffer(MAX_PATH);
-        DWORD length = GetFinalPathNameByHandleW(file, buffer.data(),
-                                                 static_cast<DWORD>(buffer.size()), 0);
+        DWORD length =
+            GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
         if (length >= buffer.size()) {
             buffer.resize(length + 1);
             length = GetFinalPathNameByHandleW(file, buffer.data(),
@@ -233,8 +234,10 @@ std::string WindowsFileSystem::identityPath(const std::string& path) const {
         if (length > 0 && GetFullPathNameW(wide.c_str(), length + 1, buffer.data(), nullptr) > 0)
             real = buffer.data();
     }
-    if (real.rfind(L"\\\\?\\UNC\\", 0) == 0) real = L"\\\\" + real.substr(8);
-    else if (real.rfind(L"\\\\?\\", 0) == 0) real = real.substr(4);
+    if (real.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        real = L"\\\\" + real.substr(8);
+    else if (real.rfind(L"\\\\?\\", 0) == 0)
+        real = real.substr(4);
     return real.empty() ? path : narrowOf(real);
 }
 

@@ -36,7 +36,9 @@ std::filesystem::path HostFileSystem::hostPath(const std::string& path) const {
 
 HostFileSystem::HostFileSystem(std::string programName, files::FileIo& io,
                                std::filesystem::path changeLockFolder)
-    : programName_(std::move(programName)), io_(io), changeLockFolder_(std::move(changeLockFolder)) {
+    : programName_(std::move(programName)),
+      io_(io),
+      changeLockFolder_(std::move(changeLockFolder)) {
     if (changeLockFolder_.empty()) {
         std::error_code error;
         changeLockFolder_ = std::filesystem::temp_directory_path(error);

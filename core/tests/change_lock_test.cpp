@@ -48,8 +48,8 @@ struct AnsweringBoxes : MessageBoxes {
 class ChangeLockTest : public ::testing::Test {
   protected:
     PlatformServices services() {
-        PlatformServices s{files, clock, format, environment, system, boxes, store, "/tool",
-                           "quenor"};
+        PlatformServices s{files, clock, format,  environment, system,
+                           boxes, store, "/tool", "quenor"};
         s.changeLockWait = 20ms;
         return s;
     }

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 class WindowsLockTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("quenor-lock-" + std::to_string(GetCurrentProcessId()));
+        folder =
+            fs::temp_directory_path() / ("quenor-lock-" + std::to_string(GetCurrentProcessId()));
         fs::remove_all(folder);
         fs::create_directories(folder / "Game" / "preload");
         std::ofstream(folder / "Game" / "preload" / "fmisc.viv") << "BIGF";
@@ -49,7 +50,8 @@ TEST_F(WindowsLockTest, AnotherProcessHoldsItUntilItIsKilled) {
     const fs::path lock = files.changeLockFile(game() + "\\preload\\fmisc.viv");
     wchar_t own[MAX_PATH];
     GetModuleFileNameW(nullptr, own, MAX_PATH);
-    std::wstring command = L"\"" + (fs::path(own).parent_path() / L"quenor-lock-holder.exe").wstring() +
+    std::wstring command = L"\"" +
+                           (fs::path(own).parent_path() / L"quenor-lock-holder.exe").wstring() +
                            L"\" \"" + lock.wstring() + L"\"";
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -63,8 +65,8 @@ TEST_F(WindowsLockTest, AnotherProcessHoldsItUntilItIsKilled) {
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION holder{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                               nullptr, &startup, &holder));
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &holder));
     CloseHandle(writeEnd);
     char said[8] = {};
     DWORD got = 0;

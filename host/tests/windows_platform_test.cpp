@@ -190,6 +190,8 @@ TEST(WindowsMessageBoxesTest, StyleCarriesButtonsIconAndDefault) {
         {{"t", "x", MessageButtons::YesNo, MessageIcon::None, 0}, MB_YESNO},
         {{"t", "x", MessageButtons::YesNo, MessageIcon::None, 1}, MB_YESNO | MB_DEFBUTTON2},
         {{"t", "x", MessageButtons::OkCancel, MessageIcon::None, 0}, MB_OKCANCEL},
+        {{"t", "x", MessageButtons::RetryCancel, MessageIcon::Exclamation, 0},
+         MB_RETRYCANCEL | MB_ICONEXCLAMATION},
         {{"t", "x", MessageButtons::Ok, MessageIcon::Information, 0}, MB_OK | MB_ICONINFORMATION},
         {{"t", "x", MessageButtons::Ok, MessageIcon::Exclamation, 0}, MB_OK | MB_ICONEXCLAMATION},
         {{"t", "x", MessageButtons::Ok, MessageIcon::Critical, 1}, MB_OK | MB_ICONERROR},

@@ -64,10 +64,22 @@ struct Change {
     }
 };
 const Change kPreset{{"apply", "--resolution", "1280x800", "--vsync", "off", "--fps", "high"},
-                     "sgsm3.cfg", "1280", "800", "false", "4", "100", "0"};
-const Change kOwnSize{{"apply", "--resolution", "1440x900", "--frame", "2", "--vsync", "on",
-                       "--fps", "low"},
-                      "sgsm2.cfg", "1440", "900", "true", "2", "200", "4"};
+                     "sgsm3.cfg",
+                     "1280",
+                     "800",
+                     "false",
+                     "4",
+                     "100",
+                     "0"};
+const Change kOwnSize{
+    {"apply", "--resolution", "1440x900", "--frame", "2", "--vsync", "on", "--fps", "low"},
+    "sgsm2.cfg",
+    "1440",
+    "900",
+    "true",
+    "2",
+    "200",
+    "4"};
 // quenor-script clicks what kPreset names.
 const char* const kPresetScript =
     "start\nclick optResolution 0\nclick optVSYNC 1\nclick optFPSboost 3\n"
@@ -115,8 +127,8 @@ GameState stateOf(const FakeInstallation& game) {
     state.gfxMode = dword(reg::readStoreValue(store, reg::kCurrentUser, gameKey, "GFX Mode"));
     state.onPlayPlayer = dword(reg::readStoreValue(
         store, reg::kCurrentUser, std::string(gameKey) + "\\Details Settings", "OnPlay Player"));
-    state.storedResolution = text(
-        reg::readStoreValue(store, reg::kCurrentUser, "Software\\Olm\\Quenor", "Resolution"));
+    state.storedResolution =
+        text(reg::readStoreValue(store, reg::kCurrentUser, "Software\\Olm\\Quenor", "Resolution"));
     return state;
 }
 
@@ -129,7 +141,7 @@ struct Process {
 };
 
 Process start(const fs::path& program, const std::vector<std::string>& arguments,
-          const std::map<std::string, std::string>& environment, const fs::path& output) {
+              const std::map<std::string, std::string>& environment, const fs::path& output) {
     std::vector<std::string> words{program.string()};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -182,15 +194,17 @@ class RaceWorld {
         for (int i = 1; i <= 2; ++i) {
             FakeInstallationOptions options;
             options.installDir = kWindowsInstallDir;
-            games_.push_back(std::make_unique<FakeInstallation>(run() / ("prefix" + std::to_string(i)), options));
+            games_.push_back(std::make_unique<FakeInstallation>(
+                run() / ("prefix" + std::to_string(i)), options));
             fs::create_directories(home(i));
         }
         pristine_ = readFileOrMissing(games_[0]->archive());
         // The originals are kept before the race, in both homes, as after a first change.
         for (int home = 1; home <= 2; ++home) {
             for (int game = 1; game <= 2; ++game) {
-                Process prepare = start(bin() / "quenorctl", {"apply", "--resolution", "nochange", "--yes"},
-                                    environment(home, game, true), folder_.path() / "prepare.err");
+                Process prepare =
+                    start(bin() / "quenorctl", {"apply", "--resolution", "nochange", "--yes"},
+                          environment(home, game, true), folder_.path() / "prepare.err");
                 finish(prepare);
                 if (prepare.status != 0) throw std::runtime_error("prepare: " + prepare.err);
             }
@@ -252,7 +266,8 @@ void expectOneOf(Figures& figures, const GameState& now, const std::vector<GameS
         if (now == state) return;
     ++figures.anomalies;
     std::string told;
-    for (const Process& run : runs) told += "\n  exit " + std::to_string(run.status) + ": " + run.err;
+    for (const Process& run : runs)
+        told += "\n  exit " + std::to_string(run.status) + ": " + run.err;
     ADD_FAILURE() << "no order of the two gives " << describe(now) << told;
 }
 
@@ -268,7 +283,7 @@ std::vector<GameState> allowedStates(const GameState& initial, const Change& a, 
 
 void expectRestoreBringsBackTheOriginals(RaceWorld& world, Figures& figures) {
     Process restore = start(world.bin() / "quenorctl", {"restore"}, world.environment(1, 1, true),
-                        world.err("restore.err"));
+                            world.err("restore.err"));
     finish(restore);
     EXPECT_EQ(restore.status, 0) << restore.err;
     if (readFileOrMissing(world.game(1).archive()) != world.pristine()) {
@@ -286,18 +301,18 @@ struct Scenario {
 
 // Both orders of two changes of the first prefix, then a restore.
 void expectEitherOrder(RaceWorld& world, Figures& f, const std::vector<Process>& runs) {
-    expectOneOf(f, stateOf(world.game(1)),
-                allowedStates(world.initial(), kPreset, runs[0].status == 0, kOwnSize,
-                              runs[1].status == 0),
-                runs);
+    expectOneOf(
+        f, stateOf(world.game(1)),
+        allowedStates(world.initial(), kPreset, runs[0].status == 0, kOwnSize, runs[1].status == 0),
+        runs);
     expectRestoreBringsBackTheOriginals(world, f);
 }
 
 // The change alone, or the restore after it: the originals, with both game values absent.
 void expectChangeOrRestoreLast(RaceWorld& world, Figures& f, const std::vector<Process>& runs) {
     const GameState now = stateOf(world.game(1));
-    const bool changeLast = now == kPreset.after(world.initial()) ||
-                            (runs[0].status != 0 && now == world.initial());
+    const bool changeLast =
+        now == kPreset.after(world.initial()) || (runs[0].status != 0 && now == world.initial());
     const bool restoreLast = runs[1].status == 0 &&
                              readFileOrMissing(world.game(1).archive()) == world.pristine() &&
                              now.gfxMode == "<absent>" && now.onPlayPlayer == "<absent>";
@@ -351,10 +366,10 @@ std::vector<Scenario> scenarios() {
          expectChangeOrRestoreLast},
         {"the window and quenorctl",
          [=](RaceWorld& w) {
-             return std::vector{start(w.bin() / "quenor-script",
-                                      {(w.bin() / "preset.script").string()},
-                                      w.environment(1, 1, true), w.err("a")),
-                                ctl(w, yes(kOwnSize.arguments), 1, 1, true, "b")};
+             return std::vector{
+                 start(w.bin() / "quenor-script", {(w.bin() / "preset.script").string()},
+                       w.environment(1, 1, true), w.err("a")),
+                 ctl(w, yes(kOwnSize.arguments), 1, 1, true, "b")};
          },
          expectEitherOrder},
     };
@@ -378,8 +393,7 @@ TEST(ChangeRace, TwoQuenorsAtOnceLeaveWhatOneOrderGives) {
     }
     for (std::size_t i = 0; i < all.size(); ++i) {
         std::printf("%-36s pairs %d  waits %d  refusals %d  anomalies %d\n", all[i].name,
-                    figures[i].pairs, figures[i].waits, figures[i].refusals,
-                    figures[i].anomalies);
+                    figures[i].pairs, figures[i].waits, figures[i].refusals, figures[i].anomalies);
     }
 }
 

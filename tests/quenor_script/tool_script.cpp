@@ -15,11 +15,10 @@ std::optional<MessageAnswer> answerNamed(std::string_view name) {
         std::string_view name;
         MessageAnswer answer;
     };
-    static constexpr Named kAnswers[] = {{"Ok", MessageAnswer::Ok},
-                                         {"Cancel", MessageAnswer::Cancel},
-                                         {"Yes", MessageAnswer::Yes},
-                                         {"No", MessageAnswer::No},
-                                         {"Closed", MessageAnswer::Closed}};
+    static constexpr Named kAnswers[] = {
+        {"Ok", MessageAnswer::Ok},       {"Cancel", MessageAnswer::Cancel},
+        {"Yes", MessageAnswer::Yes},     {"No", MessageAnswer::No},
+        {"Retry", MessageAnswer::Retry}, {"Closed", MessageAnswer::Closed}};
     for (const Named& named : kAnswers) {
         if (named.name == name) return named.answer;
     }
@@ -74,7 +73,8 @@ class LineReader {
             step.kind = Step::Kind::Answer;
             const std::string_view name = nextWord(rest);
             const auto answer = answerNamed(name);
-            if (!answer) fail("\"" + std::string(name) + "\" is not Yes, No, Ok, Cancel or Closed");
+            if (!answer)
+                fail("\"" + std::string(name) + "\" is not Yes, No, Ok, Cancel, Retry or Closed");
             step.answer = *answer;
             expectEnd(rest, command);
         } else if (command == "click") {

@@ -15,7 +15,7 @@ namespace quenor::app::script {
 
 // A script of what a user does with the tool, one step per line ('#' starts a comment):
 //   start                  start the tool as its program does (Form_Load)
-//   answer Yes|No|Ok|Cancel|Closed
+//   answer Yes|No|Ok|Cancel|Retry|Closed
 //                          the answer to the next message box (queue it before the step
 //                          that shows the box)
 //   click NAME [INDEX]     a button or label, or member INDEX of an option array

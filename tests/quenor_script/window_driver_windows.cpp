@@ -76,6 +76,8 @@ int buttonFor(MessageAnswer answer) {
             return IDYES;
         case MessageAnswer::No:
             return IDNO;
+        case MessageAnswer::Retry:
+            return IDRETRY;
         case MessageAnswer::Closed:
             break;
     }

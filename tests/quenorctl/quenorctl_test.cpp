@@ -140,7 +140,8 @@ TEST(Quenorctl, WithoutATerminalOrYesItChangesNothingAndSaysWhy) {
     std::string out;
     std::string err;
     EXPECT_EQ(machine.quenorctl({"apply", "--resolution", "1280x800"}, &out, &err), ctl::kFailed);
-    EXPECT_NE(err.find("no terminal to answer \"Apply changes?\""), std::string::npos) << err << out;
+    EXPECT_NE(err.find("no terminal to answer \"Apply changes?\""), std::string::npos)
+        << err << out;
     EXPECT_EQ(machine.archive(), archive);
     EXPECT_EQ(machine.quenorctl({"apply", "--resolution", "12345x800", "--frame", "1"}, &out, &err),
               ctl::kUsage);

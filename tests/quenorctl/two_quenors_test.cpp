@@ -92,9 +92,9 @@ TEST(TwoQuenors, OriginalsAnEarlierVersionKeptUnderTheLinkAreFound) {
             EXPECT_EQ(machine.quenorctl({"--prefix", link.string(), "restore"}, &out, &err),
                       ctl::kFailed);
             EXPECT_NE(err.find("2 sets of originals"), std::string::npos) << err;
-            EXPECT_EQ(machine.quenorctl({"--prefix", link.string(), "restore", "--forget"}, &out,
-                                        &err),
-                      ctl::kFailed);
+            EXPECT_EQ(
+                machine.quenorctl({"--prefix", link.string(), "restore", "--forget"}, &out, &err),
+                ctl::kFailed);
             EXPECT_NE(machine.archive(), pristine);
             done(machine, {"--prefix", link.string(), "restore", "--forget", earlier.string()});
             EXPECT_FALSE(fs::exists(earlier));

@@ -21,8 +21,7 @@ std::vector<KeptOriginals> setsOf(PlatformServices& services, const std::string&
     if (current.holdsRecord()) sets.push_back(current);
     for (const std::filesystem::path& platform : services.earlierOriginalsFolders) {
         KeptOriginals earlier(services.files.fileIo(), platform, archiveToolPath);
-        if (earlier.folder() != current.folder() && earlier.holdsRecord())
-            sets.push_back(earlier);
+        if (earlier.folder() != current.folder() && earlier.holdsRecord()) sets.push_back(earlier);
     }
     return sets;
 }
@@ -61,8 +60,7 @@ void moveSet(KeptOriginals& from, KeptOriginals& to) {
         from.forget();
     } catch (const files::FileIoError& failure) {
         throw OriginalsError("The originals kept in " + from.folder().string() +
-                             " cannot be moved to " + to.folder().string() + ": " +
-                             failure.what());
+                             " cannot be moved to " + to.folder().string() + ": " + failure.what());
     }
 }
 
@@ -93,8 +91,10 @@ std::string describeSet(const KeptOriginals& kept) {
     std::string taken = "taken at an unknown time";
     try {
         const std::optional<OriginalsRecord> record = kept.record();
-        if (record && record->archive) taken = "taken " + record->archive->taken;
-        else if (record && record->registry) taken = "taken " + record->registry->taken;
+        if (record && record->archive)
+            taken = "taken " + record->archive->taken;
+        else if (record && record->registry)
+            taken = "taken " + record->registry->taken;
     } catch (const OriginalsError&) {
         // Named without its time.
     }

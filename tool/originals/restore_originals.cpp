@@ -293,8 +293,10 @@ std::optional<std::string> forgetOriginals(PlatformServices& services,
     };
     const auto chosen = std::find_if(sets.begin(), sets.end(), named);
     if (chosen == sets.end()) {
-        throw OriginalsError(folder + " holds none of the originals Quenor keeps of this "
-                             "installation:" + listOf(place) + "\nNothing was dropped.");
+        throw OriginalsError(folder +
+                             " holds none of the originals Quenor keeps of this "
+                             "installation:" +
+                             listOf(place) + "\nNothing was dropped.");
     }
     KeptOriginals kept = *chosen;
     if (!std::filesystem::exists(kept.folder())) return std::nullopt;

@@ -22,7 +22,7 @@ enum class ArchiveNow {
 // The originals of the installation whose archive is at `archiveToolPath`, compared with what
 // it holds now. Reads only.
 struct OriginalsState {
-    std::string folder;                     // where they are kept
+    std::string folder;  // where they are kept
     // Further sets of the installation, each "FOLDER (taken ...)", kept by earlier versions
     // under the paths the prefix was reached through; a restore refuses while there are any.
     std::vector<std::string> otherSets;

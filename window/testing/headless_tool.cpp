@@ -39,7 +39,8 @@ HeadlessTool::HeadlessTool(HeadlessSetup setup)
     : setup_(setup),
       installation_(root_.path() / "prefix", installationOf(setup)),
       system_(setup.version),
-      files_("quenor", setup.fileIo ? *setup.fileIo : files::systemFileIo(), installation_.prefix()) {
+      files_("quenor", setup.fileIo ? *setup.fileIo : files::systemFileIo(),
+             installation_.prefix()) {
     std::filesystem::create_directories(toolFolder());
     std::filesystem::create_directories(tempFolder());
     if (setup_.tempVariableSet) environment_.set("TEMP", tempFolder());

@@ -69,7 +69,8 @@ class MemoryFileLock final : public FileLock {
 }  // namespace
 
 std::unique_ptr<FileLock> MemoryFileIo::tryLock(const std::filesystem::path& path) {
-    if (files_.count(path.string()) == 0) files_[path.string()] = File{std::make_shared<Bytes>(), 0666};
+    if (files_.count(path.string()) == 0)
+        files_[path.string()] = File{std::make_shared<Bytes>(), 0666};
     if (!locked_->insert(path.string()).second) return nullptr;
     return std::make_unique<MemoryFileLock>(locked_, path.string());
 }

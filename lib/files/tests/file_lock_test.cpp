@@ -25,7 +25,8 @@ namespace fs = std::filesystem;
 class FileLockTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("quenor-lock-" + std::to_string(std::random_device{}()));
+        folder =
+            fs::temp_directory_path() / ("quenor-lock-" + std::to_string(std::random_device{}()));
         fs::create_directories(folder);
     }
     void TearDown() override { fs::remove_all(folder); }

@@ -42,7 +42,7 @@ TEST(ToolScript, RefusesWhatIsNotAStepNamingTheLine) {
         const char* error;
     } cases[] = {
         {"start\njump", "s.txt:2: unknown step \"jump\""},
-        {"answer Maybe", "s.txt:1: \"Maybe\" is not Yes, No, Ok, Cancel or Closed"},
+        {"answer Maybe", "s.txt:1: \"Maybe\" is not Yes, No, Ok, Cancel, Retry or Closed"},
         {"answer", "s.txt:1: \"\" is not Yes"},
         {"click", "s.txt:1: click needs a control name"},
         {"click optVSYNC -1", "s.txt:1: option index \"-1\" is not a number"},

@@ -38,6 +38,12 @@ TEST(QtMessageBoxes, ButtonsDefaultsAndAnswers) {
         // A default index past the buttons falls back to the first button.
         {MessageButtons::YesNo, 7, SB::No, {SB::Yes, SB::No}, SB::Yes, MessageAnswer::No},
         {MessageButtons::Ok, -1, SB::Ok, {SB::Ok}, SB::Ok, MessageAnswer::Ok},
+        {MessageButtons::RetryCancel,
+         0,
+         SB::Retry,
+         {SB::Retry, SB::Cancel},
+         SB::Retry,
+         MessageAnswer::Retry},
     };
     for (const Case& c : cases) {
         BoxAnswerer answerer;

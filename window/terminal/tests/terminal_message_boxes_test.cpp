@@ -47,6 +47,36 @@ TEST(TerminalMessageBoxes, QuestionsAreAskedAnsweredByYesOrTakenAsNo) {
     }
 }
 
+// Only a player at the terminal waits again; a script never waits without end.
+TEST(TerminalMessageBoxes, OnlyAPlayerAtTheTerminalRetries) {
+    const MessageBoxRequest busy{"NHL 09 is being changed", "Another Quenor...",
+                                 MessageButtons::RetryCancel, MessageIcon::Exclamation, 0};
+    struct Case {
+        const char* name;
+        std::string typed;
+        bool interactive;
+        bool answerYes;
+        MessageAnswer answer;
+    };
+    const Case cases[] = {
+        {"answered r", "r\n", true, false, MessageAnswer::Retry},
+        {"answered anything else", "y\n", true, false, MessageAnswer::Cancel},
+        {"--yes", "r\n", true, true, MessageAnswer::Cancel},
+        {"no terminal", "r\n", false, false, MessageAnswer::Cancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.typed);
+        std::ostringstream out;
+        std::ostringstream errors;
+        TerminalMessageBoxes boxes(in, out, errors, c.interactive, c.answerYes);
+        EXPECT_EQ(boxes.show(busy), c.answer);
+        EXPECT_FALSE(boxes.unasked()) << "a refusal to wait is no unanswered question";
+        boxes.note("waiting up to 10 seconds");
+        EXPECT_EQ(errors.str(), "waiting up to 10 seconds\n");
+    }
+}
+
 TEST(TerminalMessageBoxes, AFailureBoxGoesToTheErrorsAndIsRemembered) {
     std::istringstream in;
     std::ostringstream out;
