@@ -53,11 +53,14 @@ class ChangeLockTest : public ::testing::Test {
         s.changeLockWait = 20ms;
         return s;
     }
-    std::unique_ptr<files::FileLock> holdInstallation() { return io.tryLock(kInstallationLock); }
-    std::unique_ptr<files::FileLock> holdScratch() { return io.tryLock(kScratchLock); }
+    // The lock files, joined as the system joins paths.
+    std::unique_ptr<files::FileLock> holdInstallation() {
+        return io.tryLock(std::filesystem::path("/prefix") / ".quenor-change.lock");
+    }
+    std::unique_ptr<files::FileLock> holdScratch() {
+        return io.tryLock(std::filesystem::path("/temp") / ".quenor-temp.lock");
+    }
 
-    static constexpr const char* kInstallationLock = "/prefix/.quenor-change.lock";
-    static constexpr const char* kScratchLock = "/temp/.quenor-temp.lock";
     files::MemoryFileIo io;
     HostFileSystem files{"quenor", io, "/prefix"};
     testing::FixedClock clock;
