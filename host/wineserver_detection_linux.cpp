@@ -7,7 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <algorithm>
 #include <system_error>
+
+#include "lib/files/file_error.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::host {
 
@@ -16,11 +20,16 @@ namespace {
 // The folder name Debian's build records in the prefix's file "wineserver": one line of
 // letters, digits, "-", "_" and ".", at most 255 bytes; anything else is ignored.
 std::optional<std::string> recordedFolderName(const std::filesystem::path& prefix) {
-    std::ifstream in(prefix / "wineserver", std::ios::binary);
-    if (!in) return std::nullopt;
-    char buffer[257];
-    in.read(buffer, sizeof buffer);
-    std::string name(buffer, static_cast<std::size_t>(in.gcount()));
+    std::string name;
+    try {
+        // Through the file layer: a pipe planted there is refused, not waited on.
+        auto file = files::systemFileIo().open(prefix / "wineserver", files::OpenMode::kRead);
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), 257)));
+        file->readAt(0, buffer);
+        name.assign(buffer.begin(), buffer.end());
+    } catch (const files::FileIoError&) {
+        return std::nullopt;
+    }
     while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
     if (name.empty() || name.size() > 255 || name == "." || name == "..") return std::nullopt;
     for (char c : name) {

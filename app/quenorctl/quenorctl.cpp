@@ -175,6 +175,16 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         return status == 0 ? kDone : kUsage;
     }
 
+    // Without a terminal and without --yes the answer to the window's question is no: it is
+    // given before the tool starts, so that not even the first start's settings are written.
+    if ((*apply || *reset) && !yes && !context.interactive) {
+        const char* question = *apply ? "Apply changes?" : "Reset all changes?";
+        context.err << "quenorctl: there is no terminal to answer \"" << question
+                    << "\", so the answer was no and nothing was changed. Add --yes to "
+                    << (*apply ? "apply" : "reset") << " from a script or a launcher.\n";
+        return kFailed;
+    }
+
     std::map<std::string, std::string> overrides;
     if (!prefix.empty()) overrides["WINEPREFIX"] = prefix;
     const EnvironmentWithOverrides environment(context.environment, overrides);

@@ -127,7 +127,9 @@ class PosixFileIo final : public FileIo {
   public:
     std::unique_ptr<FileHandle> open(const std::filesystem::path& path, OpenMode mode,
                                      std::uint32_t permissions) override {
-        int flags = O_CLOEXEC;
+        // Never blocking: a pipe or device where a file should be is refused below instead
+        // of waiting for a writer that never comes.
+        int flags = O_CLOEXEC | O_NONBLOCK;
         switch (mode) {
             case OpenMode::kRead:
                 flags |= O_RDONLY;
@@ -153,6 +155,7 @@ class PosixFileIo final : public FileIo {
             throw FileIoError("Opening " + path.string() + " failed: it is not a regular file.",
                               "it is not a regular file");
         }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (mode == OpenMode::kCreate) ::fchmod(fd, static_cast<mode_t>(permissions));
         return std::make_unique<PosixFileHandle>(fd, path, mode == OpenMode::kAppend);
     }

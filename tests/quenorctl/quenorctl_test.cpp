@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <map>
+
 #include "app/quenorctl/quenorctl.h"
 #include "tests/quenorctl/machine.h"
 #include "tool/testing/fake_installation.h"
@@ -134,15 +136,26 @@ TEST(Quenorctl, StatusReadsWhatTheGameIsSetToWithoutWriting) {
     EXPECT_NE(err.find("the game's archive cannot be read"), std::string::npos) << err;
 }
 
+// Every file below a folder with its content.
+std::map<std::string, std::string> filesBelow(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) found[entry.path().string()] = readFileOrMissing(entry.path());
+    }
+    return found;
+}
+
 TEST(Quenorctl, WithoutATerminalOrYesItChangesNothingAndSaysWhy) {
     Machine machine;
-    const std::string archive = machine.archive();
+    const auto before = filesBelow(machine.root());
     std::string out;
     std::string err;
     EXPECT_EQ(machine.quenorctl({"apply", "--resolution", "1280x800"}, &out, &err), ctl::kFailed);
-    EXPECT_NE(err.find("no terminal to answer \"Apply changes?\""), std::string::npos)
-        << err << out;
-    EXPECT_EQ(machine.archive(), archive);
+    EXPECT_NE(err.find("no terminal to answer \"Apply changes?\""), std::string::npos) << err;
+    EXPECT_EQ(machine.quenorctl({"reset"}, &out, &err), ctl::kFailed);
+    EXPECT_NE(err.find("no terminal to answer \"Reset all changes?\""), std::string::npos) << err;
+    // Not even the first start's settings: every file of the machine byte for byte.
+    EXPECT_EQ(filesBelow(machine.root()), before);
     EXPECT_EQ(machine.quenorctl({"apply", "--resolution", "12345x800", "--frame", "1"}, &out, &err),
               ctl::kUsage);
     EXPECT_EQ(machine.quenorctl({"apply", "--frame", "1"}, &out, &err), ctl::kUsage);

@@ -9,13 +9,12 @@ std::vector<std::string> splitConfigLines(std::string_view text) {
     std::vector<std::string> lines;
     base::ByteReader in(text);
     while (!in.atEnd()) {
-        const auto line = in.upTo('\r');
-        if (!line) {
-            lines.emplace_back(in.restText());
-            break;
-        }
-        lines.emplace_back(reinterpret_cast<const char*>(line->data()), line->size());
-        in.consume("\n");
+        const std::string_view rest = in.restText();
+        const std::size_t end = rest.find_first_of("\r\n");
+        lines.emplace_back(rest.substr(0, end));
+        if (end == std::string_view::npos) break;
+        in.skip(end + 1);
+        if (rest[end] == '\r') in.consume("\n");
     }
     return lines;
 }

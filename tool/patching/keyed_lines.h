@@ -6,9 +6,9 @@
 
 namespace quenor::patching {
 
-// The lines of a config file: they end at CR or CR LF (a line feed alone does not end a
-// line); the text after the last line end, when there is any, is a last line of its own.
-// An empty text has no lines.
+// The lines of a config file: they end at CR LF, CR or LF, as editors on every system save
+// them; the text after the last line end, when there is any, is a last line of its own. An
+// empty text has no lines.
 std::vector<std::string> splitConfigLines(std::string_view text);
 
 // A line that starts with `key` (without regard to ASCII letter case) becomes the key as the

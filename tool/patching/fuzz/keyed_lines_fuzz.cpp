@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (in.file.empty() != written.empty()) __builtin_trap();
     for (std::size_t i = 0; i < before.size(); ++i) {
         const std::string& line = before[i];
-        if (line.find('\r') != std::string::npos) __builtin_trap();
+        if (line.find_first_of("\r\n") != std::string::npos) __builtin_trap();
         if (base::startsWithIgnoringAsciiCase(line, in.key)) {
             if (after[i] != line.substr(0, in.key.size()) + " " + in.value) __builtin_trap();
         } else if (after[i] != line) {
