@@ -1,0 +1,112 @@
+// What an unlucky player's machine may hold where a file should be: a pipe, a socket, a
+// device or a folder in place of the archive, a registry file, a launcher's config or the kept
+// originals. Every command answers at once with an error naming the file; none waits.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "app/quenorctl/quenorctl.h"
+#include "tests/quenorctl/machine.h"
+
+namespace quenor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Puts something other than a regular file at the path.
+using Planting = std::function<void(const fs::path&)>;
+const std::pair<const char*, Planting> kPlantings[] = {
+    {"a pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }},
+    {"a socket",
+     [](const fs::path& p) {
+         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         ASSERT_LT(p.string().size(), sizeof address.sun_path);
+         std::strcpy(address.sun_path, p.c_str());
+         ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+         ::close(fd);
+     }},
+    {"a device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+    {"a folder", [](const fs::path& p) { fs::create_directories(p); }},
+};
+
+// quenorctl in a child process that must end within three seconds; its exit status, or -1
+// when it had to be killed.
+int quenorctlWithin(Machine& machine, const std::vector<std::string>& arguments) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(machine.quenorctl(arguments));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(UnluckyFiles, NothingWaitsOnWhatIsNotARegularFile) {
+    struct Place {
+        const char* what;
+        std::function<fs::path(Machine&)> path;
+        std::vector<std::vector<std::string>> commands;
+    };
+    const Place places[] = {
+        {"the archive", [](Machine& m) { return m.installation().archive(); },
+         {{"status"}, {"apply", "--yes"}, {"reset", "--yes"}}},
+        {"system.reg", [](Machine& m) { return m.installation().prefix() / "system.reg"; },
+         {{"status"}, {"apply", "--yes"}, {"list", "--prefix", "@prefix"}}},
+        {"a Lutris game config",
+         [](Machine& m) {
+             fs::create_directories(m.home() / ".config/lutris/games");
+             return m.home() / ".config/lutris/games/nhl.yml";
+         },
+         {{"list"}}},
+        {"the kept copy of the archive",
+         [](Machine& m) {
+             m.quenorctl({"apply", "--resolution", "1280x800", "--yes"});
+             for (const auto& entry :
+                  fs::recursive_directory_iterator(m.installation().prefix() / ".quenor")) {
+                 if (entry.path().filename() == "fmisc.viv") return entry.path();
+             }
+             return fs::path();
+         },
+         {{"restore"}, {"restore", "--force"}}},
+    };
+    for (const Place& place : places) {
+        for (const auto& [kind, plant] : kPlantings) {
+            SCOPED_TRACE(std::string(kind) + " as " + place.what);
+            Machine machine;
+            const fs::path path = place.path(machine);
+            ASSERT_FALSE(path.empty());
+            fs::remove(path);
+            plant(path);
+            for (std::vector<std::string> command : place.commands) {
+                for (std::string& word : command)
+                    if (word == "@prefix") word = machine.installation().prefix().string();
+                SCOPED_TRACE(command.front());
+                const int status = quenorctlWithin(machine, command);
+                EXPECT_NE(status, -1) << "it waited";
+                if (command.front() != "list") {
+                    EXPECT_EQ(status, ctl::kFailed);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing
