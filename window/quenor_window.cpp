@@ -73,7 +73,6 @@ void Quenor::guarded(const std::function<void()>& handler) {
         return;
     }
     ++handlerDepth_;
-    refusedChange_.clear();
     try {
         handler();
     } catch (const ChangeRefused& refused) {
@@ -200,12 +199,25 @@ void Quenor::labQuenorLogging_Click() {
 
 // --- buttons ---------------------------------------------------------------------------
 
+void Quenor::change(patching::ChangeOutcome (*procedure)(Tool&, patching::PatchWindow&)) {
+    refusedChange_.clear();
+    try {
+        lastChange_ = procedure(tool_, *this);
+    } catch (const ChangeRefused&) {
+        lastChange_ = patching::ChangeOutcome::Refused;
+        throw;
+    } catch (...) {
+        lastChange_ = patching::ChangeOutcome::Failed;
+        throw;
+    }
+}
+
 void Quenor::btnApplySettings_Click() {
-    patching::btnApplySettings_Click(tool_, *this);
+    change(&patching::btnApplySettings_Click);
 }
 
 void Quenor::btnSetDefaults_Click() {
-    patching::btnSetDefaults_Click(tool_, *this);
+    change(&patching::btnSetDefaults_Click);
 }
 
 void Quenor::btnQuit_Click() {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/tool.h"
+#include "tool/patching/apply_reset.h"
 #include "tool/patching/patch_window.h"
 #include "tool/startup/startup.h"
 #include "window/form_model.h"
@@ -32,8 +34,9 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     bool Form_Load();
     void Form_Unload();
     bool startFailed() const { return startFailed_; }
-    // Why the last change did not begin when the player chose not to wait for another Quenor
-    // (ChangeRefused); empty otherwise.
+    // How the last Apply or Reset ended (refusedChange() says why when it was Refused);
+    // nothing before the first.
+    std::optional<patching::ChangeOutcome> lastChange() const { return lastChange_; }
     const std::string& refusedChange() const { return refusedChange_; }
     bool unloaded() const { return unloaded_; }
     // Called once the window has been unloaded by "Quit": the front end closes it.
@@ -78,6 +81,8 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     void wireHandlers();
     // Runs a handler; at the outermost level a failure is shown instead of passed on.
     void guarded(const std::function<void()>& handler);
+    // Runs Apply or Reset and notes how it ended.
+    void change(patching::ChangeOutcome (*procedure)(Tool&, patching::PatchWindow&));
     void showFailure(const std::exception& error, bool duringStartUp);
     void showHelp(std::string_view labelName);
 
@@ -87,6 +92,7 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     bool startFailed_ = false;
     bool unloaded_ = false;
     std::string refusedChange_;
+    std::optional<patching::ChangeOutcome> lastChange_;
     std::function<void()> closeRequested_;
 };
 

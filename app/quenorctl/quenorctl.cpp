@@ -39,8 +39,47 @@ std::string checkResolution(const std::string& value) {
     return {};
 }
 
+// What the last change of the window did, on the terminal, and the exit status it gives.
+int reportChange(const Context& context, const ui::Quenor& window,
+                 const ui::terminal::TerminalMessageBoxes& boxes) {
+    using patching::ChangeOutcome;
+    const ChangeOutcome outcome = window.lastChange().value_or(ChangeOutcome::Failed);
+    const MessageBoxRequest* last = boxes.shown().empty() ? nullptr : &boxes.shown().back();
+    switch (outcome) {
+        case ChangeOutcome::Done:
+            return kDone;
+        case ChangeOutcome::Declined:
+            context.err << "quenorctl: the answer was no; nothing was changed.\n";
+            return kFailed;
+        case ChangeOutcome::InvalidValues:
+        case ChangeOutcome::GameNotFound:
+            // Its box said why; the game's own validation text does not say what followed.
+            if (last) {
+                context.err << "quenorctl: " << last->title << ": "
+                            << ui::terminal::terminalLines(last->text)
+                            << (outcome == ChangeOutcome::InvalidValues ? " Nothing was changed."
+                                                                        : "")
+                            << '\n';
+            }
+            return kFailed;
+        case ChangeOutcome::Refused:
+            context.err << "quenorctl: " << window.refusedChange() << '\n';
+            return kFailed;
+        case ChangeOutcome::Failed:
+            break;
+    }
+    for (const MessageBoxRequest& box : boxes.shown()) {
+        if (box.icon != MessageIcon::Critical) continue;
+        // The cause, without the box's error number and advice.
+        context.err << "quenorctl: "
+                    << ui::terminal::terminalLines(box.text.substr(0, box.text.find("\r\r")))
+                    << '\n';
+    }
+    return kFailed;
+}
+
 // Starts the tool on the platform, runs `act` on its window, closes it; the exit status
-// follows from the boxes shown.
+// follows from how the change ended.
 int withTheTool(const Context& context, const Environment& environment, bool answerYes,
                 const std::string& doing,
                 const std::function<std::optional<std::string>(ui::Quenor&)>& act) {
@@ -60,36 +99,7 @@ int withTheTool(const Context& context, const Environment& environment, bool ans
         context.err << "quenorctl: " << *refused << ".\n";
         return kUsage;
     }
-    if (!window.refusedChange().empty()) {
-        context.err << "quenorctl: " << window.refusedChange() << '\n';
-        return kFailed;
-    }
-    if (boxes.failed()) {
-        for (const MessageBoxRequest& box : boxes.shown()) {
-            if (box.icon == MessageIcon::Critical) {
-                context.err << "quenorctl: " << box.text.substr(0, box.text.find('\r')) << '\n';
-            }
-        }
-        return kFailed;
-    }
-    if (boxes.unasked()) {
-        context.err << "quenorctl: there is no terminal to answer \"" << *boxes.unasked()
-                    << "\", so the answer was no and nothing was changed. Add --yes to " << doing
-                    << " from a script or a launcher.\n";
-        return kFailed;
-    }
-    for (const MessageBoxRequest& box : boxes.shown()) {
-        if (box.title == "All done!") return kDone;
-    }
-    for (const MessageBoxRequest& box : boxes.shown()) {
-        if (box.icon == MessageIcon::Exclamation) {
-            context.err << "quenorctl: " << box.title << ": " << box.text
-                        << " Nothing was changed.\n";
-            return kFailed;
-        }
-    }
-    context.err << "quenorctl: the answer was no; nothing was changed.\n";
-    return kFailed;
+    return reportChange(context, window, boxes);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/quenorctl/status.h"
 #include "tool/originals/kept_originals.h"
 #include "tool/originals/restore_originals.h"
+#include "window/terminal/terminal_message_boxes.h"
 
 namespace quenor::ctl {
 
@@ -31,7 +32,8 @@ int restoreCommand(const Context& context, const Environment& environment, bool 
     {
         auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Run);
         if (const auto refusal = platform->refusal()) {
-            context.err << "quenorctl: " << refusal->text << " Nothing was changed.\n";
+            context.err << "quenorctl: " << ui::terminal::terminalLines(refusal->text)
+                        << "\nNothing was changed.\n";
             return kFailed;
         }
         PlatformServices services = platform->services(noBoxes);

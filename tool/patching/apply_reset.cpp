@@ -5,6 +5,7 @@
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
 #include "tool/originals/keep_originals.h"
+#include "tool/patching/planned_change.h"
 #include "tool/patching/resolution_patch.h"
 #include "tool/patching/vsync_patch.h"
 #include "tool/registry/registry_values.h"
@@ -20,13 +21,14 @@ void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std:
 }
 
 // Reset's steps between the player's OK and the closing box.
-void writeRetailValues(Tool& tool, PatchWindow& window) {
+void writeRetailValues(Tool& tool, PatchWindow& window, const PlannedChange& planned) {
     for (int frame = 1; frame <= game::kFrameCount; ++frame) {
         tool.patch.configFileName = game::configEntryName(frame);
         setResolution(tool, window, resolution::retailFrameCode(frame));
     }
     tool.patch.vsyncValueText = "true";
     setVSYNC(tool);
+    requireWritten(tool, planned);
     writeGameDword(tool, game::kKeyPath, game::kGfxModeValue, 2);
     writeGameDword(tool, game::kDetailsKeyPath, game::kOnPlayPlayerValue, 250);
     setDefaultValues(tool);
@@ -45,27 +47,34 @@ void writeRetailValues(Tool& tool, PatchWindow& window) {
 
 }  // namespace
 
-void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
+ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "btnApplySettings_Click");
+    if (!gameFolderKnown(tool.settings)) {
+        showGameNotFound(tool);
+        return ChangeOutcome::GameNotFound;
+    }
     MessageAnswer answer = tool.services.messageBoxes.show(MessageBoxRequest{
         "Apply changes?",
         "Are you sure you want to apply all the changes to your NHL 09 installation?",
         MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer != MessageAnswer::Yes) {
         writeLog(tool, "MsgBox 'Apply Changes?' Click No");
-        return;
+        return ChangeOutcome::Declined;
     }
     writeLog(tool, "MsgBox 'Apply changes?' Click Yes");
     // Rejected values change nothing: their box is shown without any lock held.
     if (rejectsUserDefinedValues(window, tool.patch.resolutionToApply)) {
         setResolution(tool, window, tool.patch.resolutionToApply);
-        return;
+        return ChangeOutcome::InvalidValues;
     }
     {
         const ChangeLock lock(tool);
+        const PlannedChange planned = plannedApply(tool, window);
+        requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
         setResolution(tool, window, tool.patch.resolutionToApply);
         setVSYNC(tool);
+        requireWritten(tool, planned);
         writeLog(tool, "SetVSYNC - OK");
         writeGameDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
                        tool.patch.fpsNumber);
@@ -80,10 +89,15 @@ void btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         "changes will be overriden and will not take effect.",
         MessageButtons::Ok, MessageIcon::None, 0});
     writeLog(tool, "MsgBox 'All Done!' Click OK");
+    return ChangeOutcome::Done;
 }
 
-void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
+ChangeOutcome btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "btnSetDefaults_Click");
+    if (!gameFolderKnown(tool.settings)) {
+        showGameNotFound(tool);
+        return ChangeOutcome::GameNotFound;
+    }
     MessageAnswer answer = tool.services.messageBoxes.show(MessageBoxRequest{
         "Reset all changes?",
         "Are you sure you want to reset the NHL 09 settings to their retail values.\r"
@@ -91,13 +105,15 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
         MessageButtons::OkCancel, MessageIcon::None, 0});
     if (answer != MessageAnswer::Ok) {
         writeLog(tool, "MsgBox 'Reset all changes?' CLICK Cancel");
-        return;
+        return ChangeOutcome::Declined;
     }
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
     {
         const ChangeLock lock(tool);
+        const PlannedChange planned = plannedReset();
+        requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
-        writeRetailValues(tool, window);
+        writeRetailValues(tool, window, planned);
     }
     tool.services.messageBoxes.show(
         MessageBoxRequest{"All done!",
@@ -105,6 +121,7 @@ void btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
                           "NHL 09 is back as it was after the installation.",
                           MessageButtons::Ok, MessageIcon::None, 0});
     writeLog(tool, "MsgBox 'All done!' Click OK");
+    return ChangeOutcome::Done;
 }
 
 }  // namespace quenor::patching

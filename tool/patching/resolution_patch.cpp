@@ -60,45 +60,58 @@ bool validateResolution(Tool& tool, const std::string& widthText, const std::str
     return false;
 }
 
+std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& window,
+                                        std::int16_t code) {
+    if (code == resolution::kNoChange) return std::nullopt;
+    if (code == resolution::kUserDefined) {
+        return FramePatch{game::configEntryName(tool.settings.intResFrame),
+                          std::stoi(window.widthText()), std::stoi(window.heightText()),
+                          window.frameListIndex()};
+    }
+    const auto* fixed =
+        std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
+                     [code](const FixedResolution& r) { return r.code == code; });
+    if (fixed == std::end(kFixedResolutions)) {
+        throw ToolError(5, tool.services.programName,
+                        "Unknown resolution code " + std::to_string(code) + ".");
+    }
+    return FramePatch{tool.patch.configFileName, fixed->width, fixed->height, fixed->gfxMode};
+}
+
+std::optional<FramePatch> retailFramePatch(int frame) {
+    const std::int16_t code = resolution::retailFrameCode(frame);
+    for (const FixedResolution& r : kFixedResolutions) {
+        if (r.code == code) return FramePatch{game::configEntryName(frame), r.width, r.height, r.gfxMode};
+    }
+    return std::nullopt;
+}
+
 bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
     SettingsModel& settings = tool.settings;
     writeLog(tool, "setResolution start...");
-    std::int16_t gfxMode = 0;
     if (code == resolution::kNoChange) return true;
     if (code == resolution::kUserDefined) {
         const std::string widthText = window.widthText();
         const std::string heightText = window.heightText();
-        const std::int16_t frame = window.frameListIndex();
-        if (!validateResolution(tool, widthText, heightText, frame)) {
+        if (!validateResolution(tool, widthText, heightText, window.frameListIndex())) {
             writeLog(tool, "setResolution Failed - Wrong values specified: " + widthText + "; " +
                                heightText);
             return false;
         }
-        settings.lngDeviceWidth = std::stoi(widthText);
-        settings.lngDeviceHeight = std::stoi(heightText);
-        gfxMode = frame;
-        tool.patch.configFileName = game::configEntryName(settings.intResFrame);
-    } else {
-        const auto* fixed =
-            std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
-                         [code](const FixedResolution& r) { return r.code == code; });
-        if (fixed == std::end(kFixedResolutions)) {
-            throw ToolError(5, tool.services.programName,
-                            "Unknown resolution code " + std::to_string(code) + ".");
-        }
-        settings.lngDeviceWidth = fixed->width;
-        settings.lngDeviceHeight = fixed->height;
-        gfxMode = fixed->gfxMode;
     }
+    const FramePatch patch = *framePatchFor(tool, window, code);
+    settings.lngDeviceWidth = patch.width;
+    settings.lngDeviceHeight = patch.height;
+    tool.patch.configFileName = patch.entry;
     writeLog(tool, " setResolution: " + std::to_string(code) + "; " +
                        std::to_string(settings.lngDeviceHeight) + "; " +
-                       std::to_string(settings.lngDeviceWidth) + "; " + std::to_string(gfxMode));
+                       std::to_string(settings.lngDeviceWidth) + "; " + std::to_string(patch.gfxMode));
 
     rewriteConfigEntry(tool, tool.patch.configFileName,
                        {{"devicewidth", TaggedValue(settings.lngDeviceWidth)},
                         {"deviceheight", TaggedValue(settings.lngDeviceHeight)}});
     setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(game::kKeyPath),
-                     TaggedValue(game::kGfxModeValue), kRegDwordType, TaggedValue(gfxMode));
+                     TaggedValue(game::kGfxModeValue), kRegDwordType, TaggedValue(patch.gfxMode));
     writeLog(tool, "setResolution Completed OK");
     return true;
 }

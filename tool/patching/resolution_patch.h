@@ -1,12 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/tool.h"
 #include "tool/patching/patch_window.h"
 
 namespace quenor::patching {
+
+// What setResolution writes for a code: the frame's config entry, its size and "GFX Mode".
+struct FramePatch {
+    std::string entry;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int16_t gfxMode = 0;
+};
+
+// The patch of `code`: nothing for "No Change"; for "User Defined" the window's values, which
+// must be valid (see rejectsUserDefinedValues), in the frame the settings hold. Throws ToolError
+// for a code that names no resolution.
+std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& window,
+                                        std::int16_t code);
+// The retail size of frame 1 to 4, as Reset writes it.
+std::optional<FramePatch> retailFramePatch(int frame);
 
 // Whether setResolution would reject the window's user-defined values for `code`; asks and
 // shows nothing.

@@ -24,6 +24,19 @@ std::string linesOf(const std::string& text) {
 
 }  // namespace
 
+std::string terminalLines(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
 TerminalMessageBoxes::TerminalMessageBoxes(std::istream& in, std::ostream& out,
                                            std::ostream& errors, bool interactive, bool answerYes)
     : in_(in), out_(out), errors_(errors), interactive_(interactive), answerYes_(answerYes) {}

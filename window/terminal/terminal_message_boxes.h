@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/platform/message_box.h"
@@ -18,6 +19,9 @@ namespace quenor::ui::terminal {
 // program can say why it changed nothing. A Retry/Cancel box is answered Cancel at once with
 // `answerYes` or without a terminal, as a script must not wait without end. A failure box (the
 // critical icon) goes to `errors`.
+// A box's text for a terminal: each CR (or CR LF) a line break.
+std::string terminalLines(std::string_view text);
+
 class TerminalMessageBoxes : public MessageBoxes {
   public:
     TerminalMessageBoxes(std::istream& in, std::ostream& out, std::ostream& errors,

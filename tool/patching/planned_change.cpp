@@ -1,0 +1,136 @@
+#include "tool/patching/planned_change.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/game_installation.h"
+#include "core/resolution_codes.h"
+#include "core/tool_error.h"
+#include "lib/base/ascii.h"
+#include "lib/files/file_error.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
+#include "tool/patching/insert_in_file.h"
+#include "tool/patching/keyed_lines.h"
+#include "tool/patching/resolution_patch.h"
+
+namespace quenor::patching {
+
+namespace {
+
+void planVsync(PlannedChange& change, const std::string& value) {
+    for (int frame = 1; frame <= game::kFrameCount; ++frame)
+        change[game::configEntryName(frame)]["enablevsync"] = value;
+}
+
+void planFrame(PlannedChange& change, const FramePatch& patch) {
+    change[patch.entry]["devicewidth"] = std::to_string(patch.width);
+    change[patch.entry]["deviceheight"] = std::to_string(patch.height);
+}
+
+// The entry's plain text, or nothing when the archive or the entry cannot be read.
+std::optional<std::string> entryText(Tool& tool, const std::string& entry) {
+    FileSystem& files = tool.services.files;
+    try {
+        viv::ArchiveReader reader(files.fileIo(), files.hostPath(tool.settings.strFMISCpath));
+        const auto bytes = reader.readPlain(reader.require(entry));
+        if (bytes.size() > kMaxConfigFileBytes) return std::nullopt;
+        return std::string(bytes.begin(), bytes.end());
+    } catch (const viv::ArchiveError&) {
+    } catch (const files::FileIoError&) {
+    } catch (const ToolError&) {
+    }
+    return std::nullopt;
+}
+
+// The values of every line keyed `key`: what follows the key and one blank; nothing when no
+// line is keyed so.
+std::vector<std::string> keyedValues(const std::string& text, const std::string& key) {
+    std::vector<std::string> values;
+    for (const std::string& line : splitConfigLines(text)) {
+        if (!base::startsWithIgnoringAsciiCase(line, key)) continue;
+        values.push_back(line.size() > key.size() ? line.substr(key.size() + 1) : "");
+    }
+    return values;
+}
+
+[[noreturn]] void fail(const Tool& tool, const std::string& description) {
+    throw ToolError(error_number::kBadFileFormat, tool.services.programName, description);
+}
+
+}  // namespace
+
+PlannedChange plannedApply(const Tool& tool, const PatchWindow& window) {
+    PlannedChange change;
+    if (auto frame = framePatchFor(tool, window, tool.patch.resolutionToApply)) planFrame(change, *frame);
+    planVsync(change, tool.patch.vsyncValueText);
+    return change;
+}
+
+PlannedChange plannedReset() {
+    PlannedChange change;
+    for (int frame = 1; frame <= game::kFrameCount; ++frame)
+        planFrame(change, *retailFramePatch(frame));
+    planVsync(change, "true");
+    return change;
+}
+
+bool gameFolderKnown(const SettingsModel& settings) {
+    const std::string& folder = settings.strGamePath;
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const bool drive = folder.size() >= 3 && letter(folder[0]) && folder[1] == ':' &&
+                       (folder[2] == '\\' || folder[2] == '/');
+    const bool share = folder.rfind("\\\\", 0) == 0;
+    const bool hostRoot = !folder.empty() && folder[0] == '/';
+    return drive || share || hostRoot;
+}
+
+void showGameNotFound(Tool& tool) {
+    const std::string& folder = tool.settings.strGamePath;
+    tool.services.messageBoxes.show(MessageBoxRequest{
+        "NHL 09 not found",
+        "Quenor does not know where NHL 09 is installed: " +
+            (folder.empty() ? std::string("the registry holds no \"Install Dir\" for it")
+                            : "its \"Install Dir\", \"" + folder + "\", names no whole folder") +
+            " (HKEY_LOCAL_MACHINE\\" + game::kKeyPath + "). Nothing was changed.\r\r"
+            "Start Quenor for the Wine prefix the game is installed in: "
+            "WINEPREFIX=\"/path/to/prefix\" quenor, or quenorctl --prefix /path/to/prefix. On "
+            "Windows, install or repair NHL 09, then start Quenor again.",
+        MessageButtons::Ok, MessageIcon::Exclamation, 0});
+}
+
+void requireKeyedLines(Tool& tool, const PlannedChange& change) {
+    for (const auto& [entry, values] : change) {
+        const std::optional<std::string> text = entryText(tool, entry);
+        if (!text) continue;
+        for (const auto& [key, value] : values) {
+            if (!keyedValues(*text, key).empty()) continue;
+            fail(tool, "The config file " + entry + " in the game archive " +
+                           tool.settings.strFMISCpath + " has no \"" + key +
+                           "\" line, so Quenor cannot set it to " + value +
+                           ". Nothing was changed. Repair or reinstall NHL 09 (or run "
+                           "\"quenorctl restore\") to get the game's own file back.");
+        }
+    }
+}
+
+void requireWritten(Tool& tool, const PlannedChange& change) {
+    for (const auto& [entry, values] : change) {
+        const std::optional<std::string> text = entryText(tool, entry);
+        for (const auto& [key, value] : values) {
+            const std::vector<std::string> found =
+                text ? keyedValues(*text, key) : std::vector<std::string>{};
+            const bool written =
+                !found.empty() && std::all_of(found.begin(), found.end(),
+                                              [&](const std::string& v) { return v == value; });
+            if (written) continue;
+            fail(tool, "Read back from the game archive " + tool.settings.strFMISCpath + ", " +
+                           entry + " does not hold \"" + key + " " + value + "\"" +
+                           (found.empty() ? std::string(": the line is gone")
+                                          : ": it holds \"" + key + " " + found.front() + "\"") +
+                           ". The change did not take; check the disk, then apply again.");
+        }
+    }
+}
+
+}  // namespace quenor::patching

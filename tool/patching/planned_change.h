@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "core/tool.h"
+#include "tool/patching/patch_window.h"
+
+namespace quenor::patching {
+
+// What a change writes into the game archive: for each config entry, the keyed lines it
+// rewrites and the value each gets ("sgsm3.cfg" -> {"devicewidth" -> "1280", ...}).
+using PlannedChange = std::map<std::string, std::map<std::string, std::string>>;
+
+// The entries Apply and Reset rewrite with the window's choices (Apply's user-defined values
+// must be valid), decided before anything is written.
+PlannedChange plannedApply(const Tool& tool, const PatchWindow& window);
+PlannedChange plannedReset();
+
+// Whether start-up found the game: "Install Dir" names a whole folder (a drive, a network
+// share or a host path from its root), so the archive path does not depend on the folder the
+// tool runs in.
+bool gameFolderKnown(const SettingsModel& settings);
+// The box that says the game was not found and how to point Quenor at it; nothing changes.
+void showGameNotFound(Tool& tool);
+
+// Before the first write: every entry of the change that the archive holds has a line for
+// each key it rewrites (the tool never invents a line). An archive or entry that cannot be
+// read is left to the change, which reports it as it always has. Throws ToolError naming the
+// entry and the key.
+void requireKeyedLines(Tool& tool, const PlannedChange& change);
+
+// After the writes: every keyed line of the change reads back with its value. Throws
+// ToolError naming the entry, the key and what it holds.
+void requireWritten(Tool& tool, const PlannedChange& change);
+
+}  // namespace quenor::patching
