@@ -17,4 +17,12 @@ void writeLog(Tool& tool, std::string_view message) {
     tool.services.files.appendToFile(logFilePath(tool), line);
 }
 
+void writeFailureLog(Tool& tool, std::string_view message) {
+    try {
+        writeLog(tool, message);
+    } catch (const std::exception&) {
+        // The failure being reported matters more than its log line.
+    }
+}
+
 }  // namespace quenor

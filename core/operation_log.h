@@ -16,4 +16,8 @@ std::string logFilePath(const Tool& tool);
 // is opened and closed for every line; a failure raises ToolError.
 void writeLog(Tool& tool, std::string_view message);
 
+// A line about a failure, written when it can be: on a full or failing disk the log may not
+// take it either, and the failure itself is then what the caller reports.
+void writeFailureLog(Tool& tool, std::string_view message);
+
 }  // namespace quenor

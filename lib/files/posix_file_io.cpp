@@ -105,8 +105,9 @@ int openLockFile(const std::filesystem::path& path) {
     do {
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
     } while (fd < 0 && errno == EINTR);
-    // Another user's lock file (or one in a sticky folder) may be open to reading only.
-    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | kFlags);
+    // Another user's lock file (or one in a sticky folder, or on a read-only disk, where the
+    // change will say what it cannot write) may be open to reading only.
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | kFlags);
     if (fd < 0 && errno == ELOOP) {
         throw FileIoError("Opening the lock file " + path.string() +
                               " failed: it is a symbolic link, which a lock file never is.",

@@ -96,6 +96,9 @@ class RegistryStore {
     // to date with what another process saved since it read them. Returns why it could not,
     // empty when done; the store then keeps what it had. A live registry has nothing to do.
     virtual std::string refresh() { return {}; }
+    // Why the last change that failed with kRegistryIoFailed did ("Writing .../user.reg...
+    // failed: No space left on device."), where the store knows more than its status says.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 }  // namespace quenor::reg

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -105,6 +107,82 @@ TEST(UnluckyFiles, NothingWaitsOnWhatIsNotARegularFile) {
                 }
             }
         }
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing
+
+namespace quenor::testing {
+namespace {
+
+// A small disk of its own (a tmpfs), unmounted at the end; not mounted where the machine does
+// not allow it.
+class SmallDisk {
+  public:
+    SmallDisk() {
+        mounted_ = std::system(("mount -t tmpfs -o size=1m tmpfs '" + folder_.str() + "' 2>/dev/null").c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) std::system(("umount '" + folder_.str() + "'").c_str());
+    }
+    bool mounted() const { return mounted_; }
+    const fs::path& path() const { return folder_.path(); }
+    void fill() {
+        std::ofstream filler(folder_.path() / "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size())) {
+        }
+    }
+    void makeReadOnly() {
+        std::system(("mount -o remount,ro '" + folder_.str() + "'").c_str());
+    }
+
+  private:
+    TempFolder folder_;
+    bool mounted_ = false;
+};
+
+TEST(UnluckyFiles, AFullOrReadOnlyDiskIsNamedInTheMessageAndTheLog) {
+    struct Case {
+        const char* what;
+        bool startedBefore;  // the settings and the originals are written already
+        bool full;           // else read-only
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"full at the first start's settings", false, true, "No space left on device"},
+        {"full at a later change", true, true, "No space left on device"},
+        {"read-only", true, false, "Read-only file system"},
+    };
+    for (const auto& [what, startedBefore, full, cause] : cases) {
+        SCOPED_TRACE(what);
+        Machine machine;
+        if (startedBefore) {
+            ASSERT_EQ(machine.quenorctl({"apply", "--resolution", "nochange", "--yes"}), ctl::kDone);
+        }
+        SmallDisk disk;
+        if (!disk.mounted()) GTEST_SKIP() << "this machine does not let a test mount a tmpfs";
+        const fs::path prefix = disk.path() / "prefix";
+        fs::copy(machine.installation().prefix(), prefix,
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        const std::string archive = readFileOrMissing(prefix / "drive_c/Games/NHL 09/preload/fmisc.viv");
+        if (full) {
+            disk.fill();
+        } else {
+            disk.makeReadOnly();
+        }
+
+        std::string err;
+        EXPECT_EQ(machine.quenorctl({"--prefix", prefix.string(), "apply", "--resolution", "1280x800",
+                                     "--yes"},
+                                    nullptr, &err),
+                  ctl::kFailed);
+        EXPECT_NE(err.find(cause), std::string::npos) << err;
+        std::string log;
+        for (const std::string& line : machine.log()) log += line + "\n";
+        EXPECT_NE(log.find(cause), std::string::npos) << log;
+        EXPECT_EQ(readFileOrMissing(prefix / "drive_c/Games/NHL 09/preload/fmisc.viv"), archive);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/game_installation.h"
+#include "core/operation_log.h"
 #include "core/tool_error.h"
 #include "lib/digest/sha256.h"
 #include "lib/registry/store_values.h"
@@ -72,7 +73,8 @@ ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
     }
 }
 
-[[noreturn]] void cannotKeep(const Tool& tool, const std::string& reason) {
+[[noreturn]] void cannotKeep(Tool& tool, const std::string& reason) {
+    writeFailureLog(tool, "Keeping the originals failed - " + reason);
     throw ToolError(error_number::kPathAccess, tool.services.programName,
                     "Nothing was changed: Quenor keeps what it changes as it was before its "
                     "first change, so that it can be undone, and could not. " +

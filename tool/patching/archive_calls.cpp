@@ -1,5 +1,6 @@
 #include "tool/patching/archive_calls.h"
 
+#include "core/operation_log.h"
 #include "core/tool_error.h"
 #include "lib/files/file_error.h"
 #include "lib/viv/archive_error.h"
@@ -52,8 +53,10 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
         viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), files.fileIo(),
                      entryName);
     } catch (const viv::ArchiveError& e) {
+        writeFailureLog(tool, " AddFile failed - " + std::string(e.what()));
         throw addFailed(tool, archivePath, entryName, e);
     } catch (const files::FileIoError& e) {
+        writeFailureLog(tool, " AddFile failed - " + std::string(e.what()));
         throw addFailed(tool, archivePath, entryName, e);
     }
 }

@@ -41,9 +41,13 @@ std::string cRegistry::rootText() const {
     return rootKeyText(classKey_);
 }
 
-std::string cRegistry::setValueError(const TaggedValue& value) const {
+std::string cRegistry::setValueError(const TaggedValue& value, reg::Status status) const {
+    // After the design's own text, the store's words for a save that failed: a full disk, a
+    // read-only one, no permission.
+    const std::string cause = status == reg::kRegistryIoFailed ? store_.lastFailure() : "";
     return "Failed to set registry value Key: '" + rootText() + "',Section: '" + sectionKey_ +
-           "',Key: '" + valueKey_ + "' to value: '" + value.text() + "'";
+           "',Key: '" + valueKey_ + "' to value: '" + value.text() + "'" +
+           (cause.empty() ? "" : "\r" + cause);
 }
 
 void cRegistry::Machine(const std::string& sMachine) {
@@ -165,9 +169,10 @@ void cRegistry::Value(const TaggedValue& vValue) {
         raise(registry_error::kKeyOperation, setValueError(vValue));
     }
     reg::Handle key = 0;
-    if (store_.createKey(root, sectionKey_, reg::kAllAccess, key, nullptr) != reg::kSuccess) {
+    if (const reg::Status made = store_.createKey(root, sectionKey_, reg::kAllAccess, key, nullptr);
+        made != reg::kSuccess) {
         disconnect(root);
-        raise(registry_error::kKeyOperation, setValueError(vValue));
+        raise(registry_error::kKeyOperation, setValueError(vValue, made));
     }
 
     reg::Status status = reg::kSuccess;
@@ -216,7 +221,7 @@ void cRegistry::Value(const TaggedValue& vValue) {
     store_.closeKey(key);
     disconnect(root);
     if (!supported || status != reg::kSuccess) {
-        raise(registry_error::kSetValue, setValueError(vValue));
+        raise(registry_error::kSetValue, setValueError(vValue, status));
     }
 }
 

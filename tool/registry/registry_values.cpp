@@ -1,6 +1,7 @@
 #include "tool/registry/registry_values.h"
 
 #include "core/operation_log.h"
+#include "core/tool_error.h"
 #include "tool/registry/c_registry.h"
 
 namespace quenor {
@@ -28,7 +29,13 @@ void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& ke
     registry.SectionKey(keyPath.text());
     registry.ValueKey(valueName.text());
     registry.ValueType(asUnsigned32(valueType));
-    registry.Value(value);
+    try {
+        registry.Value(value);
+    } catch (const ToolError&) {
+        if (const std::string cause = tool.services.registry.lastFailure(); !cause.empty())
+            writeFailureLog(tool, "setRegistryValue failed - " + cause);
+        throw;
+    }
     writeLog(tool, "setRegistryValue done - OK");
 }
 

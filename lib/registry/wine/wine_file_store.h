@@ -49,6 +49,7 @@ class WineFileStore : public TreeStore {
     const std::string& systemArch() const;
     // The reason of the last failed save; empty when none failed.
     const std::string& lastSaveError() const { return lastSaveError_; }
+    std::string lastFailure() const override { return lastSaveError_; }
     // The file text the hive would be saved as now (for checks and tests).
     std::string renderedHive(Handle hiveRoot) const;
 
