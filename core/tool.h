@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ class Tool {
     PlatformServices services;
     SettingsModel settings;
     PatchValues patch;
+    // Told before each write into the game archive (the entry, and the file whose content it
+    // gets) while a change that keeps originals runs, so that it notes what it is about to
+    // write before it writes. Throwing stops the write.
+    std::function<void(const std::string& entryName, const std::filesystem::path& source)>
+        beforeArchiveChange;
 };
 
 }  // namespace quenor

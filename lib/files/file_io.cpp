@@ -31,6 +31,19 @@ const std::string& processTag() {
 
 }  // namespace
 
+void removeLeftoverSiblings(FileIo& io, const std::filesystem::path& path) {
+    const std::string prefix = path.filename().string() + ".quenor-new-";
+    const std::string own = temporarySibling(path).filename().string();
+    for (const std::string& name : io.namesIn(FileIo::folderOf(path))) {
+        if (name.rfind(prefix, 0) != 0 || name == own) continue;
+        try {
+            io.remove(FileIo::folderOf(path) / name);
+        } catch (const FileIoError&) {
+            // Clutter that stays.
+        }
+    }
+}
+
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     std::filesystem::path temp = path;
     temp += ".quenor-new-" + processTag();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "lib/files/file_error.h"
@@ -94,6 +95,10 @@ class FileIo {
     // folder that others own may be read-only to this user: it is locked all the same.
     virtual std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) = 0;
 
+    // The names of the entries of a folder (files and folders alike); empty when it is missing
+    // or cannot be read.
+    virtual std::vector<std::string> namesIn(const std::filesystem::path& folder) = 0;
+
     // The rename alone, and the sync of a folder's entries (the two steps of rename()).
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     virtual void syncFolder(const std::filesystem::path& folder) = 0;
@@ -123,6 +128,9 @@ class FileIoWrapper : public FileIo {
     void syncFolder(const std::filesystem::path& folder) override { target_.syncFolder(folder); }
     std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) override {
         return target_.tryLock(path);
+    }
+    std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
+        return target_.namesIn(folder);
     }
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      CopyEnd end) override {
@@ -159,6 +167,12 @@ void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesyst
 // The plain copy: the content read and written through `io` in pieces.
 void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
                   CopyEnd end);
+
+// Removes the temporary files that processes killed while replacing `path` left beside it
+// (temporarySibling() of other processes). Only for a caller that alone may replace the file
+// now, holding the lock every writer of it takes: another writer's temporary file is then a
+// dead one's. Failures are ignored: what is left is only clutter.
+void removeLeftoverSiblings(FileIo& io, const std::filesystem::path& path);
 
 // The name of the temporary file this process uses to replace `path`: beside it, with a tag
 // of the process ("fmisc.viv.quenor-new-1f2e-9a0c41d7"), so that two processes replacing the

@@ -1,4 +1,5 @@
 // The FileIo implementation over POSIX calls.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,8 +10,10 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "lib/files/file_error.h"
 #include "lib/files/file_io.h"
@@ -86,6 +89,23 @@ class PosixFileHandle final : public FileHandle {
     bool append_;
 };
 
+// The process's umask, read without changing it where Linux tells it (/proc/self/status).
+mode_t processUmask() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[128];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status)) {
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        }
+        std::fclose(status);
+        if (found) return static_cast<mode_t>(mask);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
 class PosixFileLock final : public FileLock {
   public:
     explicit PosixFileLock(int fd) : fd_(fd) {}
@@ -107,7 +127,12 @@ int openLockFile(const std::filesystem::path& path) {
     } while (fd < 0 && errno == EINTR);
     // Another user's lock file (or one in a sticky folder, or on a read-only disk, where the
     // change will say what it cannot write) may be open to reading only.
-    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | kFlags);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        const int refused = errno;
+        fd = ::open(path.c_str(), O_RDONLY | kFlags);
+        // Not there to be opened for reading either: the first refusal is the cause.
+        if (fd < 0 && errno == ENOENT) errno = refused;
+    }
     if (fd < 0 && errno == ELOOP) {
         throw FileIoError("Opening the lock file " + path.string() +
                               " failed: it is a symbolic link, which a lock file never is.",
@@ -157,7 +182,11 @@ class PosixFileIo final : public FileIo {
                               "it is not a regular file");
         }
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        if (mode == OpenMode::kCreate) ::fchmod(fd, static_cast<mode_t>(permissions));
+        // An emptied file gets the permissions asked for, as a new one does: never more than
+        // the user's umask allows.
+        if (mode == OpenMode::kCreate) {
+            ::fchmod(fd, static_cast<mode_t>(permissions) & ~processUmask());
+        }
         return std::make_unique<PosixFileHandle>(fd, path, mode == OpenMode::kAppend);
     }
 
@@ -205,6 +234,18 @@ class PosixFileIo final : public FileIo {
         ::close(fd);
         if (error == EWOULDBLOCK) return nullptr;
         throwErrno("Locking", path, error);
+    }
+
+    std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
+        std::vector<std::string> names;
+        DIR* listing = ::opendir(folder.c_str());
+        if (listing == nullptr) return names;
+        while (const dirent* entry = ::readdir(listing)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        ::closedir(listing);
+        return names;
     }
 
     void remove(const std::filesystem::path& path) override {

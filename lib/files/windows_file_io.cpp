@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "lib/files/file_error.h"
 #include "lib/files/file_io.h"
@@ -220,6 +221,19 @@ class WindowsFileIo final : public FileIo {
         CloseHandle(handle);
         if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return nullptr;
         throwLastError("Locking", path, error);
+    }
+
+    std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((folder / L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") names.push_back(std::filesystem::path(name).string());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
     }
 
     void remove(const std::filesystem::path& path) override {

@@ -83,6 +83,14 @@ TEST(OriginalsKill, AKilledApplyOrRestoreLeavesWholeFilesAndTheNextRestoreFinish
         }
         EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
         EXPECT_EQ(gameValues(tool), kUntouched);
+        // The killed child's temporary copies went with the restore, which held the lock.
+        for (const std::filesystem::path& folder : {tool.prefixFolder(), tool.originalsFolder()}) {
+            if (!std::filesystem::exists(folder)) continue;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+                EXPECT_EQ(entry.path().filename().string().find(".quenor-new-"), std::string::npos)
+                    << "left behind: " << entry.path();
+            }
+        }
     }
 }
 

@@ -31,6 +31,9 @@ class ChosenFileIo final : public files::FileIo {
     std::unique_ptr<files::FileLock> tryLock(const std::filesystem::path& path) override {
         return current->tryLock(path);
     }
+    std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
+        return current->namesIn(folder);
+    }
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      files::CopyEnd end) override {
         current->copyContent(from, to, end);

@@ -1,12 +1,47 @@
 #include "tool/originals/archive_state.h"
 
 #include "core/tool_error.h"
+#include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
+#include "lib/viv/archive_reader.h"
 
 namespace quenor::originals {
 
 std::string ReachedArchive::sha256() const {
     return digest::fileSha256(*io, host);
+}
+
+namespace {
+
+void addEntry(digest::Sha256& all, const std::string& name, std::span<const std::uint8_t> plain) {
+    digest::Sha256 one;
+    one.update(plain);
+    const std::string line = base::asciiLowered(name) + '\0' + digest::hex(one.finish()) + '\n';
+    all.update({reinterpret_cast<const std::uint8_t*>(line.data()), line.size()});
+}
+
+}  // namespace
+
+std::string ReachedArchive::contentDigest(
+    const std::optional<std::pair<std::string, std::vector<std::uint8_t>>>& replacing) const {
+    viv::ArchiveReader reader(*io, host);
+    const auto& entries = reader.directory().entries;
+    // The entry a loader uses for the name is the one replaced; a new one goes at the end.
+    std::optional<std::size_t> replaced;
+    if (replacing) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (base::equalsIgnoringAsciiCase(entries[i].name, replacing->first)) replaced = i;
+    }
+    digest::Sha256 all;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (replaced == i) {
+            addEntry(all, entries[i].name, replacing->second);
+        } else {
+            addEntry(all, entries[i].name, reader.readPlain(i));
+        }
+    }
+    if (replacing && !replaced) addEntry(all, replacing->first, replacing->second);
+    return digest::hex(all.finish());
 }
 
 std::optional<ReachedArchive> reachArchive(FileSystem& files, const std::string& toolPath) {

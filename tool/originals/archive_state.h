@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/platform/file_system.h"
 
@@ -18,6 +20,12 @@ struct ReachedArchive {
     bool exists() const { return io->kind(host) == files::FileKind::kRegularFile; }
     // The SHA-256 of the archive now. Throws files::FileIoError.
     std::string sha256() const;
+    // A digest of what the archive holds rather than of its bytes: every entry's name and
+    // plain content, in directory order. An update cut off before its commit leaves other bytes
+    // but the same content. With `replacing`, the digest the archive would have with that
+    // entry's plain content replaced (or added). Throws files::FileIoError or viv::ArchiveError.
+    std::string contentDigest(
+        const std::optional<std::pair<std::string, std::vector<std::uint8_t>>>& replacing = {}) const;
 };
 
 // The archive at the tool's path; nothing when the path is empty or names no file this

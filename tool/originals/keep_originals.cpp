@@ -10,6 +10,8 @@
 #include "tool/originals/archive_state.h"
 #include "tool/originals/kept_originals.h"
 #include "tool/originals/originals_places.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
 
 namespace quenor::originals {
 
@@ -93,10 +95,15 @@ std::string recordTime(const Clock& clock) {
 
 ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     PlatformServices& services = tool.services;
+    // The change holds the lock every writer of the archive takes: copies others left are
+    // those of killed changes.
+    if (const auto archive = reachArchive(services.files, tool.settings.strFMISCpath))
+        files::removeLeftoverSiblings(*archive->io, archive->host);
     if (services.originalsFolder.empty()) return;
     const std::string& archivePath = tool.settings.strFMISCpath;
     try {
         kept_ = std::make_unique<KeptOriginals>(takeOverOriginals(services, archivePath).kept);
+        kept_->removeLeftovers();
         OriginalsRecord record = kept_->record().value_or(OriginalsRecord{});
         const std::string now = recordTime(services.clock);
         // An archive that cannot be reached is left to the change itself, which reports it
@@ -113,8 +120,20 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
             added = true;
         }
         if (added) kept_->saveRecord(record);
-        kept_->saveWritten({WrittenRecord::State::Changing,
-                            archive && archive->exists() ? archive->sha256() : "", now});
+        written_ = {WrittenRecord::State::Changing,
+                    archive && archive->exists() ? archive->sha256() : "", now, {}};
+        if (archive && archive->exists()) {
+            try {
+                written_.writing.push_back(archive->contentDigest());
+            } catch (const viv::ArchiveError&) {
+                // An archive that cannot be read is the change's to report.
+            }
+        }
+        kept_->saveWritten(written_);
+        tool.beforeArchiveChange = [this](const std::string& entry,
+                                          const std::filesystem::path& source) {
+            aboutToWrite(entry, source);
+        };
     } catch (const OriginalsError& error) {
         cannotKeep(tool, error.what());
     } catch (const files::FileIoError& error) {
@@ -122,13 +141,37 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     }
 }
 
+void ChangeOfInstallation::aboutToWrite(const std::string& entryName,
+                                        const std::filesystem::path& source) {
+    const auto archive = reachArchive(tool_.services.files, tool_.settings.strFMISCpath);
+    if (!archive || !archive->exists()) return;  // the write itself reports it
+    try {
+        const std::vector<std::uint8_t> plain =
+            files::readWholeFile(*archive->io, source, viv::kMaxPlainSize);
+        written_.writing.push_back(archive->contentDigest(std::pair{entryName, plain}));
+        kept_->saveWritten(written_);
+    } catch (const viv::ArchiveError&) {
+        // Nothing to note of an archive that cannot be read: the write will say why.
+    } catch (const std::runtime_error& error) {  // OriginalsError, files::FileIoError
+        writeFailureLog(tool_, "Noting the change failed - " + std::string(error.what()));
+        throw ToolError(error_number::kPathAccess, tool_.services.programName,
+                        "Quenor stopped before writing " + entryName +
+                            " into the game archive: it notes each write beside the originals "
+                            "first, so that a restore can tell its own changes from others', "
+                            "and could not. " +
+                            error.what() + "\r\rCheck the free space and permissions there.");
+    }
+}
+
 ChangeOfInstallation::~ChangeOfInstallation() {
+    tool_.beforeArchiveChange = nullptr;
     if (!kept_) return;
     try {
         const auto archive = reachArchive(tool_.services.files, tool_.settings.strFMISCpath);
         kept_->saveWritten({WrittenRecord::State::Written,
                             archive && archive->exists() ? archive->sha256() : "",
-                            recordTime(tool_.services.clock)});
+                            recordTime(tool_.services.clock),
+                            {}});
     } catch (const std::exception&) {
         // The change stays noted as begun (see the class).
     }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/tool.h"
+#include "tool/originals/originals_record.h"
 
 namespace quenor::originals {
 
@@ -26,8 +27,12 @@ class ChangeOfInstallation {
     ChangeOfInstallation& operator=(const ChangeOfInstallation&) = delete;
 
   private:
+    // Notes the content the archive will have once `entryName` holds the file's content.
+    void aboutToWrite(const std::string& entryName, const std::filesystem::path& source);
+
     Tool& tool_;
     std::unique_ptr<KeptOriginals> kept_;
+    WrittenRecord written_;
 };
 
 // The local date and time as the records note it: "2026-12-08 14:03:59".

@@ -69,12 +69,18 @@ void KeptOriginals::saveText(const std::filesystem::path& file, const std::strin
             throw OriginalsError("The folder " + folder_.string() +
                                  " cannot be made: " + error.message() + ".");
         }
-        // As open as the user's umask allows: every account that shares the prefix reads them.
+        // Readable by every account that shares the prefix, writable by their owner only: a
+        // restore acts on what they say.
         files::writeFileAtomically(
-            *io_, file, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0666);
+            *io_, file, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0644);
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));
     }
+}
+
+void KeptOriginals::removeLeftovers() {
+    for (const std::filesystem::path& file : {recordFile(), writtenFile(), archiveCopy()})
+        files::removeLeftoverSiblings(*io_, file);
 }
 
 void KeptOriginals::forget() {
@@ -84,6 +90,7 @@ void KeptOriginals::forget() {
         io_->remove(writtenFile());
         io_->remove(archiveCopy());
         io_->remove(files::temporarySibling(archiveCopy()));
+        removeLeftovers();
         io_->syncFolder(folder_);
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));

@@ -43,6 +43,9 @@ class KeptOriginals {
 
     // Drops everything kept; the next change takes new originals.
     void forget();
+    // Removes what writers killed while replacing the folder's files left (see
+    // files::removeLeftoverSiblings); for a caller that holds the change lock.
+    void removeLeftovers();
     // Whether a record of originals lies in the folder.
     bool holdsRecord() const { return io_->kind(recordFile()) != files::FileKind::kMissing; }
 

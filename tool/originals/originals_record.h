@@ -58,6 +58,10 @@ struct WrittenRecord {
     State state = State::Changing;
     std::string archiveSha256;  // empty: there was no archive
     std::string when;
+    // While Changing: the content digest (ReachedArchive::contentDigest) of the archive as the
+    // change found it, then of each version it was about to put in place, in order, each noted
+    // before it was written. A change cut off leaves one of them.
+    std::vector<std::string> writing;
 };
 
 // A record file that cannot be read: damaged, or not one of these records.

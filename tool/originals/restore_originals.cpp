@@ -4,6 +4,7 @@
 
 #include "core/change_lock.h"
 #include "lib/digest/sha256.h"
+#include "lib/viv/archive_error.h"
 #include "lib/registry/store_values.h"
 #include "tool/originals/archive_state.h"
 #include "tool/originals/keep_originals.h"
@@ -60,8 +61,18 @@ ArchiveNow compareArchive(const OriginalsRecord& record,
     if (!archive || !archive->exists()) return ArchiveNow::Missing;
     *sha = archive->sha256();
     if (*sha == record.archive->sha256) return ArchiveNow::Original;
-    if (written && written->state == WrittenRecord::State::Changing)
-        return ArchiveNow::ChangeCutOff;
+    if (written && written->state == WrittenRecord::State::Changing) {
+        // Cut off: the archive as the change found it, or what it noted it was writing.
+        if (written->archiveSha256 == *sha) return ArchiveNow::ChangeCutOff;
+        try {
+            const std::string content = archive->contentDigest();
+            for (const std::string& noted : written->writing)
+                if (noted == content) return ArchiveNow::ChangeCutOff;
+        } catch (const viv::ArchiveError&) {
+            // An archive that cannot be read is no version Quenor wrote.
+        }
+        return ArchiveNow::ChangedByOthers;
+    }
     if (written && written->archiveSha256 == *sha) return ArchiveNow::LastWritten;
     return ArchiveNow::ChangedByOthers;
 }
@@ -202,6 +213,9 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
     OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
     if (!place.others.empty()) refuseSeveralSets(place);
     KeptOriginals& kept = place.kept;
+    kept.removeLeftovers();
+    if (const auto archive = reachArchive(services.files, archiveToolPath))
+        files::removeLeftoverSiblings(io, archive->host);
     const std::optional<OriginalsRecord> record = kept.record();
     if (!record) {
         throw OriginalsError("Quenor keeps no originals of this installation (in " +
@@ -261,7 +275,8 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
         try {
             kept.saveWritten({WrittenRecord::State::Restored,
                               record->archive ? record->archive->sha256 : "",
-                              recordTime(services.clock)});
+                              recordTime(services.clock),
+                              {}});
         } catch (const OriginalsError& error) {
             // The installation is restored and read back; only the note of it is missing.
             done.push_back(std::string("The restore could not be noted: ") + error.what());

@@ -49,6 +49,7 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
              std::int32_t /*flag*/) {
     FileSystem& files = tool.services.files;
     const std::string entryName = fileNameOf(filePath);
+    if (tool.beforeArchiveChange) tool.beforeArchiveChange(entryName, files.hostPath(filePath));
     try {
         viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), files.fileIo(),
                      entryName);

@@ -75,6 +75,15 @@ std::unique_ptr<FileLock> MemoryFileIo::tryLock(const std::filesystem::path& pat
     return std::make_unique<MemoryFileLock>(locked_, path.string());
 }
 
+std::vector<std::string> MemoryFileIo::namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& [name, file] : files_) {
+        const std::filesystem::path path(name);
+        if (path.parent_path() == folder) names.push_back(path.filename().string());
+    }
+    return names;
+}
+
 std::unique_ptr<FileHandle> MemoryFileIo::open(const std::filesystem::path& path, OpenMode mode,
                                                std::uint32_t permissions) {
     auto found = files_.find(path.string());

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <random>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "lib/files/file_io.h"
 #include "lib/files/testing/fault_file_io.h"
@@ -65,6 +69,39 @@ TEST_F(CopyContentTest, FaultsOfTheWrapperReachCopies) {
                  FileIoError);
     EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 20).size(), 8192u);
 }
+
+
+#ifndef _WIN32
+// A file made or emptied for new content never gets more than the user's umask allows,
+// whatever it is asked for: records that a restore acts on must not become writable by all.
+TEST_F(CopyContentTest, NewAndEmptiedFilesKeepWithinTheUmask) {
+    const mode_t before = ::umask(027);
+    put(folder / "emptied", Bytes{1});
+    writeFileAtomically(io, folder / "new", Bytes{2}, 0666);
+    io.open(folder / "emptied", OpenMode::kCreate, 0666);
+    ::umask(before);
+    EXPECT_EQ(io.permissions(folder / "new"), 0640u);
+    EXPECT_EQ(io.permissions(folder / "emptied"), 0640u);
+}
+
+// Temporary copies other processes left beside a file go; this process's own and every other
+// name stay.
+TEST_F(CopyContentTest, LeftoverTemporaryCopiesOfOthersAreRemoved) {
+    const auto target = folder / "user.reg";
+    for (const char* name : {"user.reg", "user.reg.quenor-new-1f-00aa", "user.reg.quenor-new-2-b",
+                             "system.reg.quenor-new-1f-00aa", "user.reg.bak"})
+        put(folder / name, Bytes{1});
+    put(temporarySibling(target), Bytes{1});
+    removeLeftoverSiblings(io, target);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"system.reg.quenor-new-1f-00aa", "user.reg",
+                                              "user.reg.bak",
+                                              temporarySibling(target).filename().string()}));
+}
+#endif
 
 }  // namespace
 }  // namespace quenor::files

@@ -86,6 +86,7 @@ std::string WineFileStore::refresh() {
     const std::pair<HiveFile*, Handle> files[] = {{system_.get(), kLocalMachine},
                                                   {user_.get(), kCurrentUser}};
     for (const auto& [file, hiveRoot] : files) {
+        files::removeLeftoverSiblings(io_, file->path);
         const bool onDisk = io_.kind(file->path) != files::FileKind::kMissing;
         // A file this store never saw stays a new one: nobody has written it.
         if (!onDisk && !file->onDisk) continue;

@@ -57,6 +57,8 @@ class WineFileStore : public TreeStore {
 
     // Loads again each file whose bytes differ from what the store last read or wrote; a file
     // that cannot be read or parsed now leaves the store as it was, and its reason is returned.
+    // Called by a process that alone may write the files now, it also removes the temporary
+    // files of saves that were killed.
     std::string refresh() override;
 
   protected:
