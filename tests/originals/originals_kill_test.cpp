@@ -11,6 +11,7 @@
 
 #include "lib/viv/archive_edit.h"
 #include "lib/viv/archive_reader.h"
+#include "tool/testing/fake_installation.h"
 #include "tests/originals/originals_test_support.h"
 #include "tool/originals/kept_originals.h"
 #include "tool/originals/restore_originals.h"
@@ -94,5 +95,81 @@ TEST(OriginalsKill, AKilledApplyOrRestoreLeavesWholeFilesAndTheNextRestoreFinish
     }
 }
 
+// A file layer that kills its process at the n-th sync of one file: a change cut off between
+// two writes of the archive, whether they commit in place or by a rename.
+class KillAtSync final : public files::FileIoWrapper {
+  public:
+    KillAtSync(files::FileIo& target, std::filesystem::path file, int n)
+        : FileIoWrapper(target), file_(std::move(file)), left_(n) {}
+
+    std::unique_ptr<files::FileHandle> open(const std::filesystem::path& path, files::OpenMode mode,
+                                            std::uint32_t permissions) override {
+        auto handle = FileIoWrapper::open(path, mode, permissions);
+        const bool watched = path == file_ || path.filename().string().rfind(
+                                                  file_.filename().string() + ".quenor-new", 0) == 0;
+        if (!watched || mode == files::OpenMode::kRead) return handle;
+        return std::make_unique<Handle>(std::move(handle), left_);
+    }
+
+  private:
+    struct Handle final : files::FileHandle {
+        Handle(std::unique_ptr<files::FileHandle> inner, int& left)
+            : inner_(std::move(inner)), left_(left) {}
+        std::uint64_t size() override { return inner_->size(); }
+        void readAt(std::uint64_t at, std::span<std::uint8_t> out) override { inner_->readAt(at, out); }
+        void writeAt(std::uint64_t at, std::span<const std::uint8_t> data) override {
+            inner_->writeAt(at, data);
+        }
+        void truncate(std::uint64_t size) override { inner_->truncate(size); }
+        void sync() override {
+            inner_->sync();
+            if (--left_ == 0) raise(SIGKILL);
+        }
+        std::unique_ptr<files::FileHandle> inner_;
+        int& left_;
+    };
+    std::filesystem::path file_;
+    int left_;
+};
+
+TEST(OriginalsKill, ACutOffChangeIsQuenorsAReplacementAfterItIsNot) {
+    for (const bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "the game updated after the cut" : "nothing else after the cut");
+        ChosenFileIo io;
+        HeadlessTool tool({.fileIo = &io});
+        const std::string pristine = readFileOrMissing(tool.archivePath());
+        ASSERT_TRUE(tool.start());
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            KillAtSync killer(files::systemFileIo(), tool.archivePath(), 3);
+            io.current = &killer;
+            applyPreset(tool);
+            _exit(0);  // not cut off: the test below fails
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the change was not cut off";
+        if (replaced) writeDemoArchive(tool.archivePath(), {1, 2, 3});
+        const std::string before = readFileOrMissing(tool.archivePath());
+
+        ASSERT_TRUE(tool.start());
+        auto& services = tool.tool().services;
+        const std::string archive = tool.tool().settings.strFMISCpath;
+        if (replaced) {
+            EXPECT_THROW(originals::restoreOriginals(services, archive, false),
+                         originals::OriginalsError);
+            EXPECT_EQ(readFileOrMissing(tool.archivePath()), before);
+            originals::restoreOriginals(services, archive, true);
+        } else {
+            EXPECT_NE(before, pristine) << "the cut came before the first write";
+            originals::restoreOriginals(services, archive, false);
+        }
+        EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
+        EXPECT_EQ(gameValues(tool), kUntouched);
+    }
+}
+
 }  // namespace
 }  // namespace quenor::testing
+

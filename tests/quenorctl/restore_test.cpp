@@ -209,3 +209,59 @@ TEST(Restore, AChangeWhoseOriginalsCannotBeKeptDoesNotHappen) {
 
 }  // namespace
 }  // namespace quenor::testing
+
+namespace quenor::testing {
+namespace {
+
+// The record of the originals of the machine's installation, as a JSON document to edit.
+std::filesystem::path recordOf(const Machine& machine) {
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(machine.installation().prefix() / ".quenor")) {
+        if (entry.path().filename() == "originals" && entry.is_regular_file()) return entry.path();
+    }
+    return {};
+}
+
+TEST(Restore, ARecordNamingWhatQuenorNeverWritesIsRefused) {
+    struct Case {
+        const char* what;
+        std::function<void(nlohmann::json&)> edit;
+    };
+    const Case cases[] = {
+        {"another archive",
+         [](nlohmann::json& r) { r["archive"]["path"] = "C:\\Games\\NHL 09\\precious.dat"; }},
+        {"a value of another key",
+         [](nlohmann::json& r) {
+             r["registry"]["values"].push_back(
+                 {{"key", "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+                  {"name", "evil"}, {"type", 1}, {"data", "6300"}});
+         }},
+        {"a key of its own", [](nlohmann::json& r) {
+             r["registry"]["keys"].push_back({{"path", "Software\\Evil"}, {"existed", false}});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine machine;
+        quenorctlDone(machine, {"apply", "--resolution", "1280x800", "--yes"});
+        const std::filesystem::path game = machine.installation().archive().parent_path().parent_path();
+        writeFileBytes(game / "precious.dat", "the player's");
+        const std::filesystem::path record = recordOf(machine);
+        nlohmann::json json = nlohmann::json::parse(readFileOrMissing(record));
+        c.edit(json);
+        writeFileBytes(record, json.dump(2));
+        const std::string archive = machine.archive();
+        const GameRegistry before = GameRegistry::of(machine);
+        std::string err;
+        EXPECT_EQ(machine.quenorctl({"restore", "--force"}, nullptr, &err), ctl::kFailed);
+        EXPECT_NE(err.find("damaged or was not made for this installation"), std::string::npos)
+            << err;
+        EXPECT_EQ(readFileOrMissing(game / "precious.dat"), "the player's");
+        EXPECT_EQ(machine.archive(), archive);
+        EXPECT_TRUE(GameRegistry::of(machine) == before);
+        EXPECT_EQ(machine.registryValues().find("evil"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing

@@ -102,7 +102,9 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     if (services.originalsFolder.empty()) return;
     const std::string& archivePath = tool.settings.strFMISCpath;
     try {
-        kept_ = std::make_unique<KeptOriginals>(takeOverOriginals(services, archivePath).kept);
+        OriginalsPlace place = takeOverOriginals(services, archivePath);
+        kept_ = std::make_unique<KeptOriginals>(place.kept);
+        others_ = std::move(place.others);
         kept_->removeLeftovers();
         OriginalsRecord record = kept_->record().value_or(OriginalsRecord{});
         const std::string now = recordTime(services.clock);
@@ -129,7 +131,7 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
                 // An archive that cannot be read is the change's to report.
             }
         }
-        kept_->saveWritten(written_);
+        noteWritten();
         tool.beforeArchiveChange = [this](const std::string& entry,
                                           const std::filesystem::path& source) {
             aboutToWrite(entry, source);
@@ -141,6 +143,11 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     }
 }
 
+void ChangeOfInstallation::noteWritten() {
+    kept_->saveWritten(written_);
+    for (KeptOriginals& other : others_) other.saveWritten(written_);
+}
+
 void ChangeOfInstallation::aboutToWrite(const std::string& entryName,
                                         const std::filesystem::path& source) {
     const auto archive = reachArchive(tool_.services.files, tool_.settings.strFMISCpath);
@@ -149,7 +156,7 @@ void ChangeOfInstallation::aboutToWrite(const std::string& entryName,
         const std::vector<std::uint8_t> plain =
             files::readWholeFile(*archive->io, source, viv::kMaxPlainSize);
         written_.writing.push_back(archive->contentDigest(std::pair{entryName, plain}));
-        kept_->saveWritten(written_);
+        noteWritten();
     } catch (const viv::ArchiveError&) {
         // Nothing to note of an archive that cannot be read: the write will say why.
     } catch (const std::runtime_error& error) {  // OriginalsError, files::FileIoError
@@ -168,10 +175,11 @@ ChangeOfInstallation::~ChangeOfInstallation() {
     if (!kept_) return;
     try {
         const auto archive = reachArchive(tool_.services.files, tool_.settings.strFMISCpath);
-        kept_->saveWritten({WrittenRecord::State::Written,
-                            archive && archive->exists() ? archive->sha256() : "",
-                            recordTime(tool_.services.clock),
-                            {}});
+        written_ = {WrittenRecord::State::Written,
+                    archive && archive->exists() ? archive->sha256() : "",
+                    recordTime(tool_.services.clock),
+                    {}};
+        noteWritten();
     } catch (const std::exception&) {
         // The change stays noted as begun (see the class).
     }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "core/tool.h"
+#include "tool/originals/kept_originals.h"
 #include "tool/originals/originals_record.h"
 
 namespace quenor::originals {
-
-class KeptOriginals;
 
 // One change of the installation by Apply or Reset, from the player's confirmation to its
 // end. Beginning it keeps what the change may alter and has not been kept yet: the archive as
@@ -30,8 +30,12 @@ class ChangeOfInstallation {
     // Notes the content the archive will have once `entryName` holds the file's content.
     void aboutToWrite(const std::string& entryName, const std::filesystem::path& source);
 
+    // Saves written_ with every set of originals kept, so that each knows the change as Quenor's.
+    void noteWritten();
+
     Tool& tool_;
     std::unique_ptr<KeptOriginals> kept_;
+    std::vector<KeptOriginals> others_;  // further sets an earlier version kept
     WrittenRecord written_;
 };
 

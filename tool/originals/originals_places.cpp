@@ -21,7 +21,10 @@ std::vector<KeptOriginals> setsOf(PlatformServices& services, const std::string&
     if (current.holdsRecord()) sets.push_back(current);
     for (const std::filesystem::path& platform : services.earlierOriginalsFolders) {
         KeptOriginals earlier(services.files.fileIo(), platform, archiveToolPath);
-        if (earlier.folder() != current.folder() && earlier.holdsRecord()) sets.push_back(earlier);
+        std::error_code error;
+        const bool same = earlier.folder() == current.folder() ||
+                          std::filesystem::equivalent(earlier.folder(), current.folder(), error);
+        if (!same && earlier.holdsRecord()) sets.push_back(earlier);
     }
     return sets;
 }

@@ -1,8 +1,11 @@
 #include "tool/originals/restore_originals.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/change_lock.h"
+#include "core/game_installation.h"
+#include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
 #include "lib/viv/archive_error.h"
 #include "lib/registry/store_values.h"
@@ -166,6 +169,42 @@ std::string listOf(const OriginalsPlace& place) {
         "\"quenorctl restore --forget FOLDER\", then restore again.");
 }
 
+// A restore writes only what Quenor itself changes: the archive of the installation it runs on,
+// "GFX Mode" and "OnPlay Player", and the keys on their way. A record that names anything else
+// was edited or made for another installation, and is refused before anything is written.
+void requireRecordOfThisInstallation(const OriginalsRecord& record, const std::string& archive,
+                                     const KeptOriginals& kept) {
+    std::string fault;
+    if (record.archive && !base::equalsIgnoringAsciiCase(record.archive->toolPath, archive)) {
+        fault = "it names the archive " + record.archive->toolPath + ", not this installation's " +
+                archive;
+    }
+    if (record.registry) {
+        const std::pair<std::string, std::string> values[] = {
+            {game::kKeyPath, game::kGfxModeValue},
+            {game::kDetailsKeyPath, game::kOnPlayPlayerValue}};
+        const std::string keys[] = {"Software\\EA Sports", game::kKeyPath, game::kDetailsKeyPath};
+        for (const ValueOriginal& value : record.registry->values) {
+            const bool known = std::any_of(std::begin(values), std::end(values), [&](const auto& v) {
+                return base::equalsIgnoringAsciiCase(value.keyPath, v.first) &&
+                       base::equalsIgnoringAsciiCase(value.name, v.second);
+            });
+            if (!known) fault = "it names the value " + valueName(value) + ", which Quenor never writes";
+        }
+        for (const KeyOriginal& key : record.registry->keys) {
+            const bool known = std::any_of(std::begin(keys), std::end(keys), [&](const auto& k) {
+                return base::equalsIgnoringAsciiCase(key.path, k);
+            });
+            if (!known) fault = "it names the key " + keyName(key.path) + ", which Quenor never makes";
+        }
+    }
+    if (fault.empty()) return;
+    throw OriginalsError("The record of the originals in " + kept.folder().string() +
+                         " is damaged or was not made for this installation: " + fault +
+                         ". Nothing was changed. Drop it with \"quenorctl restore --forget\"; "
+                         "the next change keeps new originals.");
+}
+
 }  // namespace
 
 OriginalsState originalsState(PlatformServices& services, const std::string& archiveToolPath) {
@@ -223,6 +262,7 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
                              "): it has not changed it since it began to keep them, or they "
                              "were dropped. Nothing was changed.");
     }
+    requireRecordOfThisInstallation(*record, archiveToolPath, kept);
     const std::optional<WrittenRecord> written = kept.written();
     std::vector<std::string> done;
     try {
@@ -230,9 +270,9 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
         std::optional<ReachedArchive> archive;
         ArchiveNow now = ArchiveNow::NotKept;
         if (record->archive) {
-            archive = reachArchive(services.files, record->archive->toolPath);
+            archive = reachArchive(services.files, archiveToolPath);
             if (!archive) {
-                throw OriginalsError("The archive " + record->archive->toolPath +
+                throw OriginalsError("The archive " + archiveToolPath +
                                      " cannot be reached on this machine. Nothing was changed.");
             }
             if (!io.exists(kept.archiveCopy()) ||
