@@ -47,6 +47,12 @@ TEST(TerminalMessageBoxes, QuestionsAreAskedAnsweredByYesOrTakenAsNo) {
     }
 }
 
+TEST(TerminalMessageBoxes, TextsKeepTheirLineBreaksOnATerminal) {
+    EXPECT_EQ(terminalLines("Wine is running for /p12.\rWhile it runs...\r\rClose NHL 09"),
+              "Wine is running for /p12.\nWhile it runs...\n\nClose NHL 09");
+    EXPECT_EQ(terminalLines("a\r\nb"), "a\nb");
+}
+
 // Only a player at the terminal waits again; a script never waits without end.
 TEST(TerminalMessageBoxes, OnlyAPlayerAtTheTerminalRetries) {
     const MessageBoxRequest busy{"NHL 09 is being changed", "Another Quenor...",
