@@ -78,7 +78,8 @@ TEST(OriginalsKill, AKilledApplyOrRestoreLeavesWholeFilesAndTheNextRestoreFinish
         ASSERT_TRUE(tool.start()) << "the registry files no longer load";
         originals::KeptOriginals kept(files::systemFileIo(), tool.originalsFolder(),
                                       tool.tool().settings.strFMISCpath);
-        if (kept.record()) {
+        const bool restored = kept.record().has_value();
+        if (restored) {
             originals::restoreOriginals(tool.tool().services, tool.tool().settings.strFMISCpath,
                                         false);
         }
@@ -86,7 +87,7 @@ TEST(OriginalsKill, AKilledApplyOrRestoreLeavesWholeFilesAndTheNextRestoreFinish
         EXPECT_EQ(gameValues(tool), kUntouched);
         // The killed child's temporary copies went with the restore, which held the lock.
         for (const std::filesystem::path& folder : {tool.prefixFolder(), tool.originalsFolder()}) {
-            if (!std::filesystem::exists(folder)) continue;
+            if (!restored || !std::filesystem::exists(folder)) continue;
             for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
                 EXPECT_EQ(entry.path().filename().string().find(".quenor-new-"), std::string::npos)
                     << "left behind: " << entry.path();

@@ -121,8 +121,8 @@ void requireWritten(Tool& tool, const PlannedChange& change) {
             const std::vector<std::string> found =
                 text ? keyedValues(*text, key) : std::vector<std::string>{};
             const bool written =
-                !found.empty() && std::all_of(found.begin(), found.end(),
-                                              [&](const std::string& v) { return v == value; });
+                !found.empty() && std::count(found.begin(), found.end(), value) ==
+                                      static_cast<std::ptrdiff_t>(found.size());
             if (written) continue;
             fail(tool, "Read back from the game archive " + tool.settings.strFMISCpath + ", " +
                            entry + " does not hold \"" + key + " " + value + "\"" +

@@ -153,7 +153,9 @@ class HiveRenderer {
         const bool wanted =
             path.empty() ? !key.values().empty() : !key.values().empty() || key.subKeys().empty();
         if (wanted && writtenKeys_.count(id) == 0) {
-            emit(doc_.newline);
+            // A blank line before the new section, unless one is there already: the one a
+            // section deleted since left behind, which would otherwise pile up.
+            if (!endsWithBlankLine()) emit(doc_.newline);
             emit(formatKeyLines(unicodePath(path), now_, doc_.newline));
             for (const auto& value : key.values()) {
                 emit(valueLine(fromCodePage(value.name), value, doc_.newline));
@@ -164,6 +166,12 @@ class HiveRenderer {
             appendNewKeys(*sub, path);
             path.pop_back();
         }
+    }
+
+    bool endsWithBlankLine() const {
+        const std::string twice = doc_.newline + doc_.newline;
+        return out_.size() >= twice.size() &&
+               out_.compare(out_.size() - twice.size(), twice.size(), twice) == 0;
     }
 
     // The Unicode names of a path: those of keys the file already names, so that a new
