@@ -1,6 +1,11 @@
 # Common compile settings for every target of the project.
 add_library(quenor_build_flags INTERFACE)
 target_compile_options(quenor_build_flags INTERFACE -Wall -Wextra -Wpedantic)
+# No build folder in what is built (file names in messages and debug information), so that the
+# same source gives the same programs wherever it is built.
+target_compile_options(quenor_build_flags INTERFACE
+    -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+    -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
 if(QUENOR_WERROR)
     target_compile_options(quenor_build_flags INTERFACE -Werror)
 endif()

@@ -124,7 +124,9 @@ class SmallDisk {
         mounted_ = std::system(("mount -t tmpfs -o size=1m tmpfs '" + folder_.str() + "' 2>/dev/null").c_str()) == 0;
     }
     ~SmallDisk() {
-        if (mounted_) std::system(("umount '" + folder_.str() + "'").c_str());
+        if (mounted_ && std::system(("umount '" + folder_.str() + "'").c_str()) != 0) {
+            ADD_FAILURE() << "the test's tmpfs stays mounted at " << folder_.str();
+        }
     }
     bool mounted() const { return mounted_; }
     const fs::path& path() const { return folder_.path(); }
@@ -135,7 +137,7 @@ class SmallDisk {
         }
     }
     void makeReadOnly() {
-        std::system(("mount -o remount,ro '" + folder_.str() + "'").c_str());
+        ASSERT_EQ(std::system(("mount -o remount,ro '" + folder_.str() + "'").c_str()), 0);
     }
 
   private:
