@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <algorithm>
 #include <system_error>
 
 #include "lib/files/file_error.h"
@@ -24,7 +24,8 @@ std::optional<std::string> recordedFolderName(const std::filesystem::path& prefi
     try {
         // Through the file layer: a pipe planted there is refused, not waited on.
         auto file = files::systemFileIo().open(prefix / "wineserver", files::OpenMode::kRead);
-        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), 257)));
+        std::vector<std::uint8_t> buffer(
+            static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), 257)));
         file->readAt(0, buffer);
         name.assign(buffer.begin(), buffer.end());
     } catch (const files::FileIoError&) {

@@ -88,7 +88,8 @@ TEST(UnluckyChanges, AnEntryWithoutALineTheChangeRewritesFailsBeforeAnyWrite) {
         ASSERT_EQ(tool.boxesShown().size(), 2u);
         const MessageBoxRequest& failure = tool.boxesShown().back();
         EXPECT_EQ(failure.icon, MessageIcon::Critical);
-        EXPECT_NE(failure.text.find(std::string(c.entry) + " in the game archive"), std::string::npos)
+        EXPECT_NE(failure.text.find(std::string(c.entry) + " in the game archive"),
+                  std::string::npos)
             << failure.text;
         EXPECT_NE(failure.text.find(c.missingKey), std::string::npos) << failure.text;
         EXPECT_EQ(readFileOrMissing(tool.archivePath()), archive);
@@ -100,14 +101,16 @@ TEST(UnluckyChanges, AnEntryWithoutALineTheChangeRewritesFailsBeforeAnyWrite) {
 TEST(UnluckyChanges, AnEntrySavedWithLineFeedsKeepsEveryLine) {
     HeadlessTool tool;
     ASSERT_TRUE(tool.start());
-    putEntry(tool, "sgsm3.cfg", "; saved on Linux\ndevicewidth 1280\ndeviceheight 1024\nfov 55\nenablevsync true");
+    putEntry(tool, "sgsm3.cfg",
+             "; saved on Linux\ndevicewidth 1280\ndeviceheight 1024\nfov 55\nenablevsync true");
     tool.click(names::kOptResolution, 0);  // 1280x800, into sgsm3.cfg
     tool.answer(MessageAnswer::Yes);
     tool.answer(MessageAnswer::Ok);
     tool.click(names::kBtnApplySettings);
     EXPECT_EQ(titles(tool), (std::vector<std::string>{"Apply changes?", "All done!"}));
     EXPECT_EQ(tool.archiveEntry("sgsm3.cfg"),
-              "; saved on Linux\r\ndevicewidth 1280\r\ndeviceheight 800\r\nfov 55\r\nenablevsync true\r\n");
+              "; saved on Linux\r\ndevicewidth 1280\r\ndeviceheight 800\r\nfov 55\r\nenablevsync "
+              "true\r\n");
 }
 
 }  // namespace

@@ -230,7 +230,8 @@ class WindowsFileIo final : public FileIo {
         if (search == INVALID_HANDLE_VALUE) return names;
         do {
             const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") names.push_back(std::filesystem::path(name).string());
+            if (name != L"." && name != L"..")
+                names.push_back(std::filesystem::path(name).string());
         } while (FindNextFileW(search, &found));
         FindClose(search);
         return names;

@@ -11,10 +11,10 @@
 
 #include "lib/viv/archive_edit.h"
 #include "lib/viv/archive_reader.h"
-#include "tool/testing/fake_installation.h"
 #include "tests/originals/originals_test_support.h"
 #include "tool/originals/kept_originals.h"
 #include "tool/originals/restore_originals.h"
+#include "tool/testing/fake_installation.h"
 
 namespace quenor::testing {
 namespace {
@@ -106,8 +106,9 @@ class KillAtSync final : public files::FileIoWrapper {
     std::unique_ptr<files::FileHandle> open(const std::filesystem::path& path, files::OpenMode mode,
                                             std::uint32_t permissions) override {
         auto handle = FileIoWrapper::open(path, mode, permissions);
-        const bool watched = path == file_ || path.filename().string().rfind(
-                                                  file_.filename().string() + ".quenor-new", 0) == 0;
+        const bool watched =
+            path == file_ ||
+            path.filename().string().rfind(file_.filename().string() + ".quenor-new", 0) == 0;
         if (!watched || mode == files::OpenMode::kRead) return handle;
         return std::make_unique<Handle>(std::move(handle), left_);
     }
@@ -117,7 +118,9 @@ class KillAtSync final : public files::FileIoWrapper {
         Handle(std::unique_ptr<files::FileHandle> inner, int& left)
             : inner_(std::move(inner)), left_(left) {}
         std::uint64_t size() override { return inner_->size(); }
-        void readAt(std::uint64_t at, std::span<std::uint8_t> out) override { inner_->readAt(at, out); }
+        void readAt(std::uint64_t at, std::span<std::uint8_t> out) override {
+            inner_->readAt(at, out);
+        }
         void writeAt(std::uint64_t at, std::span<const std::uint8_t> data) override {
             inner_->writeAt(at, data);
         }
@@ -173,4 +176,3 @@ TEST(OriginalsKill, ACutOffChangeIsQuenorsAReplacementAfterItIsNot) {
 
 }  // namespace
 }  // namespace quenor::testing
-

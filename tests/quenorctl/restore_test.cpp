@@ -215,8 +215,8 @@ namespace {
 
 // The record of the originals of the machine's installation, as a JSON document to edit.
 std::filesystem::path recordOf(const Machine& machine) {
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(machine.installation().prefix() / ".quenor")) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             machine.installation().prefix() / ".quenor")) {
         if (entry.path().filename() == "originals" && entry.is_regular_file()) return entry.path();
     }
     return {};
@@ -234,9 +234,12 @@ TEST(Restore, ARecordNamingWhatQuenorNeverWritesIsRefused) {
          [](nlohmann::json& r) {
              r["registry"]["values"].push_back(
                  {{"key", "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
-                  {"name", "evil"}, {"type", 1}, {"data", "6300"}});
+                  {"name", "evil"},
+                  {"type", 1},
+                  {"data", "6300"}});
          }},
-        {"a key of its own", [](nlohmann::json& r) {
+        {"a key of its own",
+         [](nlohmann::json& r) {
              r["registry"]["keys"].push_back({{"path", "Software\\Evil"}, {"existed", false}});
          }},
     };
@@ -244,7 +247,8 @@ TEST(Restore, ARecordNamingWhatQuenorNeverWritesIsRefused) {
         SCOPED_TRACE(c.what);
         Machine machine;
         quenorctlDone(machine, {"apply", "--resolution", "1280x800", "--yes"});
-        const std::filesystem::path game = machine.installation().archive().parent_path().parent_path();
+        const std::filesystem::path game =
+            machine.installation().archive().parent_path().parent_path();
         writeFileBytes(game / "precious.dat", "the player's");
         const std::filesystem::path record = recordOf(machine);
         nlohmann::json json = nlohmann::json::parse(readFileOrMissing(record));

@@ -67,9 +67,11 @@ TEST(UnluckyFiles, NothingWaitsOnWhatIsNotARegularFile) {
         std::vector<std::vector<std::string>> commands;
     };
     const Place places[] = {
-        {"the archive", [](Machine& m) { return m.installation().archive(); },
+        {"the archive",
+         [](Machine& m) { return m.installation().archive(); },
          {{"status"}, {"apply", "--yes"}, {"reset", "--yes"}}},
-        {"system.reg", [](Machine& m) { return m.installation().prefix() / "system.reg"; },
+        {"system.reg",
+         [](Machine& m) { return m.installation().prefix() / "system.reg"; },
          {{"status"}, {"apply", "--yes"}, {"list", "--prefix", "@prefix"}}},
         {"a Lutris game config",
          [](Machine& m) {
@@ -121,7 +123,10 @@ namespace {
 class SmallDisk {
   public:
     SmallDisk() {
-        mounted_ = std::system(("mount -t tmpfs -o size=1m tmpfs '" + folder_.str() + "' 2>/dev/null").c_str()) == 0;
+        mounted_ =
+            std::system(
+                ("mount -t tmpfs -o size=1m tmpfs '" + folder_.str() + "' 2>/dev/null").c_str()) ==
+            0;
     }
     ~SmallDisk() {
         if (mounted_ && std::system(("umount '" + folder_.str() + "'").c_str()) != 0) {
@@ -161,14 +166,16 @@ TEST(UnluckyFiles, AFullOrReadOnlyDiskIsNamedInTheMessageAndTheLog) {
         SCOPED_TRACE(what);
         Machine machine;
         if (startedBefore) {
-            ASSERT_EQ(machine.quenorctl({"apply", "--resolution", "nochange", "--yes"}), ctl::kDone);
+            ASSERT_EQ(machine.quenorctl({"apply", "--resolution", "nochange", "--yes"}),
+                      ctl::kDone);
         }
         SmallDisk disk;
         if (!disk.mounted()) GTEST_SKIP() << "this machine does not let a test mount a tmpfs";
         const fs::path prefix = disk.path() / "prefix";
         fs::copy(machine.installation().prefix(), prefix,
                  fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-        const std::string archive = readFileOrMissing(prefix / "drive_c/Games/NHL 09/preload/fmisc.viv");
+        const std::string archive =
+            readFileOrMissing(prefix / "drive_c/Games/NHL 09/preload/fmisc.viv");
         if (full) {
             disk.fill();
         } else {
@@ -176,9 +183,9 @@ TEST(UnluckyFiles, AFullOrReadOnlyDiskIsNamedInTheMessageAndTheLog) {
         }
 
         std::string err;
-        EXPECT_EQ(machine.quenorctl({"--prefix", prefix.string(), "apply", "--resolution", "1280x800",
-                                     "--yes"},
-                                    nullptr, &err),
+        EXPECT_EQ(machine.quenorctl(
+                      {"--prefix", prefix.string(), "apply", "--resolution", "1280x800", "--yes"},
+                      nullptr, &err),
                   ctl::kFailed);
         EXPECT_NE(err.find(cause), std::string::npos) << err;
         std::string log;

@@ -25,7 +25,8 @@ struct ReachedArchive {
     // but the same content. With `replacing`, the digest the archive would have with that
     // entry's plain content replaced (or added). Throws files::FileIoError or viv::ArchiveError.
     std::string contentDigest(
-        const std::optional<std::pair<std::string, std::vector<std::uint8_t>>>& replacing = {}) const;
+        const std::optional<std::pair<std::string, std::vector<std::uint8_t>>>& replacing = {})
+        const;
 };
 
 // The archive at the tool's path; nothing when the path is empty or names no file this

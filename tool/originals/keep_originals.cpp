@@ -7,11 +7,11 @@
 #include "core/tool_error.h"
 #include "lib/digest/sha256.h"
 #include "lib/registry/store_values.h"
+#include "lib/viv/archive_error.h"
+#include "lib/viv/archive_reader.h"
 #include "tool/originals/archive_state.h"
 #include "tool/originals/kept_originals.h"
 #include "tool/originals/originals_places.h"
-#include "lib/viv/archive_error.h"
-#include "lib/viv/archive_reader.h"
 
 namespace quenor::originals {
 
@@ -123,7 +123,9 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
         }
         if (added) kept_->saveRecord(record);
         written_ = {WrittenRecord::State::Changing,
-                    archive && archive->exists() ? archive->sha256() : "", now, {}};
+                    archive && archive->exists() ? archive->sha256() : "",
+                    now,
+                    {}};
         if (archive && archive->exists()) {
             try {
                 written_.writing.push_back(archive->contentDigest());

@@ -12,7 +12,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kFormat = 1;
 constexpr std::uint64_t kLargestValue = 1u << 20;  // a registry value's data, as hex below
-constexpr std::size_t kLargestJournal = 64;          // versions one change writes (Reset: 8)
+constexpr std::size_t kLargestJournal = 64;        // versions one change writes (Reset: 8)
 
 std::string hexOf(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -178,7 +178,8 @@ WrittenRecord parseWritten(std::string_view source) {
     // Records of earlier versions have no journal: their cut-off change is not recognised.
     if (json.contains("writing")) {
         const Json& writing = field(json, "writing", Json::value_t::array);
-        if (writing.size() > kLargestJournal) throw RecordError("the field \"writing\" is too long");
+        if (writing.size() > kLargestJournal)
+            throw RecordError("the field \"writing\" is too long");
         for (const Json& digest : writing) {
             const Json holder = {{"digest", digest}};
             record.writing.push_back(sha256Field(holder, "digest", false));

@@ -7,8 +7,8 @@
 #include "core/game_installation.h"
 #include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
-#include "lib/viv/archive_error.h"
 #include "lib/registry/store_values.h"
+#include "lib/viv/archive_error.h"
 #include "tool/originals/archive_state.h"
 #include "tool/originals/keep_originals.h"
 #include "tool/originals/kept_originals.h"
@@ -185,17 +185,20 @@ void requireRecordOfThisInstallation(const OriginalsRecord& record, const std::s
             {game::kDetailsKeyPath, game::kOnPlayPlayerValue}};
         const std::string keys[] = {"Software\\EA Sports", game::kKeyPath, game::kDetailsKeyPath};
         for (const ValueOriginal& value : record.registry->values) {
-            const bool known = std::any_of(std::begin(values), std::end(values), [&](const auto& v) {
-                return base::equalsIgnoringAsciiCase(value.keyPath, v.first) &&
-                       base::equalsIgnoringAsciiCase(value.name, v.second);
-            });
-            if (!known) fault = "it names the value " + valueName(value) + ", which Quenor never writes";
+            const bool known =
+                std::any_of(std::begin(values), std::end(values), [&](const auto& v) {
+                    return base::equalsIgnoringAsciiCase(value.keyPath, v.first) &&
+                           base::equalsIgnoringAsciiCase(value.name, v.second);
+                });
+            if (!known)
+                fault = "it names the value " + valueName(value) + ", which Quenor never writes";
         }
         for (const KeyOriginal& key : record.registry->keys) {
             const bool known = std::any_of(std::begin(keys), std::end(keys), [&](const auto& k) {
                 return base::equalsIgnoringAsciiCase(key.path, k);
             });
-            if (!known) fault = "it names the key " + keyName(key.path) + ", which Quenor never makes";
+            if (!known)
+                fault = "it names the key " + keyName(key.path) + ", which Quenor never makes";
         }
     }
     if (fault.empty()) return;

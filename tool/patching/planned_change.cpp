@@ -62,7 +62,8 @@ std::vector<std::string> keyedValues(const std::string& text, const std::string&
 
 PlannedChange plannedApply(const Tool& tool, const PatchWindow& window) {
     PlannedChange change;
-    if (auto frame = framePatchFor(tool, window, tool.patch.resolutionToApply)) planFrame(change, *frame);
+    if (auto frame = framePatchFor(tool, window, tool.patch.resolutionToApply))
+        planFrame(change, *frame);
     planVsync(change, tool.patch.vsyncValueText);
     return change;
 }
@@ -92,7 +93,8 @@ void showGameNotFound(Tool& tool) {
         "Quenor does not know where NHL 09 is installed: " +
             (folder.empty() ? std::string("the registry holds no \"Install Dir\" for it")
                             : "its \"Install Dir\", \"" + folder + "\", names no whole folder") +
-            " (HKEY_LOCAL_MACHINE\\" + game::kKeyPath + "). Nothing was changed.\r\r"
+            " (HKEY_LOCAL_MACHINE\\" + game::kKeyPath +
+            "). Nothing was changed.\r\r"
             "Start Quenor for the Wine prefix the game is installed in: "
             "WINEPREFIX=\"/path/to/prefix\" quenor, or quenorctl --prefix /path/to/prefix. On "
             "Windows, install or repair NHL 09, then start Quenor again.",
@@ -120,9 +122,8 @@ void requireWritten(Tool& tool, const PlannedChange& change) {
         for (const auto& [key, value] : values) {
             const std::vector<std::string> found =
                 text ? keyedValues(*text, key) : std::vector<std::string>{};
-            const bool written =
-                !found.empty() && std::count(found.begin(), found.end(), value) ==
-                                      static_cast<std::ptrdiff_t>(found.size());
+            const bool written = !found.empty() && std::count(found.begin(), found.end(), value) ==
+                                                       static_cast<std::ptrdiff_t>(found.size());
             if (written) continue;
             fail(tool, "Read back from the game archive " + tool.settings.strFMISCpath + ", " +
                            entry + " does not hold \"" + key + " " + value + "\"" +

@@ -68,9 +68,8 @@ std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& win
                           std::stoi(window.widthText()), std::stoi(window.heightText()),
                           window.frameListIndex()};
     }
-    const auto* fixed =
-        std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
-                     [code](const FixedResolution& r) { return r.code == code; });
+    const auto* fixed = std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
+                                     [code](const FixedResolution& r) { return r.code == code; });
     if (fixed == std::end(kFixedResolutions)) {
         throw ToolError(5, tool.services.programName,
                         "Unknown resolution code " + std::to_string(code) + ".");
@@ -81,7 +80,8 @@ std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& win
 std::optional<FramePatch> retailFramePatch(int frame) {
     const std::int16_t code = resolution::retailFrameCode(frame);
     for (const FixedResolution& r : kFixedResolutions) {
-        if (r.code == code) return FramePatch{game::configEntryName(frame), r.width, r.height, r.gfxMode};
+        if (r.code == code)
+            return FramePatch{game::configEntryName(frame), r.width, r.height, r.gfxMode};
     }
     return std::nullopt;
 }
@@ -105,7 +105,8 @@ bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
     tool.patch.configFileName = patch.entry;
     writeLog(tool, " setResolution: " + std::to_string(code) + "; " +
                        std::to_string(settings.lngDeviceHeight) + "; " +
-                       std::to_string(settings.lngDeviceWidth) + "; " + std::to_string(patch.gfxMode));
+                       std::to_string(settings.lngDeviceWidth) + "; " +
+                       std::to_string(patch.gfxMode));
 
     rewriteConfigEntry(tool, tool.patch.configFileName,
                        {{"devicewidth", TaggedValue(settings.lngDeviceWidth)},

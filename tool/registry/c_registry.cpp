@@ -42,7 +42,7 @@ std::string cRegistry::rootText() const {
 }
 
 std::string cRegistry::setValueError(const TaggedValue& value, reg::Status status) const {
-    // After the design's own text, the store's words for a save that failed: a full disk, a
+    // After the registry class's own text, the store's words for a save that failed: a full disk, a
     // read-only one, no permission.
     const std::string cause = status == reg::kRegistryIoFailed ? store_.lastFailure() : "";
     return "Failed to set registry value Key: '" + rootText() + "',Section: '" + sectionKey_ +

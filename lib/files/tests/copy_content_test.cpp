@@ -1,8 +1,8 @@
 // Copies through the real file system and through the fault wrapper.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -70,7 +70,6 @@ TEST_F(CopyContentTest, FaultsOfTheWrapperReachCopies) {
     EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 20).size(), 8192u);
 }
 
-
 #ifndef _WIN32
 // A file made or emptied for new content never gets more than the user's umask allows,
 // whatever it is asked for: records that a restore acts on must not become writable by all.
@@ -97,9 +96,9 @@ TEST_F(CopyContentTest, LeftoverTemporaryCopiesOfOthersAreRemoved) {
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"system.reg.quenor-new-1f-00aa", "user.reg",
-                                              "user.reg.bak",
-                                              temporarySibling(target).filename().string()}));
+    EXPECT_EQ(left,
+              (std::vector<std::string>{"system.reg.quenor-new-1f-00aa", "user.reg", "user.reg.bak",
+                                        temporarySibling(target).filename().string()}));
 }
 #endif
 
