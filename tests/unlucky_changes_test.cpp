@@ -115,3 +115,34 @@ TEST(UnluckyChanges, AnEntrySavedWithLineFeedsKeepsEveryLine) {
 
 }  // namespace
 }  // namespace quenor::testing
+
+namespace quenor::testing {
+namespace {
+
+// A size of the player's own goes into the frame chosen, and "GFX Mode" names that frame:
+// each frame in turn, against fixed values, so that a patch always writing frame 4 fails.
+TEST(UserDefined, TheChosenFrameGetsTheSizeAndGfxModeNamesIt) {
+    for (int frame = 1; frame <= 4; ++frame) {
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        HeadlessTool tool;
+        ASSERT_TRUE(tool.start());
+        tool.click(names::kOptResolution, 4);
+        tool.type(names::kTxtResWidth, "1440");
+        tool.type(names::kTxtResHeight, "900");
+        tool.pick(names::kLstResFrame, frame);
+        tool.answer(MessageAnswer::Yes);
+        tool.answer(MessageAnswer::Ok);
+        tool.click(names::kBtnApplySettings);
+        EXPECT_EQ(tool.registryValue(reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "GFX Mode"),
+                  std::to_string(frame));
+        for (int other = 1; other <= 4; ++other) {
+            const std::string entry = tool.archiveEntry("sgsm" + std::to_string(other) + ".cfg");
+            const bool sized =
+                entry.find("devicewidth 1440\r\ndeviceheight 900\r\n") != std::string::npos;
+            EXPECT_EQ(sized, other == frame) << "sgsm" << other << ".cfg";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing
