@@ -69,9 +69,7 @@ class HiveRenderer {
         appendNewKeys(current_, path);
         // A file whose last line had no line end (cut short, or edited by hand) gets one when
         // anything in it changes; saved unchanged, it stays byte for byte as it was.
-        if (!out_.empty() && out_.back() != '\n' && out_ != renderUnchanged(doc_)) {
-            out_ += doc_.newline;
-        }
+        if (!out_.empty() && out_.back() != '\n' && out_ != renderUnchanged(doc_)) endLine();
         return std::move(out_);
     }
 
@@ -80,9 +78,13 @@ class HiveRenderer {
     // written after it starts on a line of its own, so no line runs into the next.
     void emit(std::string_view lines) {
         if (lines.empty()) return;
-        if (!out_.empty() && out_.back() != '\n') out_ += doc_.newline;
+        if (!out_.empty() && out_.back() != '\n') endLine();
         out_ += lines;
     }
+
+    // Ends a last line that had no line end. One that ends in a lone CR (its CR LF cut short)
+    // gets the LF alone: a CR more would stay in the line's text when it is read again.
+    void endLine() { out_ += out_.back() == '\r' ? std::string("\n") : doc_.newline; }
 
     void indexDocument() {
         paths8_.reserve(doc_.sections.size());

@@ -434,22 +434,37 @@ TEST(WineFileStore, ALastLineWithoutItsLineEndStaysALineOfItsOwn) {
         {"a key line", "\n[Software\\\\Olm\\\\Quenor] 1796680840"},
         {"a value line", "\n[Software\\\\Olm\\\\Quenor] 1796680840\n\"Log\"=\"1\""},
         {"a comment", "\n[Software\\\\Olm\\\\Quenor] 1796680840\n;; cut"},
+        // Its CR LF cut after the CR: the LF alone completes it.
+        {"a comment ending in a lone CR", "\n[Software\\\\Olm\\\\Quenor] 1796680840\n;; cut\r"},
     };
-    for (const auto& [what, ending] : endings) {
-        SCOPED_TRACE(what);
-        TempFolder folder;
-        writeFile(folder.path() / "user.reg", header + ending);
-        {
-            WineFileStore store(folder.path());
-            ASSERT_EQ(set(store, kCurrentUser, "Software\\Olm\\Quenor", "Version", kSz, sz("1.0")),
-                      kSuccess);
-            ASSERT_EQ(set(store, kCurrentUser, "Software\\New", "v", kSz, sz("2")), kSuccess);
+    for (const auto& [what, lfEnding] : endings) {
+        for (const bool crlf : {false, true}) {
+            SCOPED_TRACE(std::string(what) + (crlf ? ", CR LF file" : ", LF file"));
+            // The same file with CR LF line ends: every LF but the cut last line's gets its CR.
+            const auto withEnds = [crlf](std::string text) {
+                if (!crlf) return text;
+                std::string out;
+                for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+                return out;
+            };
+            const std::string ending = withEnds(lfEnding);
+            TempFolder folder;
+            writeFile(folder.path() / "user.reg", withEnds(header) + ending);
+            {
+                WineFileStore store(folder.path());
+                ASSERT_EQ(
+                    set(store, kCurrentUser, "Software\\Olm\\Quenor", "Version", kSz, sz("1.0")),
+                    kSuccess);
+                ASSERT_EQ(set(store, kCurrentUser, "Software\\New", "v", kSz, sz("2")), kSuccess);
+            }
+            const std::string saved = readFile(folder.path() / "user.reg");
+            const std::string completed = ending.back() == '\r' ? "\n" : crlf ? "\r\n" : "\n";
+            EXPECT_NE(saved.find(ending + completed), std::string::npos) << saved;
+            EXPECT_EQ(saved.find("\r\r"), std::string::npos) << saved;
+            WineFileStore reloaded(folder.path());
+            EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
+            EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\New", "v"), sz("2"));
         }
-        const std::string saved = readFile(folder.path() / "user.reg");
-        EXPECT_NE(saved.find(ending + "\n"), std::string::npos) << saved;
-        WineFileStore reloaded(folder.path());
-        EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
-        EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\New", "v"), sz("2"));
     }
 }
 
