@@ -57,16 +57,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wine::loadHive(document, tree);
     if (wine::renderHive(document, tree, tree, 0) != text) std::abort();
 
-    // A save with changes: a value added to the file's last key, and a new key.
+    // A save with changes: a value added to the file's last key, and a new key. Their names are
+    // ones the input does not use yet: a name it uses already would rewrite that line of the
+    // input, which is a change the save must make, not a line it loses.
     const std::unique_ptr<RegKey> changed = wine::cloneTree(tree);
     if (!document.sections.empty()) {
         std::vector<std::string> path;
         for (const auto& name : document.sections.back().path)
             path.push_back(wine::toCodePage(name));
-        if (RegKey* last = changed->find(path))
-            last->setValue({"quenor fuzz", kDword, {1, 2, 3, 4}});
+        if (RegKey* last = changed->find(path)) {
+            std::string name = "quenor fuzz";
+            while (last->findValue(name)) name += '+';
+            last->setValue({name, kDword, {1, 2, 3, 4}});
+        }
     }
-    changed->addSubKey("Quenor Fuzz New Key").setValue({"v", kSz, {'x', 0}});
+    std::string keyName = "Quenor Fuzz New Key";
+    while (changed->findSubKey(keyName)) keyName += '+';
+    changed->addSubKey(keyName).setValue({"v", kSz, {'x', 0}});
     const std::string saved = wine::renderHive(document, *changed, tree, 1);
     if (!wine::sameTree(reload(saved), *changed)) std::abort();
     const auto before = linesOf(text);
