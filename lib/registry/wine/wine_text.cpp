@@ -33,41 +33,43 @@ void appendCodePoint(std::u16string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at src[i]; returns its length (1 for an invalid byte, which
-// stands for U+FFFD).
-std::size_t decodeUtf8(std::string_view src, std::size_t i, char32_t& cp) {
+// Decodes one UTF-8 sequence at src[i] as Wine's registry reader does: a well-formed
+// sequence of up to 4 bytes gives its code point, a surrogate's 3-byte form included; any
+// other byte (a continuation byte on its own, a cut-off or overlong sequence, a code point
+// beyond U+10FFFF, 0xF5..0xFF) gives nothing and is skipped alone, so that reading goes on
+// at the next byte. Returns the bytes read, and whether `cp` holds a character.
+std::size_t decodeUtf8(std::string_view src, std::size_t i, char32_t& cp, bool& valid) {
     const auto b0 = static_cast<unsigned char>(src[i]);
-    std::size_t length = 0;
-    char32_t min = 0;
+    valid = true;
     if (b0 < 0x80) {
         cp = b0;
         return 1;
-    } else if ((b0 & 0xE0) == 0xC0) {
+    }
+    std::size_t length = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
         length = 2, cp = b0 & 0x1F, min = 0x80;
     } else if ((b0 & 0xF0) == 0xE0) {
         length = 3, cp = b0 & 0x0F, min = 0x800;
     } else if ((b0 & 0xF8) == 0xF0) {
         length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        cp = 0xFFFD;
-        return 1;
     }
-    if (i + length > src.size()) {
-        cp = 0xFFFD;
-        return 1;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
+    valid = length > 0 && i + length <= src.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
         const auto b = static_cast<unsigned char>(src[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            cp = 0xFFFD;
-            return 1;
-        }
+        valid = (b & 0xC0) == 0x80;
         cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        cp = 0xFFFD;
-        return 1;
-    }
+    valid = valid && cp >= min && cp <= 0x10FFFF;
+    return valid ? length : 1;
+}
+
+// Appends the character of the UTF-8 sequence at src[i], if it is one; returns its length.
+std::size_t appendUtf8(std::string_view src, std::size_t i, std::u16string& out) {
+    char32_t cp = 0;
+    bool valid = false;
+    const std::size_t length = decodeUtf8(src, i, cp, valid);
+    if (valid) appendCodePoint(out, cp);
     return length;
 }
 
@@ -113,9 +115,7 @@ std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out
     std::size_t i = 0;
     while (i < src.size() && src[i] != endChar) {
         if (src[i] != '\\') {
-            char32_t cp = 0;
-            i += decodeUtf8(src, i, cp);
-            appendCodePoint(out, cp);
+            i += appendUtf8(src, i, out);
             continue;
         }
         ++i;
@@ -169,10 +169,7 @@ std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out
                     out.push_back(static_cast<char16_t>(value));
                 } else {
                     // Any other escaped character stands for itself (a UTF-8 one too).
-                    char32_t cp = 0;
-                    --i;
-                    i += decodeUtf8(src, i, cp);
-                    appendCodePoint(out, cp);
+                    i += appendUtf8(src, i - 1, out) - 1;
                 }
                 break;
         }

@@ -21,9 +21,10 @@ std::u16string fromUtf16Bytes(const std::vector<std::uint8_t>& bytes);
 
 // Reads an escaped string as Wine's reader does, from the start of `src` up to the
 // unescaped `endChar`: \a \b \e \f \n \r \t \v, \x with up to 4 hex digits, octal with up
-// to 3 digits, any other escaped character stands for itself; raw UTF-8 is decoded
-// (a byte that is not valid UTF-8 becomes U+FFFD). Returns the number of bytes read,
-// the end character included, or std::string_view::npos when the end character is missing.
+// to 3 digits, any other escaped character stands for itself; raw UTF-8 is decoded, and a
+// byte that is not part of a well-formed sequence is left out, as Wine leaves it out.
+// Returns the number of bytes read, the end character included, or std::string_view::npos
+// when the end character is missing.
 std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out);
 
 // Writes text in Wine's escaped form: pure ASCII; `\` and the two characters of

@@ -2,12 +2,16 @@
 // own "reg query". Needs Debian's wine64; skipped when it is not installed.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "lib/registry/wine/testing/wine_programs.h"
 #include "lib/registry/wine/tests/wine_test_support.h"
 #include "lib/registry/wine/wine_file_store.h"
+#include "lib/registry/wine/wine_reg_file.h"
 
 namespace quenor::reg::wine {
 namespace {
@@ -72,6 +76,73 @@ TEST(WineInterop, WineReadsWhatTheStoreWrote) {
     std::string blob = "Blob    REG_BINARY    ";
     for (int i = 0; i < 60; ++i) blob += "AB";
     EXPECT_NE(user.find(blob + "\r\n"), std::string::npos) << user;
+}
+
+std::string readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The values of the keys below Software\Shapes as a file holds them, exactly: per key path,
+// per value name (ASCII letters folded, as Windows compares names), the value in Wine's
+// output syntax. Repeated sections merge; a repeated value: the last one wins.
+std::map<std::u16string, std::map<std::u16string, std::string>> shapesIn(const std::string& text) {
+    std::map<std::u16string, std::map<std::u16string, std::string>> keys;
+    for (const auto& section : parseWineRegistry(text, "user.reg").sections) {
+        if (section.path.size() < 2 || section.path[1] != u"Shapes") continue;
+        std::u16string path;
+        for (const auto& name : section.path) path += u"[" + name + u"]";
+        auto& values = keys[path];
+        for (const auto& line : section.lines) {
+            if (line.kind != LineKind::Value) continue;
+            std::u16string folded = line.name;
+            for (char16_t& c : folded) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
+            values[folded] = formatValueLine(line.name, line.type, line.data, "\n");
+        }
+    }
+    return keys;
+}
+
+// Lines Wine itself never writes but reads: lone CRs, raw and malformed UTF-8, escapes
+// it does not write. Wine reads them when its server starts and writes what it read in its
+// own syntax when it saves; the store must read the same keys and values from both files.
+TEST(WineInterop, TheStoreReadsOddShapesAsWineReadsThem) {
+    if (!testing::wineInstalled()) {
+        GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
+    }
+    testing::TempFolder folder;
+    const auto prefix = folder.path() / "prefix";
+    testing::runInPrefix(prefix, std::string(kWine64) + " wineboot --init");
+    testing::stopWineServer(prefix);
+    ASSERT_TRUE(std::filesystem::exists(prefix / "user.reg")) << "wineboot made no prefix";
+
+    const std::string shapes =
+        "\n[Software\\\\Shapes\\\\cr] 1700000000\n"
+        "\"a\rb\"=\"x\ry\"\n"             // a lone CR inside a name and a string
+        "\"e\"=\"5\"\n\r\"f\"=\"6\"\n"    // a line that starts with a lone CR
+        "\"h\"=hex:01,02,\\\r\n  03\r\n"  // a continued hex line in CR LF
+        "\"d\"=dword:0000000a\r\r\n"      // CRs before the line end
+        "[Software\\\\Shapes\\\\a\rb]\r1700000000\n\"v\"=\"1\"\n"
+        "[Software\\\\Shapes\\\\a\\/b\\)c\\\\\\\\d\\\\] 1700000000\n\"v\"=\"2\"\n"
+        "[Software\\\\Shapes\\\\\\x41\\102\\e\\q\\\"u\\]z] 1700000000\n\"v\"=\"3\"\n"
+        "[Software\\\\Shapes\\\\caf\xe9\xc3\xa9] 1700000000\n"
+        "\"n\xe9\xc3\xa9\"=\"\xc3\xc3\xa9\xe2\x82\xe2\x82\xac\xf0\x9f\x98\x80\xed\xa0\x80\"\n"
+        "\"o\xc0\x80\xe0\x80\xaf\xf4\x90\x80\x80\"=\"\\\xe9\\x12345\\400\\8\\xg\"\n"
+        "\"m\"=str(7):\"a\\0b\\0\"\n"
+        "[Software\\\\Shapes\\\\last] 1700000000\n\"z\"=\"end\"\r";
+    {
+        std::ofstream out(prefix / "user.reg", std::ios::binary | std::ios::app);
+        out << shapes;
+    }
+    const auto before = shapesIn(readAll(prefix / "user.reg"));
+    // A change makes Wine's server save the registry as it holds it when it stops.
+    testing::runInPrefix(prefix, std::string(kWine64) + " reg add 'HKCU\\Quenor' /f");
+    testing::stopWineServer(prefix);
+    const auto after = shapesIn(readAll(prefix / "user.reg"));
+    ASSERT_EQ(before.size(), 6u);
+    EXPECT_EQ(before, after);
 }
 
 }  // namespace
