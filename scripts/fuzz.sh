@@ -65,20 +65,23 @@ run_target() {
             -artifact_prefix="$work/$name.findings/" \
             "$work/$name.scratch" "${committed[@]}" >"$log" 2>&1 || status=$?
     else
+        # Towards a number of executions, a round stops once the target reaches it.
+        local left=-1
+        [ "$until" = 0 ] || left=$((until - $(total_of "$name")))
         mkdir -p "$cache/$name/corpus" "$cache/$name/findings"
-        "$program" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        "$program" -max_total_time="$seconds" -runs="$left" -timeout=10 -print_final_stats=1 \
             -artifact_prefix="$cache/$name/findings/" \
             "$cache/$name/corpus" "${committed[@]}" >"$log" 2>&1 || status=$?
     fi
     echo "$status" >"$work/$name.status"
 }
-export -f run_target
-export mode runs seconds cache work
+total_of() { cut -d' ' -f1 "$cache/$1/totals" 2>/dev/null || echo 0; }
+export -f run_target total_of
+export mode runs seconds cache work until
 
 echo "Fuzzing ${#targets[@]} targets, $jobs at a time ($([ "$mode" = smoke ] &&
     echo "$runs runs each, seed 1, committed corpus" || echo "$seconds s each, corpus in $cache"))" >&2
 stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -n 1; }
-total_of() { cut -d' ' -f1 "$cache/$1/totals" 2>/dev/null || echo 0; }
 
 # One round: the targets of $work/round run, then one line each is printed. Sets found=1 when
 # a target found something.
