@@ -68,7 +68,7 @@ endfunction()
 # program (listed in fuzz_targets.txt of the build folder for scripts/fuzz.sh); with tests on
 # it always builds NAME_replay, which CTest runs over the corpus folders.
 function(quenor_fuzzer name)
-    cmake_parse_arguments(ARG "" "SOURCE" "DEPS;CORPUS" ${ARGN})
+    cmake_parse_arguments(ARG "" "SOURCE;MAX_LEN" "DEPS;CORPUS" ${ARGN})
     if(QUENOR_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         add_executable(${name} ${ARG_SOURCE})
         set_target_properties(${name} PROPERTIES QUENOR_ROLE test)
@@ -79,7 +79,7 @@ function(quenor_fuzzer name)
         # scripts/fuzz.sh finds every target, its program and its committed corpus here.
         list(JOIN ARG_CORPUS "," corpora)
         set_property(GLOBAL APPEND PROPERTY QUENOR_FUZZ_TARGETS
-            "${name}|$<TARGET_FILE:${name}>|${corpora}")
+            "${name}|$<TARGET_FILE:${name}>|${corpora}|${ARG_MAX_LEN}")
     endif()
     if(QUENOR_BUILD_TESTS)
         add_executable(${name}_replay ${ARG_SOURCE}

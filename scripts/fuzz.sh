@@ -54,14 +54,15 @@ jobs="${QUENOR_FUZZ_JOBS:-$(nproc)}"
 
 # Runs one target; its libFuzzer output goes to $work/<target>.log.
 run_target() {
-    local name="$1" program="$2" corpora="$3"
+    local name="$1" program="$2" corpora="$3" maxLen="${4:-}"
     local log="$work/$name.log" status=0
-    local committed=()
+    local committed=() limits=()
     IFS=',' read -r -a committed <<<"$corpora"
+    [ -z "$maxLen" ] || limits=(-max_len="$maxLen")
     if [ "$mode" = smoke ]; then
         # New inputs go to a scratch folder: the committed corpus is only read.
         mkdir -p "$work/$name.scratch" "$work/$name.findings"
-        "$program" -runs="$runs" -seed=1 -timeout=10 -print_final_stats=1 \
+        "$program" -runs="$runs" -seed=1 -timeout=10 -print_final_stats=1 "${limits[@]}" \
             -artifact_prefix="$work/$name.findings/" \
             "$work/$name.scratch" "${committed[@]}" >"$log" 2>&1 || status=$?
     else
@@ -70,6 +71,7 @@ run_target() {
         [ "$until" = 0 ] || left=$((until - $(total_of "$name")))
         mkdir -p "$cache/$name/corpus" "$cache/$name/findings"
         "$program" -max_total_time="$seconds" -runs="$left" -timeout=10 -print_final_stats=1 \
+            "${limits[@]}" \
             -artifact_prefix="$cache/$name/findings/" \
             "$cache/$name/corpus" "${committed[@]}" >"$log" 2>&1 || status=$?
     fi
@@ -87,7 +89,8 @@ stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -n 1; }
 # a target found something.
 found=0
 round() {
-    tr '|' '\t' <"$work/round" | xargs -P "$jobs" -L 1 bash -c 'run_target "$0" "$1" "$2"'
+    xargs -P "$jobs" -d '\n' -n 1 bash -c 'IFS="|" read -r n p c m <<<"$0"; run_target "$n" "$p" "$c" "$m"' \
+        <"$work/round"
     local name log executions speed rss coverage status total findings seconds_in_all
     while IFS='|' read -r name _; do
         log="$work/$name.log"

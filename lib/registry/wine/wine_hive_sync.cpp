@@ -19,10 +19,10 @@ std::vector<std::string> toCodePage(const std::vector<std::u16string>& path) {
 }
 
 // A case-insensitive identity of a key path (names cannot hold "\").
-std::string pathId(const std::vector<std::string>& path, std::size_t count) {
+std::string pathId(const std::vector<std::string>& path) {
     std::string id;
-    for (std::size_t i = 0; i < count; ++i) {
-        id += base::asciiLowered(path[i]);
+    for (const auto& name : path) {
+        id += base::asciiLowered(name);
         id += '\\';
     }
     return id;
@@ -66,7 +66,7 @@ class HiveRenderer {
         for (const auto& line : doc_.preamble) emit(line.raw);
         for (std::size_t s = 0; s < doc_.sections.size(); ++s) renderSection(s);
         std::vector<std::string> path;
-        appendNewKeys(current_, path);
+        appendNewKeys(current_, path, "");
         // A file whose last line had no line end (cut short, or edited by hand) gets one when
         // anything in it changes; saved unchanged, it stays byte for byte as it was.
         if (!out_.empty() && out_.back() != '\n' && out_ != renderUnchanged(doc_)) endLine();
@@ -92,11 +92,14 @@ class HiveRenderer {
             const auto& section = doc_.sections[s];
             paths8_.push_back(toCodePage(section.path));
             const auto& path8 = paths8_.back();
-            const std::string id = pathId(path8, path8.size());
-            lastSection_[id] = s;
-            for (std::size_t k = 1; k <= path8.size(); ++k) {
-                unicodeNames_.try_emplace(pathId(path8, k), section.path[k - 1]);
+            // The ids of the path's keys, each its parent's id and one more name.
+            std::string id;
+            for (std::size_t k = 0; k < path8.size(); ++k) {
+                id += base::asciiLowered(path8[k]);
+                id += '\\';
+                unicodeNames_.try_emplace(id, section.path[k]);
             }
+            lastSection_[id] = s;
             for (std::size_t l = 0; l < section.lines.size(); ++l) {
                 const auto& line = section.lines[l];
                 if (line.kind != LineKind::Value) continue;
@@ -112,7 +115,7 @@ class HiveRenderer {
         const RegKey* current = findPath(current_, path8);
         if (!current) return;  // the key was deleted
         const RegKey* saved = findPath(saved_, path8);
-        const std::string id = pathId(path8, path8.size());
+        const std::string id = pathId(path8);
         const bool lastOfKey = lastSection_[id] == s;
 
         std::size_t insertAt = 0;
@@ -150,8 +153,9 @@ class HiveRenderer {
         }
     }
 
-    void appendNewKeys(const RegKey& key, std::vector<std::string>& path) {
-        const std::string id = pathId(path, path.size());
+    // Writes the keys below `key` that the file does not hold yet; `id` is the key's id, so
+    // that each sub-key's id costs one name, not the whole path again.
+    void appendNewKeys(const RegKey& key, std::vector<std::string>& path, const std::string& id) {
         const bool wanted =
             path.empty() ? !key.values().empty() : !key.values().empty() || key.subKeys().empty();
         if (wanted && writtenKeys_.count(id) == 0) {
@@ -165,7 +169,7 @@ class HiveRenderer {
         }
         for (const auto& sub : key.subKeys()) {
             path.push_back(sub->name());
-            appendNewKeys(*sub, path);
+            appendNewKeys(*sub, path, id + base::asciiLowered(sub->name()) + '\\');
             path.pop_back();
         }
     }
@@ -180,9 +184,12 @@ class HiveRenderer {
     // key below a key whose name has no Windows-1252 form lands under that very key.
     std::vector<std::u16string> unicodePath(const std::vector<std::string>& path) const {
         std::vector<std::u16string> out;
-        for (std::size_t k = 1; k <= path.size(); ++k) {
-            auto known = unicodeNames_.find(pathId(path, k));
-            out.push_back(known != unicodeNames_.end() ? known->second : fromCodePage(path[k - 1]));
+        std::string id;
+        for (const auto& name : path) {
+            id += base::asciiLowered(name);
+            id += '\\';
+            auto known = unicodeNames_.find(id);
+            out.push_back(known != unicodeNames_.end() ? known->second : fromCodePage(name));
         }
         return out;
     }
