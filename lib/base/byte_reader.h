@@ -11,8 +11,11 @@ namespace quenor::base {
 
 // A cursor over untrusted bytes (an archive directory, a RefPack stream, a registry file).
 // Every read is checked against the end: a read that would pass it reads nothing, returns zero
-// or an empty span, leaves the cursor where it was, and is remembered, so a parser can read a
-// whole record and check ok() once. Reads of several bytes come in both byte orders.
+// or an empty span, leaves the cursor where it was, and is remembered. The failure sticks:
+// every later read fails too (a search that finds nothing is not a failure, but finds nothing
+// once the reader has failed), so a parser can read a whole record and check ok() once without
+// a shorter read after a failed one going on from the wrong place. Reads of several bytes come
+// in both byte orders.
 class ByteReader {
   public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : data_(bytes) {}
@@ -66,12 +69,12 @@ class ByteReader {
     }
 
     // Looking ahead, without moving and without counting as a read: the byte `ahead` bytes
-    // on (0 past the end), and whether the bytes start with a text.
+    // on (0 past the end or once the reader failed), and whether the bytes start with a text.
     std::uint8_t peek(std::size_t ahead = 0) const {
-        return ahead < remaining() ? data_[pos_ + ahead] : 0;
+        return ok_ && ahead < remaining() ? data_[pos_ + ahead] : 0;
     }
     bool lookingAt(std::string_view prefix) const {
-        return remaining() >= prefix.size() &&
+        return ok_ && remaining() >= prefix.size() &&
                (prefix.empty() ||
                 std::memcmp(data_.data() + pos_, prefix.data(), prefix.size()) == 0);
     }
@@ -85,6 +88,7 @@ class ByteReader {
     // moved past that stop byte; nothing (and the cursor unmoved) when there is none.
     std::optional<std::span<const std::uint8_t>> upTo(std::uint8_t stop,
                                                       std::size_t window = SIZE_MAX) {
+        if (!ok_) return std::nullopt;
         const std::size_t scan = window < remaining() ? window : remaining();
         const void* found = scan == 0 ? nullptr : std::memchr(data_.data() + pos_, stop, scan);
         if (found == nullptr) return std::nullopt;
@@ -101,7 +105,7 @@ class ByteReader {
 
   private:
     bool take(std::size_t count) {
-        if (count <= remaining()) return true;
+        if (ok_ && count <= remaining()) return true;
         ok_ = false;
         return false;
     }

@@ -44,8 +44,15 @@ TEST(ByteReader, AReadPastTheEndReadsNothingAndIsRemembered) {
         EXPECT_TRUE(c.readFails(in));
         EXPECT_FALSE(in.ok());
         EXPECT_EQ(in.offset(), c.readable);
-        in.skip(0);
-        EXPECT_FALSE(in.ok()) << "a later good read does not clear the failure";
+        // Every later read fails, however short, and nothing is read from where it stopped.
+        EXPECT_FALSE(in.skip(0));
+        EXPECT_EQ(in.u8(), 0);
+        EXPECT_TRUE(in.bytes(0).empty());
+        EXPECT_FALSE(in.upTo(3));
+        EXPECT_FALSE(in.consume(""));
+        EXPECT_EQ(in.peek(), 0);
+        EXPECT_EQ(in.offset(), c.readable);
+        EXPECT_FALSE(in.ok()) << "a later read does not clear the failure";
     }
 }
 

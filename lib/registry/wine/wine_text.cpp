@@ -1,6 +1,7 @@
 #include "lib/registry/wine/wine_text.h"
 
 #include "lib/base/ascii.h"
+#include "lib/base/byte_reader.h"
 
 #include <array>
 #include <cstdio>
@@ -33,44 +34,77 @@ void appendCodePoint(std::u16string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at src[i] as Wine's registry reader does: a well-formed
-// sequence of up to 4 bytes gives its code point, a surrogate's 3-byte form included; any
-// other byte (a continuation byte on its own, a cut-off or overlong sequence, a code point
-// beyond U+10FFFF, 0xF5..0xFF) gives nothing and is skipped alone, so that reading goes on
-// at the next byte. Returns the bytes read, and whether `cp` holds a character.
-std::size_t decodeUtf8(std::string_view src, std::size_t i, char32_t& cp, bool& valid) {
-    const auto b0 = static_cast<unsigned char>(src[i]);
-    valid = true;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
+// Reads one UTF-8 sequence as Wine's registry reader does: a well-formed sequence of up to 4
+// bytes gives its code point, a surrogate's 3-byte form included; any other byte (a
+// continuation byte on its own, a cut-off or overlong sequence, a code point beyond U+10FFFF,
+// 0xF5..0xFF) gives nothing and is skipped alone, so that reading goes on at the next byte.
+void appendUtf8(base::ByteReader& in, std::u16string& out) {
+    const std::uint8_t lead = in.u8();
+    if (lead < 0x80) {
+        out.push_back(lead);
+        return;
     }
     std::size_t length = 0;
+    char32_t cp = 0;
     char32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, cp = b0 & 0x07, min = 0x10000;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, cp = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, cp = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, cp = lead & 0x07, min = 0x10000;
     }
-    valid = length > 0 && i + length <= src.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-        const auto b = static_cast<unsigned char>(src[i + k]);
-        valid = (b & 0xC0) == 0x80;
-        cp = (cp << 6) | (b & 0x3F);
+    bool valid = length > 0 && in.remaining() >= length - 1;
+    for (std::size_t k = 0; valid && k + 1 < length; ++k) {
+        const std::uint8_t next = in.peek(k);
+        valid = (next & 0xC0) == 0x80;
+        cp = (cp << 6) | (next & 0x3F);
     }
-    valid = valid && cp >= min && cp <= 0x10FFFF;
-    return valid ? length : 1;
+    if (!valid || cp < min || cp > 0x10FFFF) return;
+    in.skip(length - 1);
+    appendCodePoint(out, cp);
 }
 
-// Appends the character of the UTF-8 sequence at src[i], if it is one; returns its length.
-std::size_t appendUtf8(std::string_view src, std::size_t i, std::u16string& out) {
-    char32_t cp = 0;
-    bool valid = false;
-    const std::size_t length = decodeUtf8(src, i, cp, valid);
-    if (valid) appendCodePoint(out, cp);
-    return length;
+// The character of a one-letter escape (\a \b \e \f \n \r \t \v), or 0 for any other letter.
+char16_t letterEscape(char c) {
+    static constexpr std::string_view kLetters = "abefnrtv";
+    static constexpr char16_t kCharacters[] = {u'\a', u'\b', 0x1B,  u'\f',
+                                               u'\n', u'\r', u'\t', u'\v'};
+    const std::size_t at = kLetters.find(c);
+    return at == std::string_view::npos ? 0 : kCharacters[at];
+}
+
+bool isOctalDigit(char c) {
+    return c >= '0' && c <= '7';
+}
+
+// Up to `most` digits of a base (16 or 8) read greedily, as one UTF-16 unit.
+char16_t readDigits(base::ByteReader& in, unsigned base, int most) {
+    unsigned value = 0;
+    for (int digits = 0; digits < most; ++digits) {
+        const char c = static_cast<char>(in.peek());
+        if (base == 16 ? !base::isAsciiHexDigit(c) : !isOctalDigit(c)) break;
+        value = value * base + base::hexDigitValue(static_cast<char>(in.u8()));
+    }
+    return static_cast<char16_t>(value);
+}
+
+// Reads what follows a backslash.
+void appendEscaped(base::ByteReader& in, std::u16string& out) {
+    const char c = static_cast<char>(in.peek());
+    if (const char16_t letter = letterEscape(c)) {
+        in.skip(1);
+        out.push_back(letter);
+    } else if (c == 'x') {
+        in.skip(1);
+        // \x without a hex digit is the letter x.
+        out.push_back(base::isAsciiHexDigit(static_cast<char>(in.peek())) ? readDigits(in, 16, 4)
+                                                                          : u'x');
+    } else if (isOctalDigit(c)) {
+        out.push_back(readDigits(in, 8, 3));
+    } else {
+        appendUtf8(in, out);  // any other character stands for itself, a UTF-8 one too
+    }
 }
 
 }  // namespace
@@ -112,70 +146,18 @@ std::u16string fromUtf16Bytes(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out) {
-    std::size_t i = 0;
-    while (i < src.size() && src[i] != endChar) {
-        if (src[i] != '\\') {
-            i += appendUtf8(src, i, out);
-            continue;
-        }
-        ++i;
-        if (i >= src.size()) return std::string_view::npos;  // a backslash ends the line
-        const char c = src[i++];
-        switch (c) {
-            case 'a':
-                out.push_back(u'\a');
-                break;
-            case 'b':
-                out.push_back(u'\b');
-                break;
-            case 'e':
-                out.push_back(char16_t{0x1B});
-                break;
-            case 'f':
-                out.push_back(u'\f');
-                break;
-            case 'n':
-                out.push_back(u'\n');
-                break;
-            case 'r':
-                out.push_back(u'\r');
-                break;
-            case 't':
-                out.push_back(u'\t');
-                break;
-            case 'v':
-                out.push_back(u'\v');
-                break;
-            case 'x': {
-                if (i >= src.size() || !base::isAsciiHexDigit(src[i])) {
-                    out.push_back(u'x');
-                    break;
-                }
-                unsigned value = 0;
-                for (int digits = 0; digits < 4 && i < src.size() && base::isAsciiHexDigit(src[i]);
-                     ++digits) {
-                    value = value * 16 + base::hexDigitValue(src[i++]);
-                }
-                out.push_back(static_cast<char16_t>(value));
-                break;
-            }
-            default:
-                if (c >= '0' && c <= '7') {
-                    unsigned value = static_cast<unsigned>(c - '0');
-                    for (int digits = 1;
-                         digits < 3 && i < src.size() && src[i] >= '0' && src[i] <= '7'; ++digits) {
-                        value = value * 8 + static_cast<unsigned>(src[i++] - '0');
-                    }
-                    out.push_back(static_cast<char16_t>(value));
-                } else {
-                    // Any other escaped character stands for itself (a UTF-8 one too).
-                    i += appendUtf8(src, i - 1, out) - 1;
-                }
-                break;
+    base::ByteReader in(src);
+    while (!in.atEnd() && in.peek() != static_cast<std::uint8_t>(endChar)) {
+        if (!in.consume("\\")) {
+            appendUtf8(in, out);
+        } else if (in.atEnd()) {
+            return std::string_view::npos;  // a backslash ends the line
+        } else {
+            appendEscaped(in, out);
         }
     }
-    if (i >= src.size()) return std::string_view::npos;
-    return i + 1;
+    if (in.atEnd()) return std::string_view::npos;
+    return in.offset() + 1;
 }
 
 std::string writeEscaped(std::u16string_view text, std::string_view escaped, bool dropFinalNul) {
