@@ -11,7 +11,9 @@
 #                                    every target again and again, SECONDS (default 600) at a
 #                                    time, until its executions in all reach N
 #
-# QUENOR_FUZZ_JOBS sets how many targets run at once (default: one per core).
+# QUENOR_FUZZ_JOBS sets how many targets run at once (default: one per core);
+# QUENOR_FUZZ_ONLY, a regular expression, the targets to run (default: all), so that a slow
+# target can have a core of its own while a second run takes the others.
 # The cache folder is $QUENOR_FUZZ_CACHE, else ${XDG_CACHE_HOME:-~/.cache}/quenor-fuzz: per
 # target its corpus, its findings and its running totals. Prints, per target, the executions
 # (this run and in all), executions per second, coverage, peak memory and findings, and
@@ -43,13 +45,18 @@ esac
 
 scripts/install-deps.sh cmake ninja-build clang libclang-rt-14-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev >&2
 cmake --preset fuzz >/dev/null
-list="$root/build/fuzz/fuzz_targets.txt"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+list="$work/targets.txt"
+only="${QUENOR_FUZZ_ONLY:-.*}"
+grep -E "^($only)\|" "$root/build/fuzz/fuzz_targets.txt" >"$list" || {
+    echo "no fuzz target matches QUENOR_FUZZ_ONLY=$only" >&2
+    exit 2
+}
 mapfile -t targets < <(cut -d'|' -f1 "$list")
 cmake --build --preset fuzz --target "${targets[@]}" >&2
 
 cache="${QUENOR_FUZZ_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quenor-fuzz}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
 jobs="${QUENOR_FUZZ_JOBS:-$(nproc)}"
 
 # Runs one target; its libFuzzer output goes to $work/<target>.log.

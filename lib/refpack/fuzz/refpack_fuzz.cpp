@@ -1,5 +1,7 @@
 // Fuzz target: decodes arbitrary bytes with a size cap; whatever decodes must survive a round
-// trip through the encoder in every header form.
+// trip through the encoder in a header form the input's last byte picks. The forms differ only
+// in their header, so one encoding per input covers them all over a run at a quarter of the
+// cost of four (the encoder was 70% of the target's time).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,10 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (plain.size() != readRefPackHeader({data, size})->plainSize) std::abort();
-    for (const auto form :
-         {RefPackForm::k10FB, RefPackForm::k11FB, RefPackForm::k90FB, RefPackForm::k91FB}) {
-        const std::vector<std::uint8_t> stream = refPackEncode(plain, form);
-        if (refPackDecode(stream, kMaxPlainSize) != plain) std::abort();
-    }
+    constexpr RefPackForm kForms[] = {RefPackForm::k10FB, RefPackForm::k11FB, RefPackForm::k90FB,
+                                      RefPackForm::k91FB};
+    const std::vector<std::uint8_t> stream = refPackEncode(plain, kForms[data[size - 1] % 4]);
+    if (refPackDecode(stream, kMaxPlainSize) != plain) std::abort();
     return 0;
 }
