@@ -22,7 +22,7 @@ if [ -z "${QUENOR_BENCH_UNDER_DISPLAY:-}" ]; then
         qt6-base-dev libfontconfig-dev qt6-qpa-plugins fonts-liberation xvfb xauth valgrind
     cmake --preset release >/dev/null
     cmake --build --preset release --target quenor_startup_probe quenor_minimal_qt_window \
-        quenor_form_qt_window
+        quenor_form_qt_window quenor-viv
     export QUENOR_BENCH_UNDER_DISPLAY=1
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$runs"
@@ -31,11 +31,18 @@ fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# Copies, so that quenor's log goes to the scratch folder; its settings store goes there too.
+# Copies, so that quenor's log goes to the scratch folder. A home of its own, with the demo
+# prefix as the game: the player's home, settings and games are never read or written, and no
+# "not found" box waits for an answer on a machine without the game.
 cp "$build/app/quenor/quenor_startup_probe" "$build/window/qt/bench/quenor_minimal_qt_window" \
     "$build/window/qt/bench/quenor_form_qt_window" "$work/"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+home="$work/home"
+mkdir -p "$home"
+export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_STATE_HOME="$home/.local/state" \
+    XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+QUENOR_VIV="$PWD/$build/app/quenor_viv/quenor-viv" scripts/make-demo-prefix.sh "$work/prefix" >/dev/null
+export WINEPREFIX="$work/prefix"
 
 # One run: prints "milliseconds max_rss_kb cpu_milliseconds".
 measure() {

@@ -21,6 +21,11 @@ void click(ui::FormModel& form, std::string_view array, int index) {
 
 }  // namespace
 
+TypedSize splitSize(const std::string& size) {
+    const std::size_t x = size.find('x');
+    return {size.substr(0, x), x == std::string::npos ? "" : size.substr(x + 1)};
+}
+
 std::optional<ChoiceRefused> selectChoices(ui::FormModel& form, const Choices& choices) {
     if (choices.resolution) {
         const std::string& wanted = *choices.resolution;
@@ -33,9 +38,7 @@ std::optional<ChoiceRefused> selectChoices(ui::FormModel& form, const Choices& c
         } else if (preset >= 0 && !choices.frame) {
             click(form, names::kOptResolution, preset);
         } else {
-            const std::size_t x = wanted.find('x');
-            const std::string width = wanted.substr(0, x);
-            const std::string height = x == std::string::npos ? "" : wanted.substr(x + 1);
+            const auto [width, height] = splitSize(wanted);
             click(form, names::kOptResolution, resolution::kUserDefined);
             for (const auto& [box, text] :
                  {std::pair{names::kTxtResWidth, width}, std::pair{names::kTxtResHeight, height}}) {

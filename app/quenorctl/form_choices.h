@@ -15,6 +15,14 @@ struct Choices {
     std::optional<std::string> fps;         // off, low, med, high, extreme
 };
 
+// WIDTHxHEIGHT cut at its first "x": the texts typed into the width and height boxes (the
+// height is empty without an "x").
+struct TypedSize {
+    std::string width;
+    std::string height;
+};
+TypedSize splitSize(const std::string& size);
+
 // A choice the window would not take; the text says which and why.
 struct ChoiceRefused {
     std::string reason;

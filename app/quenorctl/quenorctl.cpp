@@ -24,13 +24,11 @@ namespace {
 std::string checkResolution(const std::string& value) {
     if (value == "1280x800" || value == "1600x1000" || value == "1024x768" || value == "nochange")
         return {};
-    const std::size_t x = value.find('x');
-    const std::string width = value.substr(0, x);
-    const std::string height = x == std::string::npos ? "" : value.substr(x + 1);
+    const auto [width, height] = splitSize(value);
     auto digits = [](const std::string& text) {
         return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
     };
-    if (x == std::string::npos || !digits(width) || !digits(height)) {
+    if (!digits(width) || !digits(height)) {
         return "takes 1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT in digits";
     }
     if (width.size() > 4 || height.size() > 4) {

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/quenorctl/no_boxes.h"
 #include "app/quenorctl/platform_access.h"
 #include "app/quenorctl/status.h"
 #include "tool/originals/kept_originals.h"
@@ -10,24 +11,10 @@
 
 namespace quenor::ctl {
 
-namespace {
-
-// No box is ever shown here; one that is asked for is answered as closed (a restore waiting
-// for another Quenor gives up after one wait). Notes go to standard error.
-struct NoBoxes : MessageBoxes {
-    explicit NoBoxes(std::ostream& notes) : notes_(notes) {}
-    MessageAnswer show(const MessageBoxRequest&) override { return MessageAnswer::Closed; }
-    void note(std::string_view text) override { notes_ << text << '\n' << std::flush; }
-
-  private:
-    std::ostream& notes_;
-};
-
-}  // namespace
-
 int restoreCommand(const Context& context, const Environment& environment, bool force,
                    const std::optional<std::string>& forget) {
-    NoBoxes noBoxes(context.err);
+    // No box is ever shown here; notes go to standard error.
+    NoBoxes noBoxes(&context.err);
     std::string archive;
     {
         auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Run);

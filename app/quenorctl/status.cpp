@@ -1,5 +1,7 @@
 #include "app/quenorctl/status.h"
 
+#include "app/quenorctl/no_boxes.h"
+
 #include "core/game_installation.h"
 #include "core/tool_error.h"
 #include "lib/base/ascii.h"
@@ -159,9 +161,7 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
 
 Status readStatus(host::HostPlatform& platform) {
     // A look shows no box; one that is asked for is a fault of this program.
-    struct NoBoxes : MessageBoxes {
-        MessageAnswer show(const MessageBoxRequest&) override { return MessageAnswer::Closed; }
-    } noBoxes;
+    NoBoxes noBoxes;
     PlatformServices services = platform.services(noBoxes);
     reg::RegistryStore& store = services.registry;
     Status status;
