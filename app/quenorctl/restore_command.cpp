@@ -24,7 +24,7 @@ int restoreCommand(const Context& context, const Environment& environment, bool 
             return kFailed;
         }
         PlatformServices services = platform->services(noBoxes);
-        const auto path = archiveToolPath(services.registry);
+        const auto path = archiveToolPath(services);
         if (!path) {
             context.err << "quenorctl: NHL 09 is not installed here ("
                         << platform->registryDescription() << "); there is nothing to restore.\n";

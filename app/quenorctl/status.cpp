@@ -12,30 +12,29 @@
 #include "lib/viv/archive_error.h"
 #include "lib/viv/archive_reader.h"
 #include "tool/patching/keyed_lines.h"
+#include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
 
 namespace quenor::ctl {
 
 namespace {
 
-// Values straight from the store (the value routines would write log lines).
-std::optional<reg::RegValue> readValue(reg::RegistryStore& store, reg::Handle root,
-                                       std::string_view path, std::string_view name) {
-    return reg::readStoreValue(store, root, path, name);
+// Values as the tool reads them, through its own value routine without its log lines.
+TaggedValue valueOf(const PlatformServices& services, reg::Handle root, const std::string& path,
+                    const std::string& name) {
+    return readRegistryValue(services, root, path, name);
 }
 
-std::optional<std::string> textOf(const std::optional<reg::RegValue>& value) {
-    if (!value || !reg::isStringType(value->type)) return std::nullopt;
-    std::string text(value->data.begin(), value->data.end());
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
+// A text value; nothing when it is missing.
+std::optional<std::string> textOf(const TaggedValue& value) {
+    if (value.isEmpty()) return std::nullopt;
+    return value.text();
 }
 
-std::optional<std::int32_t> dwordOf(const std::optional<reg::RegValue>& value) {
-    if (!value || value->type != reg::kDword || value->data.size() != 4) return std::nullopt;
-    const auto& d = value->data;
-    return static_cast<std::int32_t>(d[0] | d[1] << 8 | d[2] << 16 |
-                                     static_cast<std::uint32_t>(d[3]) << 24);
+// A DWORD value; nothing when it is missing or not a number.
+std::optional<std::int32_t> dwordOf(const TaggedValue& value) {
+    if (!value.isInteger()) return std::nullopt;
+    return value.integer();
 }
 
 // What follows a keyed line's key, blanks and "=" left out ("devicewidth 800" gives "800").
@@ -163,24 +162,23 @@ Status readStatus(host::HostPlatform& platform) {
     // A look shows no box; one that is asked for is a fault of this program.
     NoBoxes noBoxes;
     PlatformServices services = platform.services(noBoxes);
-    reg::RegistryStore& store = services.registry;
     Status status;
     status.registry = platform.registryDescription();
     status.prefix = platform.prefix();
     status.wineRunning = platform.wineRunning();
     status.installDir =
-        textOf(readValue(store, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
+        textOf(valueOf(services, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
             .value_or("");
     status.gfxMode =
-        dwordOf(readValue(store, reg::kCurrentUser, game::kKeyPath, game::kGfxModeValue));
+        dwordOf(valueOf(services, reg::kCurrentUser, game::kKeyPath, game::kGfxModeValue));
     status.onPlayPlayer = dwordOf(
-        readValue(store, reg::kCurrentUser, game::kDetailsKeyPath, game::kOnPlayPlayerValue));
-    if (textOf(readValue(store, reg::kCurrentUser, kSettingsKeyPath, "Version"))) {
+        valueOf(services, reg::kCurrentUser, game::kDetailsKeyPath, game::kOnPlayPlayerValue));
+    if (textOf(valueOf(services, reg::kCurrentUser, kSettingsKeyPath, "Version"))) {
         for (const char* name : {"Version", "Resolution", "DeviceWidth", "DeviceHeight", "ResFrame",
                                  "VSYNC", "FPSboost", "Log"}) {
             status.settings.emplace_back(
                 name,
-                textOf(readValue(store, reg::kCurrentUser, kSettingsKeyPath, name)).value_or(""));
+                textOf(valueOf(services, reg::kCurrentUser, kSettingsKeyPath, name)).value_or(""));
         }
     }
     if (!status.installDir.empty()) {
@@ -190,9 +188,9 @@ Status readStatus(host::HostPlatform& platform) {
     return status;
 }
 
-std::optional<std::string> archiveToolPath(reg::RegistryStore& store) {
+std::optional<std::string> archiveToolPath(const PlatformServices& services) {
     const std::string installDir =
-        textOf(readValue(store, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
+        textOf(valueOf(services, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
             .value_or("");
     if (installDir.empty()) return std::nullopt;
     return installDir + game::kArchiveBelowGameFolder;

@@ -42,7 +42,7 @@ struct Status {
 
 // The archive's path as the tool names it ("Install Dir" and "preload\fmisc.viv"); nothing
 // when the game is not installed.
-std::optional<std::string> archiveToolPath(reg::RegistryStore& store);
+std::optional<std::string> archiveToolPath(const PlatformServices& services);
 
 // Reads the status through a platform opened for a look (HostPlatform::Use::Inspect).
 Status readStatus(host::HostPlatform& platform);

@@ -10,8 +10,11 @@ namespace {
 // An open key, closed at the end of its scope.
 class OpenedKey {
   public:
-    OpenedKey(RegistryStore& store, Handle root, std::string_view path) : store_(store) {
-        opened_ = store.openKey(root, path, kQueryValue | kEnumerateSubKeys, key_) == kSuccess;
+    // A value is read with query access alone, so that a key the user may only read works.
+    OpenedKey(RegistryStore& store, Handle root, std::string_view path,
+              std::uint32_t access = kQueryValue)
+        : store_(store) {
+        opened_ = store.openKey(root, path, access, key_) == kSuccess;
     }
     ~OpenedKey() {
         if (opened_) store_.closeKey(key_);
@@ -36,7 +39,9 @@ std::optional<RegValue> readStoreValue(RegistryStore& store, Handle root, std::s
     if (!key.opened()) return std::nullopt;
     std::uint32_t type = 0;
     std::uint32_t size = 0;
-    if (store.queryValue(key.handle(), name, &type, nullptr, &size) != kSuccess)
+    // A store may answer a query for the size alone with "more data"; both give the size.
+    if (const Status probe = store.queryValue(key.handle(), name, &type, nullptr, &size);
+        probe != kSuccess && probe != kMoreData)
         return std::nullopt;
     std::vector<std::uint8_t> data(size);
     if (store.queryValue(key.handle(), name, &type, data.data(), &size) != kSuccess)
@@ -50,7 +55,7 @@ bool storeKeyExists(RegistryStore& store, Handle root, std::string_view path) {
 }
 
 bool storeKeyIsEmpty(RegistryStore& store, Handle root, std::string_view path) {
-    OpenedKey key(store, root, path);
+    OpenedKey key(store, root, path, kQueryValue | kEnumerateSubKeys);
     KeyInfo info;
     return key.opened() && store.queryInfoKey(key.handle(), info) == kSuccess &&
            info.subKeys == 0 && info.values == 0;

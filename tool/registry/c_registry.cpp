@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/tool_error.h"
+#include "lib/registry/store_values.h"
 
 namespace quenor {
 
@@ -115,27 +116,12 @@ bool cRegistry::DeleteValue() {
 TaggedValue cRegistry::Value() {
     reg::Handle root = 0;
     if (!connect(root)) return default_;
-    reg::Handle key = 0;
-    if (store_.openKey(root, sectionKey_, reg::kQueryValue, key) != reg::kSuccess) {
-        disconnect(root);
-        return default_;
-    }
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    reg::Status probe = store_.queryValue(key, valueKey_, &type, nullptr, &size);
-    if (probe != reg::kSuccess && probe != reg::kMoreData) {
-        store_.closeKey(key);
-        disconnect(root);
-        return default_;
-    }
-    valueType_ = type;
-
-    std::vector<std::uint8_t> data(size);
-    std::uint32_t filled = size;
-    if (size > 0) store_.queryValue(key, valueKey_, nullptr, data.data(), &filled);
-    store_.closeKey(key);
+    std::optional<reg::RegValue> stored = reg::readStoreValue(store_, root, sectionKey_, valueKey_);
     disconnect(root);
-    if (filled < data.size()) data.resize(filled);
+    if (!stored) return default_;
+    const std::uint32_t type = stored->type;
+    std::vector<std::uint8_t>& data = stored->data;
+    valueType_ = type;
 
     switch (type) {
         case reg::kSz:
@@ -152,7 +138,8 @@ TaggedValue cRegistry::Value() {
         case reg::kDwordBigEndian: {
             // At most four bytes are read; shorter data reads as zero-padded.
             std::uint8_t bytes[4] = {0, 0, 0, 0};
-            std::memcpy(bytes, data.data(), std::min<std::size_t>(4, data.size()));
+            if (!data.empty())
+                std::memcpy(bytes, data.data(), std::min<std::size_t>(4, data.size()));
             std::int32_t number = littleEndian(bytes);
             if (type == reg::kDwordBigEndian) number = ReverseByteOrder(number);
             return TaggedValue(number);

@@ -39,18 +39,28 @@ void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& ke
     writeLog(tool, "setRegistryValue done - OK");
 }
 
+TaggedValue readRegistryValue(const PlatformServices& services, std::uint32_t root,
+                              const std::string& keyPath, const std::string& valueName,
+                              const std::function<void(const std::string&)>& log) {
+    if (log) {
+        log("getRegistryValue start...");
+        log(" " + std::to_string(static_cast<std::int32_t>(root)) + "_" + keyPath + "_" +
+            valueName);
+    }
+    cRegistry registry(services.registry, services.environment, services.programName);
+    registry.ClassKey(root);
+    registry.SectionKey(keyPath);
+    registry.ValueKey(valueName);
+    registry.ValueType(reg::kSz);
+    TaggedValue result = registry.Value();
+    if (log) log("getRegistryValue done");
+    return result;
+}
+
 TaggedValue getRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& keyPath,
                              const TaggedValue& valueName) {
-    writeLog(tool, "getRegistryValue start...");
-    writeLog(tool, " " + root.text() + "_" + keyPath.text() + "_" + valueName.text());
-    cRegistry registry = makeRegistry(tool);
-    registry.ClassKey(asUnsigned32(root));
-    registry.SectionKey(keyPath.text());
-    registry.ValueKey(valueName.text());
-    registry.ValueType(1);
-    TaggedValue result = registry.Value();
-    writeLog(tool, "getRegistryValue done");
-    return result;
+    return readRegistryValue(tool.services, asUnsigned32(root), keyPath.text(), valueName.text(),
+                             [&tool](const std::string& line) { writeLog(tool, line); });
 }
 
 }  // namespace quenor

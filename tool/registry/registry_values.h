@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "core/tagged_value.h"
 #include "core/tool.h"
@@ -26,5 +28,13 @@ void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& ke
 // Reads one value as REG_SZ asks for it; empty when the key or value is missing.
 TaggedValue getRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& keyPath,
                              const TaggedValue& valueName);
+
+// The read every reader of the game's and the tool's values goes through: the value as
+// cRegistry converts it (texts without their terminating zero, DWORDs as numbers), empty when
+// the key or value is missing. `log` gets the routine's log lines; null where nothing is
+// logged (a look at the registry, such as quenorctl status).
+TaggedValue readRegistryValue(const PlatformServices& services, std::uint32_t root,
+                              const std::string& keyPath, const std::string& valueName,
+                              const std::function<void(const std::string&)>& log = nullptr);
 
 }  // namespace quenor
