@@ -269,3 +269,45 @@ TEST(Restore, ARecordNamingWhatQuenorNeverWritesIsRefused) {
 
 }  // namespace
 }  // namespace quenor::testing
+
+namespace quenor::testing {
+namespace {
+
+// A restore and a forget change the game outside the window: their steps go to quenor.log in
+// its format while the stored "Log" setting is on, and nothing does once the player turned it
+// off in the window.
+TEST(Restore, ItsStepsAreLoggedWhileLoggingIsOn) {
+    for (const bool loggingOn : {true, false}) {
+        SCOPED_TRACE(loggingOn ? "logging on" : "logging off");
+        Machine machine;
+        applyInWindow(machine, [loggingOn](ui::FormModel& form) {
+            ui::testing::clickControl(form, names::kOptResolution, 1);
+            if (!loggingOn) ui::testing::clickControl(form, names::kOptLogging, 1);
+        });
+        const std::size_t before = machine.log().size();
+        quenorctlDone(machine, {"restore"});
+        quenorctlDone(machine, {"restore", "--forget"});
+        const std::vector<std::string> log = machine.log();
+        std::vector<std::string> added;
+        for (std::size_t i = before; i < log.size(); ++i)
+            added.push_back(log[i].substr(0, log[i].find_last_not_of('\r') + 1));
+        if (!loggingOn) {
+            EXPECT_TRUE(added.empty()) << added.front();
+            continue;
+        }
+        ASSERT_GE(added.size(), 7u);
+        EXPECT_EQ(added.front().rfind("restoreOriginals start: ", 0), 0u) << added.front();
+        const auto has = [&](const std::string& line) {
+            return std::find(added.begin(), added.end(), line) != added.end();
+        };
+        EXPECT_TRUE(has("restoreOriginals done - OK"));
+        EXPECT_TRUE(has("restoreOriginals read back - OK"));
+        EXPECT_TRUE(std::any_of(added.begin(), added.end(), [](const std::string& line) {
+            return line.rfind(" Dropped the originals kept in <machine>", 0) == 0;
+        }));
+        EXPECT_EQ(added.back(), "forgetOriginals done - OK");
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing

@@ -61,4 +61,11 @@ void getQuenorRegistry(Tool& tool) {
     writeLog(tool, "getQuenorRegistry done - OK");
 }
 
+std::int16_t storedLogSetting(const PlatformServices& services) {
+    const TaggedValue stored =
+        readRegistryValue(services, reg::kCurrentUser, kSettingsKeyPath, "Log");
+    return static_cast<std::int16_t>(
+        toSettingsField(stored, 16, services.regionalFormat.decimalSeparator()).value_or(0));
+}
+
 }  // namespace quenor

@@ -19,4 +19,9 @@ void createQuenorRegistry(Tool& tool);
 // the tool then runs on its default for that field, and the next save repairs the value.
 void getQuenorRegistry(Tool& tool);
 
+// The stored "Log" field as getQuenorRegistry loads it, read without log lines: whether a
+// change made outside the window (quenorctl restore) is logged. 0, logging on, when the tool
+// has stored no settings yet.
+std::int16_t storedLogSetting(const PlatformServices& services);
+
 }  // namespace quenor
