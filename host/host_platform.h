@@ -29,8 +29,7 @@ class HostPlatform {
     // `environment`, which must outlive the platform. Defined by the hosts that look names
     // up themselves (Linux); others need not define it.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
-                                              const Environment& environment,
-                                              Use use = Use::Run);
+                                              const Environment& environment, Use use = Use::Run);
     virtual ~HostPlatform() = default;
 
     // The services for Tool, with the front end's message boxes. Throws ToolError when the

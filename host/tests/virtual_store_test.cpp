@@ -70,7 +70,8 @@ TEST(VirtualStore, TheGamesCopyWinsThenTheFileItselfThenANewCopy) {
 TEST(VirtualStore, ALookNeverMakesACopy) {
     FakeAccess access;
     access.files.insert(kArchive);
-    EXPECT_EQ(fileTheGameReads(kArchive, kFolders, access, VirtualStoreCopies::Never).path, kArchive);
+    EXPECT_EQ(fileTheGameReads(kArchive, kFolders, access, VirtualStoreCopies::Never).path,
+              kArchive);
     EXPECT_TRUE(access.copies.empty());
     access.files.insert(kCopy);
     EXPECT_EQ(fileTheGameReads(kArchive, kFolders, access, VirtualStoreCopies::Never).path, kCopy);
