@@ -100,6 +100,128 @@ int withTheTool(const Context& context, const Environment& environment, bool ans
     return reportChange(context, window, boxes);
 }
 
+// What the command line asked for.
+struct Request {
+    std::string prefix;
+    bool json = false;
+    Choices choices;
+    bool yes = false;
+    bool force = false;
+    std::optional<std::string> forget;
+    CLI::App* status = nullptr;
+    CLI::App* apply = nullptr;
+    CLI::App* reset = nullptr;
+    CLI::App* restore = nullptr;
+    CLI::App* list = nullptr;
+};
+
+void addApplyOptions(CLI::App& apply, Request& request) {
+    apply
+        .add_option("--resolution", request.choices.resolution,
+                    "1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT")
+        ->check(CLI::Validator(checkResolution, "RESOLUTION"));
+    apply
+        .add_option("--frame", request.choices.frame,
+                    "1 to 4: with --resolution WIDTHxHEIGHT, the frame of a size of your own")
+        ->check(CLI::Range(1, 4));
+    apply.add_option("--vsync", request.choices.vsync, "on or off")
+        ->check(CLI::IsMember({"on", "off"}));
+    apply.add_option("--fps", request.choices.fps, "FPS boost: off, low, med, high or extreme")
+        ->check(CLI::IsMember({"off", "low", "med", "high", "extreme"}));
+    apply.add_flag("--yes", request.yes, "answer yes to the window's question");
+}
+
+void addRestoreOptions(CLI::App& restore, Request& request) {
+    CLI::Option* forceOption =
+        restore.add_flag("--force", request.force,
+                         "restore even when something other than Quenor changed the archive since");
+    restore
+        .add_option("--forget", request.forget,
+                    "drop the kept originals without restoring them (after a game update or a "
+                    "reinstall); the next change keeps new ones. Where several sets are kept, "
+                    "name the folder of the one to drop")
+        ->expected(0, 1)
+        ->excludes(forceOption);
+}
+
+void addCommands(CLI::App& app, Request& request) {
+    app.require_subcommand(1);
+    // The same syntax on every system: "/prefix" is a path, never a Windows-style option.
+    app.allow_windows_style_options(false);
+    app.set_version_flag("--version", std::string("quenorctl ") + QUENOR_VERSION);
+    app.add_option("--prefix", request.prefix,
+                   "the Wine prefix of the game (as WINEPREFIX); without it Quenor finds the game");
+    request.status = app.add_subcommand("status",
+                                        "what the game and Quenor are set to now; "
+                                        "reads only, also while the game runs");
+    request.status->add_flag("--json", request.json,
+                             "one JSON document (its shape: man quenorctl)");
+    request.apply = app.add_subcommand(
+        "apply",
+        "selects the given options and presses Apply, as in the window; options not "
+        "given keep their stored values");
+    addApplyOptions(*request.apply, request);
+    request.reset = app.add_subcommand(
+        "reset", "presses \"Reset all Settings to Defaults\": the retail values in the game");
+    request.reset->add_flag("--yes", request.yes, "answer yes to the window's question");
+    request.restore = app.add_subcommand(
+        "restore",
+        "puts back what Quenor changed: the archive and the registry values as they were "
+        "before its first change, read back and compared");
+    addRestoreOptions(*request.restore, request);
+    request.list = app.add_subcommand("list",
+                                      "the NHL 09 installations found, and why others "
+                                      "were left out");
+    for (CLI::App* command :
+         {request.status, request.apply, request.reset, request.restore, request.list})
+        command->fallthrough();
+}
+
+// What the parser cannot check alone: --frame needs a size of the player's own, --prefix a
+// system with prefixes.
+void checkCombinations(const Request& request) {
+    const auto& resolution = request.choices.resolution;
+    if (request.choices.frame &&
+        (!resolution || checkResolution(*resolution) != "" || *resolution == "nochange")) {
+        throw CLI::ValidationError("--frame",
+                                   "goes with --resolution WIDTHxHEIGHT: it picks the frame "
+                                   "of a size of your own");
+    }
+    if (!request.prefix.empty()) {
+        if (const auto why = prefixNotSupported()) throw CLI::ValidationError("--prefix", *why);
+    }
+}
+
+int statusCommand(const Context& context, const Environment& environment, bool json) {
+    auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
+    const Status now = readStatus(*platform);
+    context.out << (json ? statusJson(now).dump(2) + "\n" : statusText(now));
+    if (!now.archiveError.empty()) {
+        context.err << "quenorctl: the game's archive cannot be read: " << now.archiveError << '\n';
+        return kFailed;
+    }
+    return kDone;
+}
+
+// Apply or Reset through the window, as a player would click them.
+int changeCommand(const Context& context, const Environment& environment, const Request& request) {
+    if (*request.apply) {
+        return withTheTool(
+            context, environment, request.yes, "apply",
+            [&](ui::Quenor& window) -> std::optional<std::string> {
+                if (const auto refused = selectChoices(window.form(), request.choices))
+                    return refused->reason;
+                window.form().userClick(ui::control_names::kBtnApplySettings);
+                return std::nullopt;
+            });
+    }
+    return withTheTool(context, environment, request.yes, "reset",
+                       [](ui::Quenor& window) -> std::optional<std::string> {
+                           window.form().userClick(ui::control_names::kBtnSetDefaults);
+                           return std::nullopt;
+                       });
+}
+
 }  // namespace
 
 int runQuenorctl(const std::vector<std::string>& arguments, const Context& context) {
@@ -107,77 +229,12 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         "Quenor from the command line: shows and changes NHL 09's widescreen "
         "resolution, VSYNC and FPS boost, as the Quenor window does.",
         "quenorctl"};
-    app.require_subcommand(1);
-    // The same syntax on every system: "/prefix" is a path, never a Windows-style option.
-    app.allow_windows_style_options(false);
-    app.set_version_flag("--version", std::string("quenorctl ") + QUENOR_VERSION);
-    std::string prefix;
-    app.add_option("--prefix", prefix,
-                   "the Wine prefix of the game (as WINEPREFIX); without it Quenor finds the game");
-
-    bool json = false;
-    CLI::App* status = app.add_subcommand("status",
-                                          "what the game and Quenor are set to now; "
-                                          "reads only, also while the game runs");
-    status->add_flag("--json", json, "one JSON document (its shape: man quenorctl)");
-
-    Choices choices;
-    bool yes = false;
-    CLI::App* apply = app.add_subcommand(
-        "apply",
-        "selects the given options and presses Apply, as in the window; options not "
-        "given keep their stored values");
-    apply
-        ->add_option("--resolution", choices.resolution,
-                     "1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT")
-        ->check(CLI::Validator(checkResolution, "RESOLUTION"));
-    apply
-        ->add_option("--frame", choices.frame,
-                     "1 to 4: with --resolution WIDTHxHEIGHT, the frame of a size of your own")
-        ->check(CLI::Range(1, 4));
-    apply->add_option("--vsync", choices.vsync, "on or off")->check(CLI::IsMember({"on", "off"}));
-    apply->add_option("--fps", choices.fps, "FPS boost: off, low, med, high or extreme")
-        ->check(CLI::IsMember({"off", "low", "med", "high", "extreme"}));
-    apply->add_flag("--yes", yes, "answer yes to the window's question");
-
-    CLI::App* reset = app.add_subcommand(
-        "reset", "presses \"Reset all Settings to Defaults\": the retail values in the game");
-    reset->add_flag("--yes", yes, "answer yes to the window's question");
-
-    bool force = false;
-    std::optional<std::string> forget;
-    CLI::App* restore = app.add_subcommand(
-        "restore",
-        "puts back what Quenor changed: the archive and the registry values as they were "
-        "before its first change, read back and compared");
-    CLI::Option* forceOption = restore->add_flag(
-        "--force", force,
-        "restore even when something other than Quenor changed the archive since");
-    restore
-        ->add_option("--forget", forget,
-                     "drop the kept originals without restoring them (after a game update or a "
-                     "reinstall); the next change keeps new ones. Where several sets are kept, "
-                     "name the folder of the one to drop")
-        ->expected(0, 1)
-        ->excludes(forceOption);
-
-    CLI::App* list = app.add_subcommand("list",
-                                        "the NHL 09 installations found, and why others "
-                                        "were left out");
-    for (CLI::App* command : {status, apply, reset, restore, list}) command->fallthrough();
-
+    Request request;
+    addCommands(app, request);
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
         app.parse(reversed);
-        if (choices.frame && (!choices.resolution || checkResolution(*choices.resolution) != "" ||
-                              *choices.resolution == "nochange")) {
-            throw CLI::ValidationError("--frame",
-                                       "goes with --resolution WIDTHxHEIGHT: it picks the frame "
-                                       "of a size of your own");
-        }
-        if (!prefix.empty()) {
-            if (const auto why = prefixNotSupported()) throw CLI::ValidationError("--prefix", *why);
-        }
+        checkCombinations(request);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error, context.out, context.err);
         return status == 0 ? kDone : kUsage;
@@ -185,50 +242,24 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
 
     // Without a terminal and without --yes the answer to the window's question is no: it is
     // given before the tool starts, so that not even the first start's settings are written.
-    if ((*apply || *reset) && !yes && !context.interactive) {
-        const char* question = *apply ? "Apply changes?" : "Reset all changes?";
-        context.err << "quenorctl: there is no terminal to answer \"" << question
+    const bool apply = static_cast<bool>(*request.apply);
+    if ((apply || *request.reset) && !request.yes && !context.interactive) {
+        context.err << "quenorctl: there is no terminal to answer \""
+                    << (apply ? "Apply changes?" : "Reset all changes?")
                     << "\", so the answer was no and nothing was changed. Add --yes to "
-                    << (*apply ? "apply" : "reset") << " from a script or a launcher.\n";
+                    << (apply ? "apply" : "reset") << " from a script or a launcher.\n";
         return kFailed;
     }
 
     std::map<std::string, std::string> overrides;
-    if (!prefix.empty()) overrides["WINEPREFIX"] = prefix;
+    if (!request.prefix.empty()) overrides["WINEPREFIX"] = request.prefix;
     const EnvironmentWithOverrides environment(context.environment, overrides);
     try {
-        if (*list) return listInstallations(context, prefix);
-        if (*restore) return restoreCommand(context, environment, force, forget);
-        if (*status) {
-            auto platform =
-                openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
-            const Status now = readStatus(*platform);
-            if (json) {
-                context.out << statusJson(now).dump(2) << '\n';
-            } else {
-                context.out << statusText(now);
-            }
-            if (!now.archiveError.empty()) {
-                context.err << "quenorctl: the game's archive cannot be read: " << now.archiveError
-                            << '\n';
-                return kFailed;
-            }
-            return kDone;
-        }
-        if (*apply) {
-            return withTheTool(context, environment, yes, "apply",
-                               [&](ui::Quenor& window) -> std::optional<std::string> {
-                                   if (const auto refused = selectChoices(window.form(), choices))
-                                       return refused->reason;
-                                   window.form().userClick(ui::control_names::kBtnApplySettings);
-                                   return std::nullopt;
-                               });
-        }
-        return withTheTool(context, environment, yes, "reset",
-                           [](ui::Quenor& window) -> std::optional<std::string> {
-                               window.form().userClick(ui::control_names::kBtnSetDefaults);
-                               return std::nullopt;
-                           });
+        if (*request.list) return listInstallations(context, request.prefix);
+        if (*request.restore)
+            return restoreCommand(context, environment, request.force, request.forget);
+        if (*request.status) return statusCommand(context, environment, request.json);
+        return changeCommand(context, environment, request);
     } catch (const ToolError& error) {
         context.err << "quenorctl: " << error.description() << '\n';
         return kFailed;
