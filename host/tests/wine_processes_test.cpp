@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <vector>
 
 #include "core/testing/fake_platform.h"
@@ -23,7 +24,8 @@ using quenor::testing::TempFolder;
 // destroyed.
 class Child {
   public:
-    Child(std::vector<std::string> arguments, std::vector<std::string> environment) {
+    Child(std::vector<std::string> arguments, std::vector<std::string> environment)
+        : shown_(arguments.front()) {
         arguments.push_back("30");
         pid_ = ::fork();
         if (pid_ == 0) {
@@ -47,12 +49,19 @@ class Child {
     Child& operator=(const Child&) = delete;
 
   private:
+    // The kernel sets the program a moment before the new command line is readable: both are
+    // waited for, or a busy machine finds the child between the two.
     bool started() const {
+        const std::string proc = "/proc/" + std::to_string(pid_);
         std::error_code error;
-        const auto program =
-            std::filesystem::read_symlink("/proc/" + std::to_string(pid_) + "/exe", error);
-        return !error && program.filename() == "sleep";
+        const auto program = std::filesystem::read_symlink(proc + "/exe", error);
+        if (error || program.filename() != "sleep") return false;
+        std::ifstream cmdline(proc + "/cmdline", std::ios::binary);
+        std::string first;
+        std::getline(cmdline, first, '\0');
+        return first == shown_;
     }
+    std::string shown_;
     pid_t pid_ = -1;
 };
 
