@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,16 +23,24 @@ std::vector<std::uint8_t> sz(std::string_view text) {
     return out;
 }
 
-TEST(WineInterop, WineReadsWhatTheStoreWrote) {
-    if (!testing::wineInstalled()) {
-        GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
+// A fresh prefix made by wineboot, its server stopped; skipped without Wine.
+class WineInterop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!testing::wineInstalled()) {
+            GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
+        }
+        testing::runInPrefix(prefix, std::string(kWine64) + " wineboot --init");
+        testing::stopWineServer(prefix);
+        ASSERT_TRUE(std::filesystem::exists(prefix / "system.reg")) << "wineboot made no prefix";
+        ASSERT_TRUE(std::filesystem::exists(prefix / "user.reg")) << "wineboot made no prefix";
     }
-    testing::TempFolder folder;
-    const auto prefix = folder.path() / "prefix";
-    testing::runInPrefix(prefix, std::string(kWine64) + " wineboot --init");
-    testing::stopWineServer(prefix);
-    ASSERT_TRUE(std::filesystem::exists(prefix / "system.reg")) << "wineboot made no prefix";
 
+    testing::TempFolder folder;
+    const std::filesystem::path prefix = folder.path() / "prefix";
+};
+
+TEST_F(WineInterop, WineReadsWhatTheStoreWrote) {
     {
         WineFileStore store(prefix);
         struct Value {
@@ -78,13 +85,6 @@ TEST(WineInterop, WineReadsWhatTheStoreWrote) {
     EXPECT_NE(user.find(blob + "\r\n"), std::string::npos) << user;
 }
 
-std::string readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The values of the keys below Software\Shapes as a file holds them, exactly: per key path,
 // per value name (ASCII letters folded, as Windows compares names), the value in Wine's
 // output syntax. Repeated sections merge; a repeated value: the last one wins.
@@ -108,16 +108,7 @@ std::map<std::u16string, std::map<std::u16string, std::string>> shapesIn(const s
 // Lines Wine itself never writes but reads: lone CRs, raw and malformed UTF-8, escapes
 // it does not write. Wine reads them when its server starts and writes what it read in its
 // own syntax when it saves; the store must read the same keys and values from both files.
-TEST(WineInterop, TheStoreReadsOddShapesAsWineReadsThem) {
-    if (!testing::wineInstalled()) {
-        GTEST_SKIP() << "wine64 (" << kWine64 << ") or wineserver is not installed";
-    }
-    testing::TempFolder folder;
-    const auto prefix = folder.path() / "prefix";
-    testing::runInPrefix(prefix, std::string(kWine64) + " wineboot --init");
-    testing::stopWineServer(prefix);
-    ASSERT_TRUE(std::filesystem::exists(prefix / "user.reg")) << "wineboot made no prefix";
-
+TEST_F(WineInterop, TheStoreReadsOddShapesAsWineReadsThem) {
     const std::string shapes =
         "\n[Software\\\\Shapes\\\\cr] 1700000000\n"
         "\"a\rb\"=\"x\ry\"\n"             // a lone CR inside a name and a string
@@ -136,11 +127,11 @@ TEST(WineInterop, TheStoreReadsOddShapesAsWineReadsThem) {
         std::ofstream out(prefix / "user.reg", std::ios::binary | std::ios::app);
         out << shapes;
     }
-    const auto before = shapesIn(readAll(prefix / "user.reg"));
+    const auto before = shapesIn(testing::readFile(prefix / "user.reg"));
     // A change makes Wine's server save the registry as it holds it when it stops.
     testing::runInPrefix(prefix, std::string(kWine64) + " reg add 'HKCU\\Quenor' /f");
     testing::stopWineServer(prefix);
-    const auto after = shapesIn(readAll(prefix / "user.reg"));
+    const auto after = shapesIn(testing::readFile(prefix / "user.reg"));
     ASSERT_EQ(before.size(), 6u);
     EXPECT_EQ(before, after);
 }
