@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 #include <random>
 #include <string>
 
@@ -15,17 +16,22 @@ std::filesystem::path FileIo::folderOf(const std::filesystem::path& path) {
 
 namespace {
 
-// The process's id and a random number drawn once: ids are reused, and two machines sharing
-// a folder (NFS, a shared game disk) may run processes with the same id.
-const std::string& processTag() {
-    static const std::string tag = [] {
+// The process's id and a random number drawn once per process: ids are reused, and two
+// machines sharing a folder (NFS, a shared game disk) may run processes with the same id. A
+// child made by fork() draws its own, or it would take its parent's leftovers for its own.
+std::string processTag() {
+    static std::mutex guard;
+    static std::uint64_t taggedProcess = 0;
+    static std::string tag;
+    const std::lock_guard<std::mutex> hold(guard);
+    if (const std::uint64_t id = currentProcessId(); id != taggedProcess || tag.empty()) {
         std::random_device entropy;
         char text[48];
-        std::snprintf(text, sizeof text, "%llx-%08x",
-                      static_cast<unsigned long long>(currentProcessId()),
+        std::snprintf(text, sizeof text, "%llx-%08x", static_cast<unsigned long long>(id),
                       static_cast<unsigned>(entropy()));
-        return std::string(text);
-    }();
+        tag = text;
+        taggedProcess = id;
+    }
     return tag;
 }
 
@@ -117,6 +123,23 @@ std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path&
 void FileIo::copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                          CopyEnd end) {
     copyInPieces(*this, from, to, end);
+}
+
+void createFoldersOnDisk(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        throw FileIoError(
+            "Making the folder " + folder.string() + " failed: " + error.message() + ".",
+            error.message());
+    }
+}
+
+void removeEmptyFolderOnDisk(const std::filesystem::path& folder) {
+    std::error_code ignored;  // not empty, missing or not ours: it stays
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(folder, ignored)) &&
+        std::filesystem::is_empty(folder, ignored))
+        std::filesystem::remove(folder, ignored);
 }
 
 void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to) {

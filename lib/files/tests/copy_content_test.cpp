@@ -6,6 +6,8 @@
 #include <random>
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include "lib/files/file_io.h"
@@ -99,6 +101,23 @@ TEST_F(CopyContentTest, LeftoverTemporaryCopiesOfOthersAreRemoved) {
     EXPECT_EQ(left,
               (std::vector<std::string>{"system.reg.quenor-new-1f-00aa", "user.reg", "user.reg.bak",
                                         temporarySibling(target).filename().string()}));
+}
+
+// A child made by fork() is another process: the copy its parent left when it was killed is
+// a leftover to it, not its own.
+TEST_F(CopyContentTest, AForkedChildTakesItsOwnTemporaryName) {
+    const auto target = folder / "user.reg";
+    put(temporarySibling(target), Bytes{1});  // the parent's
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        removeLeftoverSiblings(io, target);
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_FALSE(std::filesystem::exists(temporarySibling(target)));
 }
 #endif
 
