@@ -99,6 +99,13 @@ class FileIo {
     // or cannot be read.
     virtual std::vector<std::string> namesIn(const std::filesystem::path& folder) = 0;
 
+    // Makes a folder and the folders above it that are missing; one that exists is left as it
+    // is. Throws FileIoError naming the folder when it cannot be made.
+    virtual void createFolders(const std::filesystem::path& folder) = 0;
+    // Removes a folder that is empty. A missing folder, or one that still holds something, is
+    // left alone without an error: it may be shared with someone else's files.
+    virtual void removeEmptyFolder(const std::filesystem::path& folder) = 0;
+
     // The rename alone, and the sync of a folder's entries (the two steps of rename()).
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     virtual void syncFolder(const std::filesystem::path& folder) = 0;
@@ -132,6 +139,12 @@ class FileIoWrapper : public FileIo {
     std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
         return target_.namesIn(folder);
     }
+    void createFolders(const std::filesystem::path& folder) override {
+        target_.createFolders(folder);
+    }
+    void removeEmptyFolder(const std::filesystem::path& folder) override {
+        target_.removeEmptyFolder(folder);
+    }
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      CopyEnd end) override {
         target_.copyContent(from, to, end);
@@ -145,6 +158,10 @@ class FileIoWrapper : public FileIo {
 
 // The real file system: POSIX calls, or Win32 calls in a Windows build.
 FileIo& systemFileIo();
+
+// Folders made and removed through std::filesystem, as both real file systems do it.
+void createFoldersOnDisk(const std::filesystem::path& folder);
+void removeEmptyFolderOnDisk(const std::filesystem::path& folder);
 
 // The id of the running process.
 std::uint64_t currentProcessId();

@@ -236,6 +236,13 @@ class PosixFileIo final : public FileIo {
         throwErrno("Locking", path, error);
     }
 
+    void createFolders(const std::filesystem::path& folder) override {
+        createFoldersOnDisk(folder);
+    }
+    void removeEmptyFolder(const std::filesystem::path& folder) override {
+        removeEmptyFolderOnDisk(folder);
+    }
+
     std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
         std::vector<std::string> names;
         DIR* listing = ::opendir(folder.c_str());

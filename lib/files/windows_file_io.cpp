@@ -223,6 +223,13 @@ class WindowsFileIo final : public FileIo {
         throwLastError("Locking", path, error);
     }
 
+    void createFolders(const std::filesystem::path& folder) override {
+        createFoldersOnDisk(folder);
+    }
+    void removeEmptyFolder(const std::filesystem::path& folder) override {
+        removeEmptyFolderOnDisk(folder);
+    }
+
     std::vector<std::string> namesIn(const std::filesystem::path& folder) override {
         std::vector<std::string> names;
         WIN32_FIND_DATAW found{};

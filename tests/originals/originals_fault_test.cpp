@@ -75,6 +75,24 @@ TEST(OriginalsFaults, AChangeWhoseOriginalsCannotBeKeptChangesNothing) {
     EXPECT_GE(failedWhileKeeping, 5) << "the faults missed the keeping of originals";
 }
 
+TEST(OriginalsFaults, AFolderThatCannotBeMadeStopsTheChangeAndIsNamed) {
+    ChosenFileIo io;
+    HeadlessTool tool({.fileIo = &io});
+    files::FaultInjectingFileIo failing(files::systemFileIo(), faultAt(FaultKind::FolderCreate, 0));
+    const std::string pristine = readFileOrMissing(tool.archivePath());
+    ASSERT_TRUE(tool.start());
+    io.current = &failing;
+    applyPreset(tool);
+    io.current = &files::systemFileIo();
+    ASSERT_TRUE(failing.fired());
+    const std::string said = tool.boxesShown().back().text;
+    EXPECT_NE(said.find("The folder " + tool.originalsFolder().string()), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("cannot be made: injected fault."), std::string::npos) << said;
+    EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
+    EXPECT_EQ(gameValues(tool), kUntouched);
+}
+
 TEST(OriginalsFaults, AFailedRestoreLeavesWholeFilesAndASecondOneFinishes) {
     atEveryFault([](HeadlessTool& tool, ChosenFileIo& io, files::FaultInjectingFileIo& failing) {
         const std::string pristine = readFileOrMissing(tool.archivePath());

@@ -22,6 +22,9 @@ files::FaultInjectingFileIo::Faults faultAt(FaultKind kind, int n) {
         case FaultKind::Space:
             faults.writeBudget = static_cast<std::uint64_t>(n) * 2 * kPage;
             break;
+        case FaultKind::FolderCreate:
+            faults.failingFolderCreate = n;
+            break;
         case FaultKind::LostWrites:
             faults.lostWritesAfter = static_cast<std::uint64_t>(n) * 2 * kPage;
             break;

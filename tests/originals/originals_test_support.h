@@ -24,6 +24,12 @@ class ChosenFileIo final : public files::FileIo {
         return current->permissions(path);
     }
     void remove(const std::filesystem::path& path) override { current->remove(path); }
+    void createFolders(const std::filesystem::path& folder) override {
+        current->createFolders(folder);
+    }
+    void removeEmptyFolder(const std::filesystem::path& folder) override {
+        current->removeEmptyFolder(folder);
+    }
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
         current->renameFile(from, to);
     }
@@ -43,11 +49,11 @@ class ChosenFileIo final : public files::FileIo {
 // The fault of one kind at the n-th chance of that kind: a failing rename, file sync, folder
 // sync, a write that runs out of space after n pages, or a disk that drops writes after n
 // pages.
-enum class FaultKind { Rename, Sync, FolderSync, Space, LostWrites };
+enum class FaultKind { Rename, Sync, FolderSync, Space, LostWrites, FolderCreate };
 files::FaultInjectingFileIo::Faults faultAt(FaultKind kind, int n);
-inline constexpr FaultKind kFaultKinds[] = {FaultKind::Rename, FaultKind::Sync,
+inline constexpr FaultKind kFaultKinds[] = {FaultKind::Rename,     FaultKind::Sync,
                                             FaultKind::FolderSync, FaultKind::Space,
-                                            FaultKind::LostWrites};
+                                            FaultKind::LostWrites, FaultKind::FolderCreate};
 
 // Clicks Apply after choosing preset 0, 1 or 2 (a choice already selected is left as it is),
 // VSYNC off and FPS boost high, answering its boxes.

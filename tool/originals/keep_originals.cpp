@@ -50,12 +50,7 @@ ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
     files::FileIo& io = kept.io();
     const std::filesystem::path copy = kept.archiveCopy();
     const std::filesystem::path partial = files::temporarySibling(copy);
-    std::error_code error;
-    std::filesystem::create_directories(kept.folder(), error);
-    if (error) {
-        throw OriginalsError("The folder " + kept.folder().string() +
-                             " cannot be made: " + error.message() + ".");
-    }
+    kept.makeFolder();
     try {
         const std::string sha = digest::fileSha256(io, archive.host);
         // A copy left by a run that was stopped may be read-only, as the archive may be:

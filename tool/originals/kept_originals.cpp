@@ -62,13 +62,8 @@ void KeptOriginals::saveWritten(const WrittenRecord& record) {
 }
 
 void KeptOriginals::saveText(const std::filesystem::path& file, const std::string& text) {
+    makeFolder();
     try {
-        std::error_code error;
-        std::filesystem::create_directories(folder_, error);
-        if (error) {
-            throw OriginalsError("The folder " + folder_.string() +
-                                 " cannot be made: " + error.message() + ".");
-        }
         // Readable by every account that shares the prefix, writable by their owner only: a
         // restore acts on what they say.
         files::writeFileAtomically(
@@ -95,8 +90,16 @@ void KeptOriginals::forget() {
     } catch (const files::FileIoError& error) {
         throw OriginalsError(std::string(error.what()));
     }
-    std::error_code ignored;
-    std::filesystem::remove(folder_, ignored);  // only when nothing else lies there
+    io_->removeEmptyFolder(folder_);  // only when nothing else lies there
+}
+
+void KeptOriginals::makeFolder() {
+    try {
+        io_->createFolders(folder_);
+    } catch (const files::FileIoError& error) {
+        throw OriginalsError("The folder " + folder_.string() +
+                             " cannot be made: " + error.reason() + ".");
+    }
 }
 
 }  // namespace quenor::originals

@@ -43,6 +43,8 @@ class KeptOriginals {
 
     // Drops everything kept; the next change takes new originals.
     void forget();
+    // Makes the set's folder where it is missing; OriginalsError when it cannot be made.
+    void makeFolder();
     // Removes what writers killed while replacing the folder's files left (see
     // files::removeLeftoverSiblings); for a caller that holds the change lock.
     void removeLeftovers();

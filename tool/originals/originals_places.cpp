@@ -44,12 +44,7 @@ void moveSet(KeptOriginals& from, KeptOriginals& to) {
     const std::optional<OriginalsRecord> record = from.record();
     if (!record) return;
     try {
-        std::error_code error;
-        std::filesystem::create_directories(to.folder(), error);
-        if (error) {
-            throw OriginalsError("The folder " + to.folder().string() +
-                                 " cannot be made: " + error.message() + ".");
-        }
+        to.makeFolder();
         if (record->archive) {
             copyInto(io, from.archiveCopy(), to.archiveCopy());
             if (digest::fileSha256(io, to.archiveCopy()) != record->archive->sha256) {

@@ -357,7 +357,7 @@ std::optional<std::string> forgetOriginals(PlatformServices& services,
                              listOf(place) + "\nNothing was dropped.");
     }
     KeptOriginals kept = *chosen;
-    if (!std::filesystem::exists(kept.folder())) return std::nullopt;
+    if (!kept.io().exists(kept.folder())) return std::nullopt;
     kept.forget();
     return kept.folder().string();
 }

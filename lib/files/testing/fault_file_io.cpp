@@ -96,6 +96,15 @@ void FaultInjectingFileIo::renameFile(const std::filesystem::path& from,
     FileIoWrapper::renameFile(from, to);
 }
 
+void FaultInjectingFileIo::createFolders(const std::filesystem::path& folder) {
+    requireAlive("Making the folder " + folder.string());
+    const int index = folderCreates_++;
+    if (faults_.failingFolderCreate && index == *faults_.failingFolderCreate) {
+        die("Making the folder " + folder.string());
+    }
+    FileIoWrapper::createFolders(folder);
+}
+
 void FaultInjectingFileIo::syncFolder(const std::filesystem::path& folder) {
     requireAlive("Flushing the folder " + folder.string());
     const int index = folderSyncs_++;

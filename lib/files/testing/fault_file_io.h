@@ -28,10 +28,11 @@ class FaultInjectingFileIo final : public FileIoWrapper {
 
     struct Faults {
         std::optional<std::uint64_t> writeBudget;  // bytes written before a write fails
-        std::optional<int> failingSync;        // 0 = the first file sync fails, 1 = the second...
-        std::optional<int> failingRename;      // likewise for renames
-        std::optional<int> failingFolderSync;  // likewise for syncs of a folder
-        std::optional<int> failingTruncate;    // likewise for truncates
+        std::optional<int> failingSync;          // 0 = the first file sync fails, 1 = the second...
+        std::optional<int> failingRename;        // likewise for renames
+        std::optional<int> failingFolderSync;    // likewise for syncs of a folder
+        std::optional<int> failingTruncate;      // likewise for truncates
+        std::optional<int> failingFolderCreate;  // likewise for folders made
         // The fault fails only the call it hits and later calls go on, as after an error of
         // the device rather than a crash.
         bool transient = false;
@@ -48,6 +49,7 @@ class FaultInjectingFileIo final : public FileIoWrapper {
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void syncFolder(const std::filesystem::path& folder) override;
     void remove(const std::filesystem::path& path) override;
+    void createFolders(const std::filesystem::path& folder) override;
     // Copies in pieces through this wrapper, so that its faults reach copies too.
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      CopyEnd end) override {
@@ -61,6 +63,7 @@ class FaultInjectingFileIo final : public FileIoWrapper {
     int renames() const { return renames_; }
     int folderSyncs() const { return folderSyncs_; }
     int truncates() const { return truncates_; }
+    int folderCreates() const { return folderCreates_; }
 
   private:
     friend class FaultInjectingFileHandle;
@@ -74,6 +77,7 @@ class FaultInjectingFileIo final : public FileIoWrapper {
     int renames_ = 0;
     int folderSyncs_ = 0;
     int truncates_ = 0;
+    int folderCreates_ = 0;
 };
 
 }  // namespace quenor::files
