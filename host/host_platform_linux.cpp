@@ -18,6 +18,7 @@
 #include "host/wine_processes_linux.h"
 #include "host/wineserver_detection_linux.h"
 #include "host/wow64_registry_view.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::host {
 namespace {
@@ -158,14 +159,16 @@ class LinuxPlatform : public HostPlatform {
             installDir = location.installation->installDir;
         } else {
             try {
-                installDir = installDirInSystemReg(location.folder / "system.reg");
+                installDir =
+                    installDirInSystemReg(files::systemFileIo(), location.folder / "system.reg");
             } catch (const std::exception&) {
                 // The store reports the file when it loads it.
             }
         }
         if (installDir) {
             search.installDir = *installDir;
-            const MappedPath folder = mapToolPath(location.folder, *installDir);
+            const MappedPath folder =
+                mapToolPath(files::systemFileIo(), location.folder, *installDir);
             if (folder.error.empty()) search.gameFolder = folder.host;
         }
         return search;

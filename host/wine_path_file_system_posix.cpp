@@ -89,13 +89,13 @@ std::u32string folded(std::string_view name) {
 
 // The name in `folder` that Wine would open for `name`: the exact one, else the first (in
 // sorted order) that differs only in letter case; empty when there is none.
-std::string findName(const std::filesystem::path& folder, const std::string& name) {
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, error))) return name;
+std::string findName(files::FileIo& io, const std::filesystem::path& folder,
+                     const std::string& name) {
+    if (io.exists(folder / name)) return name;
     std::vector<std::string> matches;
     const std::u32string wanted = folded(name);
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string candidate = entry.path().filename().string();
+    for (const std::string& candidate : io.namesIn(folder)) {
+        if (candidate == name) return name;  // a link that leads nowhere is still this name
         if (folded(candidate) == wanted) matches.push_back(candidate);
     }
     if (matches.empty()) return {};
@@ -104,7 +104,7 @@ std::string findName(const std::filesystem::path& folder, const std::string& nam
 
 }  // namespace
 
-MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
+MappedPath mapToolPath(files::FileIo& io, const std::optional<std::filesystem::path>& prefix,
                        const std::string& path) {
     if (!path.empty() && path[0] == '\\') {
         return {{}, "it names no drive (a network or root-relative path)"};
@@ -121,8 +121,7 @@ MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
     const char letter = static_cast<char>(path[0] | 0x20);
     const std::string link = std::string(1, letter) + ":";
     std::filesystem::path host = *prefix / "dosdevices" / link;
-    std::error_code error;
-    if (!std::filesystem::is_directory(host, error)) {
+    if (io.kind(host) != files::FileKind::kFolder) {
         return {{},
                 "drive " + std::string(1, static_cast<char>(letter - 0x20)) + ": has no folder (" +
                     host.string() + " is missing or does not lead to a folder)"};
@@ -145,7 +144,7 @@ MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
         }
         const std::string hostName = codePageToUtf8(name);
         if (exists) {
-            const std::string found = findName(host, hostName);
+            const std::string found = findName(io, host, hostName);
             exists = !found.empty();
             host /= exists ? found : hostName;
         } else {
@@ -158,14 +157,14 @@ MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix,
 
 WinePathFileSystem::WinePathFileSystem(std::string programName,
                                        std::optional<std::filesystem::path> prefix,
-                                       std::filesystem::path changeLockFolder)
+                                       std::filesystem::path changeLockFolder, files::FileIo& io)
     : programName_(programName),
       prefix_(std::move(prefix)),
       changeLockFolder_(std::move(changeLockFolder)),
-      host_(std::move(programName)) {}
+      host_(std::move(programName), io) {}
 
 std::string WinePathFileSystem::mapped(const std::string& path) const {
-    MappedPath result = mapToolPath(prefix_, path);
+    MappedPath result = mapToolPath(host_.fileIo(), prefix_, path);
     if (!result.error.empty()) {
         const std::string where =
             prefix_ ? "in the Wine prefix " + prefix_->string() : std::string("on this machine");
@@ -198,7 +197,7 @@ auto WinePathFileSystem::naming(const std::string& path, const std::string& othe
 }
 
 bool WinePathFileSystem::isRegularFile(const std::string& path) const {
-    MappedPath result = mapToolPath(prefix_, path);
+    MappedPath result = mapToolPath(host_.fileIo(), prefix_, path);
     return result.error.empty() && host_.isRegularFile(result.host.string());
 }
 

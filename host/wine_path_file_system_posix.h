@@ -24,7 +24,8 @@ struct MappedPath {
 // Refused: a drive path without a prefix or whose drive has no link, a drive-relative
 // path ("C:x"), a UNC or root-relative path ("\\server\x", "\x"), "." or ".." names, names
 // with characters Windows does not allow (control characters, < > : " | ? *).
-MappedPath mapToolPath(const std::optional<std::filesystem::path>& prefix, const std::string& path);
+MappedPath mapToolPath(files::FileIo& io, const std::optional<std::filesystem::path>& prefix,
+                       const std::string& path);
 
 // The file system of a run in a Wine prefix: tool paths are mapped by mapToolPath, then used
 // as host paths. A path that cannot be mapped fails, at the step that uses it, with a
@@ -35,7 +36,8 @@ class WinePathFileSystem : public FileSystem {
     // `changeLockFolder` holds the lock file of every change: the prefix itself (so that two
     // accounts or two homes on one prefix meet there), or the tool's own registry folder.
     WinePathFileSystem(std::string programName, std::optional<std::filesystem::path> prefix,
-                       std::filesystem::path changeLockFolder);
+                       std::filesystem::path changeLockFolder,
+                       files::FileIo& io = files::systemFileIo());
 
     bool isRegularFile(const std::string& path) const override;
     void appendToFile(const std::string& path, std::string_view bytes) override;

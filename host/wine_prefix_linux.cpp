@@ -6,6 +6,7 @@
 #include "host/finding/installation_choice.h"
 #include "host/finding/installation_search.h"
 #include "host/user_folders_posix.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::host {
 
@@ -57,7 +58,8 @@ RegistryLocation findRegistryLocation(const Environment& environment,
 
     const std::filesystem::path cacheFile = state / "prefix-cache";
     auto cache = std::make_shared<PrefixScanCache>(PrefixScanCache::load(cacheFile));
-    const SearchResult search = searchInstallations(homeFolder(environment), *cache);
+    const SearchResult search =
+        searchInstallations(files::systemFileIo(), homeFolder(environment), *cache);
     InstallationChoice choice = chooseInstallation(search, InstallationMemory::load(memoryFile));
     RegistryLocation location;
     if (choice.chosen) {

@@ -5,6 +5,7 @@
 #include "host/finding/installation_choice.h"
 #include "host/finding/installation_search.h"
 #include "host/user_folders_posix.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::ctl {
 
@@ -21,7 +22,7 @@ std::unique_ptr<host::HostPlatform> openPlatform(const std::filesystem::path& ex
 int listInstallations(const Context& context, const std::string& prefix) {
     if (!prefix.empty()) {
         std::string whyNot;
-        const auto found = host::gameInPrefix(prefix, "--prefix", whyNot);
+        const auto found = host::gameInPrefix(files::systemFileIo(), prefix, "--prefix", whyNot);
         if (!found) {
             context.out << "No NHL 09 in " << prefix << ": " << whyNot << ".\n";
             return kFailed;
@@ -32,8 +33,8 @@ int listInstallations(const Context& context, const std::string& prefix) {
     }
     host::PrefixScanCache cache =
         host::PrefixScanCache::load(host::stateFolder(context.environment) / "prefix-cache");
-    const host::SearchResult search =
-        host::searchInstallations(host::homeFolder(context.environment), cache);
+    const host::SearchResult search = host::searchInstallations(
+        files::systemFileIo(), host::homeFolder(context.environment), cache);
     const host::InstallationChoice choice = host::chooseInstallation(
         search,
         host::InstallationMemory::load(host::stateFolder(context.environment) / "installations"));

@@ -41,11 +41,11 @@ std::int64_t modificationTime(const std::filesystem::path& file) {
 
 }  // namespace
 
-std::optional<std::string> installDirInSystemReg(const std::filesystem::path& systemReg) {
+std::optional<std::string> installDirInSystemReg(files::FileIo& io,
+                                                 const std::filesystem::path& systemReg) {
     std::vector<std::uint8_t> bytes;
     try {
-        bytes =
-            files::readWholeFile(files::systemFileIo(), systemReg, reg::wine::kMaxRegistryFileSize);
+        bytes = files::readWholeFile(io, systemReg, reg::wine::kMaxRegistryFileSize);
     } catch (const files::FileIoError& error) {
         throw reg::wine::WineRegistryError(systemReg.string(), 0,
                                            "cannot read it: " + error.reason());
@@ -102,37 +102,35 @@ std::optional<std::string> installDirInSystemReg(const std::filesystem::path& sy
     return std::nullopt;
 }
 
-std::optional<Installation> gameInPrefix(const std::filesystem::path& prefix,
+std::optional<Installation> gameInPrefix(files::FileIo& io, const std::filesystem::path& prefix,
                                          const std::string& launcher, std::string& whyNot) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(prefix / "system.reg", error)) {
+    if (io.kind(prefix / "system.reg") != files::FileKind::kRegularFile) {
         whyNot = "no system.reg: not a Wine prefix";
         return std::nullopt;
     }
     std::optional<std::string> installDir;
     try {
-        installDir = installDirInSystemReg(prefix / "system.reg");
+        installDir = installDirInSystemReg(io, prefix / "system.reg");
     } catch (const reg::wine::WineRegistryError& e) {
         whyNot = std::string("its registry cannot be read: ") + e.what();
         return std::nullopt;
     }
-    return installationAt(prefix, launcher, installDir.value_or(""), whyNot);
+    return installationAt(io, prefix, launcher, installDir.value_or(""), whyNot);
 }
 
-std::optional<Installation> installationAt(const std::filesystem::path& prefix,
+std::optional<Installation> installationAt(files::FileIo& io, const std::filesystem::path& prefix,
                                            const std::string& launcher,
                                            const std::string& installDir, std::string& whyNot) {
     if (installDir.empty()) {
         whyNot = "NHL 09 is not installed in it (no \"Install Dir\" in its registry)";
         return std::nullopt;
     }
-    const MappedPath archive = mapToolPath(prefix, installDir + game::kArchiveBelowGameFolder);
+    const MappedPath archive = mapToolPath(io, prefix, installDir + game::kArchiveBelowGameFolder);
     if (!archive.error.empty()) {
         whyNot = "its \"Install Dir\" " + installDir + " leads nowhere: " + archive.error;
         return std::nullopt;
     }
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(archive.host, error)) {
+    if (io.kind(archive.host) != files::FileKind::kRegularFile) {
         whyNot = "its \"Install Dir\" " + installDir + " holds no " +
                  game::kArchiveBelowGameFolder + " (looked for " + archive.host.string() + ")";
         return std::nullopt;

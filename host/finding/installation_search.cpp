@@ -80,20 +80,20 @@ void PrefixScanCache::put(const fs::path& systemReg, Scan scan) {
     changed_ = true;
 }
 
-SearchResult searchInstallations(const fs::path& home, PrefixScanCache& cache) {
+SearchResult searchInstallations(files::FileIo& io, const fs::path& home, PrefixScanCache& cache) {
     SearchResult result;
     const std::vector<PrefixCandidate> candidates =
-        candidatePrefixes(home, result.leftOut, result.lookedIn);
+        candidatePrefixes(io, home, result.leftOut, result.lookedIn);
     std::set<fs::path> seen;
     for (const PrefixCandidate& candidate : candidates) {
-        std::error_code error;
-        if (!fs::is_directory(candidate.folder, error)) {
+        if (io.kind(candidate.folder) != files::FileKind::kFolder) {
             if (candidate.launcher != "Wine") {
                 result.leftOut.push_back(
                     {candidate.folder, "no such folder (named by " + candidate.launcher + ")"});
             }
             continue;
         }
+        std::error_code error;
         fs::path prefix = fs::weakly_canonical(candidate.folder, error);
         if (error) prefix = candidate.folder;
         if (!seen.insert(prefix).second) continue;
@@ -111,7 +111,7 @@ SearchResult searchInstallations(const fs::path& home, PrefixScanCache& cache) {
             installDir = scan->installDir;
         } else {
             try {
-                installDir = installDirInSystemReg(systemReg).value_or("");
+                installDir = installDirInSystemReg(io, systemReg).value_or("");
             } catch (const reg::wine::WineRegistryError& e) {
                 result.leftOut.push_back(
                     {prefix, std::string("its registry cannot be read: ") + e.what()});
@@ -122,7 +122,7 @@ SearchResult searchInstallations(const fs::path& home, PrefixScanCache& cache) {
             }
         }
         std::string whyNot;
-        if (auto found = installationAt(prefix, candidate.launcher, installDir, whyNot)) {
+        if (auto found = installationAt(io, prefix, candidate.launcher, installDir, whyNot)) {
             result.found.push_back(std::move(*found));
         } else {
             result.leftOut.push_back({prefix, whyNot});

@@ -7,6 +7,10 @@
 
 #include "host/finding/installation.h"
 
+namespace quenor::files {
+class FileIo;
+}
+
 namespace quenor::host {
 
 // What each prefix's system.reg held, by the file's size and modification time, so that a
@@ -39,6 +43,7 @@ class PrefixScanCache {
 // prefix is listed once, however many ways lead to it; a prefix without the game, or whose
 // "Install Dir" leads nowhere, and a launcher file that cannot be read are left out with the
 // reason.
-SearchResult searchInstallations(const std::filesystem::path& home, PrefixScanCache& cache);
+SearchResult searchInstallations(files::FileIo& io, const std::filesystem::path& home,
+                                 PrefixScanCache& cache);
 
 }  // namespace quenor::host

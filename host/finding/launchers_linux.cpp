@@ -17,9 +17,8 @@ namespace fs = std::filesystem;
 // Launchers' own files are small; anything larger is not one of them.
 constexpr std::uint64_t kMaxLauncherFile = 1u << 20;
 
-std::string readSmallFile(const fs::path& file) {
-    const std::vector<std::uint8_t> bytes =
-        files::readWholeFile(files::systemFileIo(), file, kMaxLauncherFile);
+std::string readSmallFile(files::FileIo& io, const fs::path& file) {
+    const std::vector<std::uint8_t> bytes = files::readWholeFile(io, file, kMaxLauncherFile);
     return {bytes.begin(), bytes.end()};
 }
 
@@ -32,56 +31,53 @@ fs::path resolved(const std::string& text, const fs::path& home, const fs::path&
     return path.is_absolute() ? path : fileFolder / path;
 }
 
-// The folders directly below `folder`, sorted; none when it is missing.
-std::vector<fs::path> subfolders(const fs::path& folder) {
+// The folders directly below `folder` (or links to folders), sorted; none when it is missing.
+std::vector<fs::path> subfolders(files::FileIo& io, const fs::path& folder) {
     std::vector<fs::path> out;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (entry.is_directory(error)) out.push_back(entry.path());
+    for (const std::string& name : io.namesIn(folder)) {
+        if (io.kind(folder / name) == files::FileKind::kFolder) out.push_back(folder / name);
     }
     std::sort(out.begin(), out.end());
     return out;
 }
 
-std::vector<fs::path> filesEndingWith(const fs::path& folder, const std::string& ending) {
+std::vector<fs::path> filesEndingWith(files::FileIo& io, const fs::path& folder,
+                                      const std::string& ending) {
     std::vector<fs::path> out;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() > ending.size() && name.ends_with(ending)) out.push_back(entry.path());
+    for (const std::string& name : io.namesIn(folder)) {
+        if (name.size() > ending.size() && name.ends_with(ending)) out.push_back(folder / name);
     }
     std::sort(out.begin(), out.end());
     return out;
 }
 
-void addLutris(const fs::path& home, std::vector<PrefixCandidate>& out,
+void addLutris(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
                std::vector<LeftOut>& leftOut) {
     const fs::path flatpak = home / ".var/app/net.lutris.Lutris";
     for (const fs::path& folder :
          {home / ".config/lutris/games", home / ".local/share/lutris/games",
           flatpak / "config/lutris/games", flatpak / "data/lutris/games"}) {
-        for (const fs::path& config : filesEndingWith(folder, ".yml")) {
+        for (const fs::path& config : filesEndingWith(io, folder, ".yml")) {
             try {
-                const std::string prefix = lutrisPrefix(readSmallFile(config));
+                const std::string prefix = lutrisPrefix(readSmallFile(io, config));
                 if (!prefix.empty()) out.push_back({resolved(prefix, home, folder), "Lutris"});
             } catch (const std::exception& error) {
                 leftOut.push_back({config, std::string("cannot be read: ") + error.what()});
             }
         }
     }
-    for (const fs::path& folder : subfolders(home / "Games")) out.push_back({folder, "Lutris"});
+    for (const fs::path& folder : subfolders(io, home / "Games")) out.push_back({folder, "Lutris"});
 }
 
-void addSteam(const fs::path& home, std::vector<PrefixCandidate>& out,
+void addSteam(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
               std::vector<LeftOut>& leftOut) {
     for (const fs::path& root : {home / ".steam/steam", home / ".local/share/Steam",
                                  home / ".var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
         std::vector<fs::path> libraries{root};
         const fs::path list = root / "steamapps" / "libraryfolders.vdf";
-        std::error_code error;
-        if (fs::is_regular_file(list, error)) {
+        if (io.kind(list) == files::FileKind::kRegularFile) {
             try {
-                for (const std::string& library : steamLibraries(readSmallFile(list))) {
+                for (const std::string& library : steamLibraries(readSmallFile(io, list))) {
                     libraries.push_back(resolved(library, home, list.parent_path()));
                 }
             } catch (const std::exception& e) {
@@ -89,7 +85,7 @@ void addSteam(const fs::path& home, std::vector<PrefixCandidate>& out,
             }
         }
         for (const fs::path& library : libraries) {
-            for (const fs::path& game : subfolders(library / "steamapps" / "compatdata")) {
+            for (const fs::path& game : subfolders(io, library / "steamapps" / "compatdata")) {
                 out.push_back({game / "pfx", "Steam"});
             }
         }
@@ -134,18 +130,19 @@ std::vector<std::string> steamLibraries(std::string_view libraryFoldersText) {
     return out;
 }
 
-std::vector<PrefixCandidate> candidatePrefixes(const fs::path& home, std::vector<LeftOut>& leftOut,
+std::vector<PrefixCandidate> candidatePrefixes(files::FileIo& io, const fs::path& home,
+                                               std::vector<LeftOut>& leftOut,
                                                std::vector<std::string>& lookedIn) {
     std::vector<PrefixCandidate> out;
     out.push_back({home / ".wine", "Wine"});
-    addLutris(home, out, leftOut);
-    addSteam(home, out, leftOut);
+    addLutris(io, home, out, leftOut);
+    addSteam(io, home, out, leftOut);
     for (const fs::path& bottles :
          {home / ".local/share/bottles/bottles",
           home / ".var/app/com.usebottles.bottles/data/bottles/bottles"}) {
-        for (const fs::path& bottle : subfolders(bottles)) out.push_back({bottle, "Bottles"});
+        for (const fs::path& bottle : subfolders(io, bottles)) out.push_back({bottle, "Bottles"});
     }
-    for (const fs::path& prefix : subfolders(home / ".PlayOnLinux/wineprefix")) {
+    for (const fs::path& prefix : subfolders(io, home / ".PlayOnLinux/wineprefix")) {
         out.push_back({prefix, "PlayOnLinux"});
     }
     lookedIn = {"~/.wine",

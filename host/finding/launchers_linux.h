@@ -6,6 +6,10 @@
 
 #include "host/finding/installation.h"
 
+namespace quenor::files {
+class FileIo;
+}
+
 namespace quenor::host {
 
 // A folder that may be a Wine prefix, and the launcher that keeps it there.
@@ -26,7 +30,7 @@ struct PrefixCandidate {
 // A path in a launcher's file may start with "~" or be relative to the file's folder. A file
 // that cannot be read is left out, with the reason, and the search goes on. The same folder may
 // come more than once.
-std::vector<PrefixCandidate> candidatePrefixes(const std::filesystem::path& home,
+std::vector<PrefixCandidate> candidatePrefixes(files::FileIo& io, const std::filesystem::path& home,
                                                std::vector<LeftOut>& leftOut,
                                                std::vector<std::string>& lookedIn);
 

@@ -44,7 +44,8 @@ bool isDotName(const std::string& name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path(reinterpret_cast<const char*>(data), size);
-    const quenor::host::MappedPath mapped = quenor::host::mapToolPath(prefix(), path);
+    const quenor::host::MappedPath mapped =
+        quenor::host::mapToolPath(quenor::files::systemFileIo(), prefix(), path);
     const char letter = static_cast<char>(size > 0 ? data[0] | 0x20 : 0);
     const bool hasDrive = size >= 2 && letter >= 'a' && letter <= 'z' && data[1] == ':';
     if (!hasDrive) return 0;
@@ -70,6 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const fs::path& part : fs::path(host.substr(drive.size())).relative_path()) {
         if (isDotName(part.string())) __builtin_trap();
     }
-    if (quenor::host::mapToolPath(prefix(), path).host != mapped.host) __builtin_trap();
+    if (quenor::host::mapToolPath(quenor::files::systemFileIo(), prefix(), path).host !=
+        mapped.host)
+        __builtin_trap();
     return 0;
 }

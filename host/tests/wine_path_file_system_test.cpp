@@ -49,7 +49,7 @@ TEST_F(WinePathTest, ResolvesNamesWithoutRegardToCase) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.windows);
-        const MappedPath mapped = mapToolPath(prefix_, c.windows);
+        const MappedPath mapped = mapToolPath(files::systemFileIo(), prefix_, c.windows);
         EXPECT_EQ(mapped.error, "");
         EXPECT_EQ(mapped.host, c.host);
     }
@@ -59,17 +59,20 @@ TEST_F(WinePathTest, ExactNameWinsOverCaseVariants) {
     std::filesystem::create_directories(driveC_ / "Data");
     std::filesystem::create_directories(driveC_ / "data");
     std::filesystem::create_directories(driveC_ / "DATA2");
-    EXPECT_EQ(mapToolPath(prefix_, "C:\\data").host, linkC_ / "data");
-    EXPECT_EQ(mapToolPath(prefix_, "C:\\Data").host, linkC_ / "Data");
-    EXPECT_EQ(mapToolPath(prefix_, "C:\\dAtA").host, linkC_ / "Data");  // first in order
-    EXPECT_EQ(mapToolPath(prefix_, "C:\\data2").host, linkC_ / "DATA2");
+    EXPECT_EQ(mapToolPath(files::systemFileIo(), prefix_, "C:\\data").host, linkC_ / "data");
+    EXPECT_EQ(mapToolPath(files::systemFileIo(), prefix_, "C:\\Data").host, linkC_ / "Data");
+    EXPECT_EQ(mapToolPath(files::systemFileIo(), prefix_, "C:\\dAtA").host,
+              linkC_ / "Data");  // first in order
+    EXPECT_EQ(mapToolPath(files::systemFileIo(), prefix_, "C:\\data2").host, linkC_ / "DATA2");
 }
 
 TEST_F(WinePathTest, Windows1252NamesMatchUtf8FileNames) {
     std::filesystem::create_directories(driveC_ / "CAF\xc3\x89");  // "CAFÉ" in UTF-8
-    EXPECT_EQ(mapToolPath(prefix_, "C:\\caf\xe9").host, linkC_ / "CAF\xc3\x89");
+    EXPECT_EQ(mapToolPath(files::systemFileIo(), prefix_, "C:\\caf\xe9").host,
+              linkC_ / "CAF\xc3\x89");
     // Not there: the name is made in UTF-8.
-    EXPECT_EQ(mapToolPath(prefix_, "C:\\na\xefve").host, linkC_ / "na\xc3\xafve");
+    EXPECT_EQ(mapToolPath(files::systemFileIo(), prefix_, "C:\\na\xefve").host,
+              linkC_ / "na\xc3\xafve");
 }
 
 TEST_F(WinePathTest, FollowsARepointedDriveLink) {
@@ -109,8 +112,9 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
     WinePathFileSystem files("quenor", prefix_, prefix_);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        EXPECT_NE(mapToolPath(prefix_, c.path).error.find(c.reason), std::string::npos)
-            << mapToolPath(prefix_, c.path).error;
+        EXPECT_NE(mapToolPath(files::systemFileIo(), prefix_, c.path).error.find(c.reason),
+                  std::string::npos)
+            << mapToolPath(files::systemFileIo(), prefix_, c.path).error;
         EXPECT_FALSE(files.isRegularFile(c.path));
         try {
             files.readFile(c.path, 100);

@@ -9,6 +9,8 @@
 #include "core/testing/temp_folder.h"
 #include "host/finding/installation_choice.h"
 #include "host/finding/installation_search.h"
+#include "lib/files/file_error.h"
+#include "lib/files/file_io.h"
 #include "tool/testing/fake_installation.h"
 
 namespace quenor::host {
@@ -33,7 +35,7 @@ void install(const fs::path& prefix) {
 
 SearchResult search(const fs::path& home) {
     PrefixScanCache cache;
-    return searchInstallations(home, cache);
+    return searchInstallations(files::systemFileIo(), home, cache);
 }
 
 std::string leftOutReasons(const SearchResult& result) {
@@ -146,12 +148,39 @@ TEST(InstallationSearch, LeavesOutDamagedFilesAndPrefixesWithoutTheGameSayingWhy
     }
 }
 
+// Files that exist but fail to open (a device error, a permission): each is left out with the
+// system's reason, and the search goes on to the next.
+TEST(InstallationSearch, FilesThatFailToReadAreLeftOutWithTheReason) {
+    struct FailingReads final : files::FileIoWrapper {
+        FailingReads() : FileIoWrapper(files::systemFileIo()) {}
+        std::unique_ptr<files::FileHandle> open(const fs::path& path, files::OpenMode mode,
+                                                std::uint32_t permissions) override {
+            if (path.filename() == "nhl.yml" || path.parent_path().filename() == "Broken")
+                throw files::FileIoError("Opening " + path.string() + " failed: I/O error.",
+                                         "I/O error");
+            return FileIoWrapper::open(path, mode, permissions);
+        }
+    } io;
+    TempFolder home;
+    install(home.path() / ".wine");
+    writeFileBytes(home.path() / ".config/lutris/games/nhl.yml", "game:\n  prefix: ~/x\n");
+    install(home.path() / ".local/share/bottles/bottles/Broken");
+    PrefixScanCache cache;
+    const SearchResult result = searchInstallations(io, home.path(), cache);
+    ASSERT_EQ(result.found.size(), 1u);
+    EXPECT_EQ(result.found[0].launcher, "Wine");
+    const std::string reasons = leftOutReasons(result);
+    for (const char* expected :
+         {"nhl.yml: cannot be read: Opening", "I/O error", "Broken: its registry cannot be read"})
+        EXPECT_NE(reasons.find(expected), std::string::npos) << expected << "\n" << reasons;
+}
+
 TEST(InstallationSearch, ARegistryFileUnchangedSinceTheLastSearchIsNotReadAgain) {
     TempFolder home;
     install(home.path() / ".wine");
     const fs::path systemReg = home.path() / ".wine/system.reg";
     PrefixScanCache cache;
-    ASSERT_EQ(searchInstallations(home.path(), cache).found.size(), 1u);
+    ASSERT_EQ(searchInstallations(files::systemFileIo(), home.path(), cache).found.size(), 1u);
     const fs::path cacheFile = home.path() / "state/prefix-cache";
     cache.save(cacheFile);
 
@@ -162,12 +191,12 @@ TEST(InstallationSearch, ARegistryFileUnchangedSinceTheLastSearchIsNotReadAgain)
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, systemReg.c_str(), times, 0), 0);
     PrefixScanCache loaded = PrefixScanCache::load(cacheFile);
-    EXPECT_EQ(searchInstallations(home.path(), loaded).found.size(), 1u);
+    EXPECT_EQ(searchInstallations(files::systemFileIo(), home.path(), loaded).found.size(), 1u);
 
     // A newer file is read again.
     const struct timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 5, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, systemReg.c_str(), later, 0), 0);
-    const SearchResult again = searchInstallations(home.path(), loaded);
+    const SearchResult again = searchInstallations(files::systemFileIo(), home.path(), loaded);
     EXPECT_TRUE(again.found.empty());
     EXPECT_NE(leftOutReasons(again).find("its registry cannot be read"), std::string::npos);
 }
