@@ -1,6 +1,12 @@
 # Common compile settings for every target of the project.
 add_library(quenor_build_flags INTERFACE)
-target_compile_options(quenor_build_flags INTERFACE -Wall -Wextra -Wpedantic)
+# Warnings beyond -Wall -Wextra: shadowed names, C-style and useless casts, casts that drop
+# const, hidden overloads and base classes without virtual destructors.
+target_compile_options(quenor_build_flags INTERFACE -Wall -Wextra -Wpedantic
+    -Wshadow -Wold-style-cast -Wcast-qual -Woverloaded-virtual -Wnon-virtual-dtor)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(quenor_build_flags INTERFACE -Wuseless-cast)
+endif()
 # No build folder in what is built (file names in messages and debug information), so that the
 # same source gives the same programs wherever it is built.
 target_compile_options(quenor_build_flags INTERFACE

@@ -48,10 +48,10 @@ ChangeLock::ChangeLock(PlatformServices& services, const std::string& archivePat
             if (installation_) break;
             const MessageAnswer answer = services.messageBoxes.show(MessageBoxRequest{
                 "NHL 09 is being changed",
-                std::string(scratchBusy_ ? "Another Quenor is using the temporary folder " +
-                                               scratchFolder_ + " right now"
-                                         : "Another Quenor is changing this installation of "
-                                           "NHL 09 right now") +
+                (scratchBusy_ ? "Another Quenor is using the temporary folder " + scratchFolder_ +
+                                    " right now"
+                              : "Another Quenor is changing this installation of "
+                                "NHL 09 right now") +
                     " (a Quenor window, quenorctl, or a launcher that runs it).\r\rRetry once "
                     "it has finished, or Cancel: nothing will be changed.",
                 MessageButtons::RetryCancel, MessageIcon::Exclamation, 0});

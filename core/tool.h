@@ -41,7 +41,7 @@ struct PlatformServices {
 // every routine.
 class Tool {
   public:
-    explicit Tool(PlatformServices services) : services(std::move(services)) {}
+    explicit Tool(PlatformServices platform) : services(std::move(platform)) {}
     Tool(const Tool&) = delete;
     Tool& operator=(const Tool&) = delete;
 

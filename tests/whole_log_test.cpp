@@ -145,17 +145,17 @@ INSTANTIATE_TEST_SUITE_P(
     WholeLog, ApplyRuns,
     ::testing::Values(
         ApplyCase{"apply_1280x800",
-                  [](HeadlessTool& t) { t.click("optResolution", 0); },
+                  [](HeadlessTool& clicked) { clicked.click("optResolution", 0); },
                   "4",
                   "250",
                   3,
                   {1280, 800},
                   "true"},
         ApplyCase{"apply_1600x1000_vsync_off_high",
-                  [](HeadlessTool& t) {
-                      t.click("optResolution", 1);
-                      t.click("optVSYNC", 1);
-                      t.click("optFPSboost", 3);
+                  [](HeadlessTool& clicked) {
+                      clicked.click("optResolution", 1);
+                      clicked.click("optVSYNC", 1);
+                      clicked.click("optFPSboost", 3);
                   },
                   "4",
                   "100",
@@ -163,9 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {1600, 1000},
                   "false"},
         ApplyCase{"apply_1024x768_extreme",
-                  [](HeadlessTool& t) {
-                      t.click("optResolution", 2);
-                      t.click("optFPSboost", 4);
+                  [](HeadlessTool& clicked) {
+                      clicked.click("optResolution", 2);
+                      clicked.click("optFPSboost", 4);
                   },
                   "2",
                   "50",
@@ -173,11 +173,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {1024, 768},
                   "true"},
         ApplyCase{"apply_user_defined",
-                  [](HeadlessTool& t) {
-                      t.click("optResolution", 4);
-                      t.type("txtResWidth", "1440");
-                      t.type("txtResHeight", "900");
-                      t.pick("lstResFrame", 4);
+                  [](HeadlessTool& clicked) {
+                      clicked.click("optResolution", 4);
+                      clicked.type("txtResWidth", "1440");
+                      clicked.type("txtResHeight", "900");
+                      clicked.pick("lstResFrame", 4);
                   },
                   "4",
                   "250",
@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {1440, 900},
                   "true"},
         ApplyCase{"apply_no_change", [](HeadlessTool&) {}, std::nullopt, "250", 0, {0, 0}, "true"}),
-    [](const auto& info) { return std::string(info.param.expected); });
+    [](const auto& test) { return std::string(test.param.expected); });
 
 TEST(WholeLog, ApplyWithRejectedUserDefinedValuesChangesNothing) {
     HeadlessTool tool;
@@ -267,16 +267,16 @@ TEST_P(ResetRuns, RetailValuesEverywhere) {
 INSTANTIATE_TEST_SUITE_P(WholeLog, ResetRuns,
                          ::testing::Values(ResetCase{"reset", [](HeadlessTool&) {}},
                                            ResetCase{"reset_vsync_off",
-                                                     [](HeadlessTool& t) {
-                                                         t.click("optResolution", 1);
-                                                         t.click("optVSYNC", 1);
-                                                         t.click("optFPSboost", 4);
+                                                     [](HeadlessTool& clicked) {
+                                                         clicked.click("optResolution", 1);
+                                                         clicked.click("optVSYNC", 1);
+                                                         clicked.click("optFPSboost", 4);
                                                      }},
                                            ResetCase{"reset_logging_off",
-                                                     [](HeadlessTool& t) {
-                                                         t.click("optQuenorLogging", 1);
+                                                     [](HeadlessTool& clicked) {
+                                                         clicked.click("optQuenorLogging", 1);
                                                      }}),
-                         [](const auto& info) { return std::string(info.param.expected); });
+                         [](const auto& test) { return std::string(test.param.expected); });
 
 TEST(WholeLog, QuitAnsweredNoAndYes) {
     HeadlessTool tool;

@@ -86,7 +86,7 @@ std::string HostFileSystem::readFile(const std::string& path, std::size_t maxByt
                                                std::to_string(size) + " bytes; at most " +
                                                std::to_string(maxBytes) + " expected).");
     }
-    std::string content(static_cast<std::size_t>(size), '\0');
+    std::string content(size, '\0');
     try {
         file->readAt(0, std::span(reinterpret_cast<std::uint8_t*>(content.data()), content.size()));
     } catch (const files::FileIoError&) {

@@ -36,7 +36,7 @@ std::string keyOfLine(std::string_view line) {
 std::int64_t modificationTime(const std::filesystem::path& file) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0) return 0;
-    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return info.st_mtim.tv_sec * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ SearchResult searchInstallations(files::FileIo& io, const fs::path& home, Prefix
             continue;
         }
         std::string installDir;
-        const auto size = static_cast<std::int64_t>(info.st_size);
+        const std::int64_t size = info.st_size;
         const std::int64_t modified = nanoseconds(info.st_mtim);
         if (const PrefixScanCache::Scan* scan = cache.find(systemReg, size, modified)) {
             installDir = scan->installDir;

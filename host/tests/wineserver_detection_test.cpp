@@ -40,8 +40,7 @@ TEST(WineserverDetection, ServerFolderNameIsDeviceAndInodeInHex) {
     struct stat info {};
     ASSERT_EQ(::stat(folder.path().c_str(), &info), 0);
     char expected[64];
-    std::snprintf(expected, sizeof expected, "server-%lx-%lx",
-                  static_cast<unsigned long>(info.st_dev), static_cast<unsigned long>(info.st_ino));
+    std::snprintf(expected, sizeof expected, "server-%lx-%lx", info.st_dev, info.st_ino);
     EXPECT_EQ(serverFolderName(folder.path()), expected);
     EXPECT_EQ(serverFolderName(folder.path() / "missing"), "");
 }

@@ -28,7 +28,7 @@ std::string processTag() {
         std::random_device entropy;
         char text[48];
         std::snprintf(text, sizeof text, "%llx-%08x", static_cast<unsigned long long>(id),
-                      static_cast<unsigned>(entropy()));
+                      entropy());
         tag = text;
         taggedProcess = id;
     }
@@ -115,7 +115,7 @@ std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path&
                           "the file has " + std::to_string(size) + " bytes, more than " +
                               std::to_string(maxBytes));
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> bytes(size);
     file->readAt(0, bytes);
     return bytes;
 }

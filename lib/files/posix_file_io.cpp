@@ -99,7 +99,7 @@ mode_t processUmask() {
             found = std::sscanf(line, "Umask: %o", &mask) == 1;
         }
         std::fclose(status);
-        if (found) return static_cast<mode_t>(mask);
+        if (found) return mask;
     }
     const mode_t mask = ::umask(022);
     ::umask(mask);
@@ -172,7 +172,7 @@ class PosixFileIo final : public FileIo {
         }
         int fd;
         do {
-            fd = ::open(path.c_str(), flags, static_cast<mode_t>(permissions));
+            fd = ::open(path.c_str(), flags, permissions);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) throwErrno("Opening", path, errno);
         struct stat info {};
@@ -185,7 +185,7 @@ class PosixFileIo final : public FileIo {
         // An emptied file gets the permissions asked for, as a new one does: never more than
         // the user's umask allows.
         if (mode == OpenMode::kCreate) {
-            ::fchmod(fd, static_cast<mode_t>(permissions) & ~processUmask());
+            ::fchmod(fd, permissions & ~processUmask());
         }
         return std::make_unique<PosixFileHandle>(fd, path, mode == OpenMode::kAppend);
     }
@@ -201,7 +201,7 @@ class PosixFileIo final : public FileIo {
     std::uint32_t permissions(const std::filesystem::path& path) override {
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) throwErrno("Reading the permissions of", path, errno);
-        return static_cast<std::uint32_t>(info.st_mode & 07777);
+        return info.st_mode & 07777;
     }
 
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
@@ -287,7 +287,7 @@ class PosixFileIo final : public FileIo {
         std::uint64_t done = 0;
         while (done < size) {
             ssize_t copied = ::copy_file_range(sourceHandle.fd(), nullptr, targetHandle.fd(),
-                                               nullptr, static_cast<std::size_t>(size - done), 0);
+                                               nullptr, size - done, 0);
             if (copied < 0 && errno == EINTR) continue;
             if (copied < 0 && done == 0 &&
                 (errno == ENOSYS || errno == EXDEV || errno == EOPNOTSUPP || errno == EINVAL ||

@@ -60,7 +60,7 @@ std::vector<std::uint8_t> buildArchive(const CreateOptions& options,
         }
     }
     std::vector<std::uint8_t> bytes = serializeDirectory(dir, pos, dataStart);
-    bytes.resize(static_cast<std::size_t>(pos), 0);
+    bytes.resize(pos, 0);
     for (std::size_t i = 0; i < stored.size(); ++i) {
         std::copy(stored[i].begin(), stored[i].end(), bytes.begin() + dir.entries[i].offset);
     }

@@ -68,7 +68,7 @@ EntryInfo ArchiveReader::info(std::size_t index) {
 std::vector<std::uint8_t> ArchiveReader::readStored(std::size_t index) {
     const ArchiveEntry& entry = directory_.entries.at(index);
     // The directory check bounds every entry by the real file size.
-    std::vector<std::uint8_t> stored(static_cast<std::size_t>(entry.dataSize()));
+    std::vector<std::uint8_t> stored(entry.dataSize());
     if (!stored.empty()) file_->readAt(entry.offset, stored);
     return stored;
 }

@@ -28,14 +28,14 @@ class FaultInjectingFileHandle final : public FileHandle {
             std::uint64_t pageEnd =
                 end / FaultInjectingFileIo::kPageSize * FaultInjectingFileIo::kPageSize;
             std::uint64_t kept = pageEnd > offset ? pageEnd - offset : 0;
-            if (kept > 0) inner_->writeAt(offset, data.first(static_cast<std::size_t>(kept)));
+            if (kept > 0) inner_->writeAt(offset, data.first(kept));
             io_.bytesWritten_ += kept;
             io_.die("Writing " + name_);
         }
         const auto& lost = io_.faults_.lostWritesAfter;
         if (lost && io_.bytesWritten_ + data.size() > *lost) {
             const std::uint64_t kept = *lost > io_.bytesWritten_ ? *lost - io_.bytesWritten_ : 0;
-            if (kept > 0) inner_->writeAt(offset, data.first(static_cast<std::size_t>(kept)));
+            if (kept > 0) inner_->writeAt(offset, data.first(kept));
             io_.bytesWritten_ += data.size();
             return;  // the rest is lost, and the caller is told it was written
         }

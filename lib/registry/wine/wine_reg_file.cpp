@@ -188,8 +188,7 @@ class Parser {
         std::size_t digits = 0;
         while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
             if (digits == 8) fail(index + 1, "the dword has more than 8 hex digits");
-            value = value * 16 +
-                    static_cast<std::uint32_t>(base::hexDigitValue(static_cast<char>(in.u8())));
+            value = value * 16 + base::hexDigitValue(static_cast<char>(in.u8()));
             ++digits;
         }
         skipBlanks(in);
@@ -288,7 +287,7 @@ std::string formatValueLine(std::u16string_view name, std::uint32_t type,
     if (type == kBinary) {
         out += "hex:";
     } else {
-        std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
+        std::snprintf(buffer, sizeof buffer, "hex(%x):", type);
         out += buffer;
     }
     // Wine counts the columns of the line and wraps after a comma past column 76.
