@@ -94,6 +94,67 @@ RefPackHeader checkedHeader(std::span<const std::uint8_t> stored, std::size_t ma
     return *header;
 }
 
+// A command as the stream holds it: its first byte (which names it), what it does, and the
+// literal bytes that follow it.
+struct StoredCommand {
+    std::uint8_t b0 = 0;
+    Command cmd;
+    std::span<const std::uint8_t> literals;
+};
+
+// Reads the command at `pos`, the reader's position, with its literal bytes.
+StoredCommand readCommand(base::ByteReader& in, std::size_t pos) {
+    StoredCommand read;
+    read.b0 = in.peek();
+    const std::size_t bytes = commandBytesFor(read.b0);
+    const std::span<const std::uint8_t> commandBytes = in.bytes(bytes);
+    if (commandBytes.empty()) truncated(pos, commandName(read.b0), bytes - in.remaining());
+    read.cmd = parseCommand(commandBytes);
+    read.literals = in.bytes(read.cmd.literals);
+    if (read.literals.size() != read.cmd.literals) {
+        truncated(pos,
+                  "the " + std::string(commandName(read.b0)) + " with " +
+                      std::to_string(read.cmd.literals) + " literal bytes",
+                  read.cmd.literals - in.remaining());
+    }
+    return read;
+}
+
+// Appends what a command writes (its literals, then its back-reference) to the `written`
+// bytes decoded so far, within the declared plain size.
+void runCommand(const StoredCommand& read, std::size_t pos, std::size_t plainSize,
+                std::vector<std::uint8_t>& plain, std::size_t& written) {
+    const Command& cmd = read.cmd;
+    if (plainSize - written < cmd.literals + cmd.length) {
+        fail(pos, "the " + std::string(commandName(read.b0)) + " writes " +
+                      std::to_string(cmd.literals + cmd.length - (plainSize - written)) +
+                      " bytes past the declared plain size of " + std::to_string(plainSize));
+    }
+    if (plain.capacity() < written + cmd.literals + cmd.length) {
+        plain.reserve(std::min(
+            plainSize, std::max(written + cmd.literals + cmd.length, 2 * plain.capacity())));
+    }
+    plain.resize(written + cmd.literals + cmd.length);
+    std::uint8_t* out = plain.data();
+    // memcpy must not see the null data pointer of an empty output, even for 0 bytes.
+    if (cmd.literals > 0) std::memcpy(out + written, read.literals.data(), cmd.literals);
+    written += cmd.literals;
+    if (cmd.length == 0) return;
+    if (cmd.distance > written) {
+        fail(pos, "back-reference reaches " + std::to_string(cmd.distance) +
+                      " bytes back but only " + std::to_string(written) + " bytes are decoded");
+    }
+    std::uint8_t* dst = out + written;
+    const std::uint8_t* src = dst - cmd.distance;
+    if (cmd.distance >= cmd.length) {
+        std::memcpy(dst, src, cmd.length);
+    } else {
+        // Overlapping copy: each byte may be one this command just wrote.
+        for (std::size_t i = 0; i < cmd.length; ++i) dst[i] = src[i];
+    }
+    written += cmd.length;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
@@ -120,50 +181,9 @@ std::vector<std::uint8_t> refPackDecode(std::span<const std::uint8_t> stored,
                           std::to_string(plainSize) + " bytes decoded)",
                       plainSize - written);
         }
-        const std::uint8_t b0 = in.peek();
-        const std::size_t bytes = commandBytesFor(b0);
-        const std::span<const std::uint8_t> commandBytes = in.bytes(bytes);
-        if (commandBytes.empty()) truncated(pos, commandName(b0), bytes - in.remaining());
-        const Command cmd = parseCommand(commandBytes);
-        const std::span<const std::uint8_t> literals = in.bytes(cmd.literals);
-        if (literals.size() != cmd.literals) {
-            truncated(pos,
-                      "the " + std::string(commandName(b0)) + " with " +
-                          std::to_string(cmd.literals) + " literal bytes",
-                      cmd.literals - in.remaining());
-        }
-        if (plainSize - written < cmd.literals + cmd.length) {
-            fail(pos, "the " + std::string(commandName(b0)) + " writes " +
-                          std::to_string(cmd.literals + cmd.length - (plainSize - written)) +
-                          " bytes past the declared plain size of " + std::to_string(plainSize));
-        }
-        if (plain.capacity() < written + cmd.literals + cmd.length) {
-            plain.reserve(std::min(
-                plainSize, std::max(written + cmd.literals + cmd.length, 2 * plain.capacity())));
-        }
-        plain.resize(written + cmd.literals + cmd.length);
-        std::uint8_t* out = plain.data();
-        // memcpy must not see the null data pointer of an empty output, even for 0 bytes.
-        if (cmd.literals > 0) std::memcpy(out + written, literals.data(), cmd.literals);
-        written += cmd.literals;
-
-        if (cmd.length > 0) {
-            if (cmd.distance > written) {
-                fail(pos, "back-reference reaches " + std::to_string(cmd.distance) +
-                              " bytes back but only " + std::to_string(written) +
-                              " bytes are decoded");
-            }
-            std::uint8_t* dst = out + written;
-            const std::uint8_t* src = dst - cmd.distance;
-            if (cmd.distance >= cmd.length) {
-                std::memcpy(dst, src, cmd.length);
-            } else {
-                // Overlapping copy: each byte may be one this command just wrote.
-                for (std::size_t i = 0; i < cmd.length; ++i) dst[i] = src[i];
-            }
-            written += cmd.length;
-        }
-        if (cmd.stop) {
+        const StoredCommand read = readCommand(in, pos);
+        runCommand(read, pos, plainSize, plain, written);
+        if (read.cmd.stop) {
             if (written != plainSize) {
                 fail(pos, "stop command after " + std::to_string(written) +
                               " bytes but the header declares " + std::to_string(plainSize));

@@ -196,84 +196,30 @@ class EntryUpdate {
         }
     }
 
+    // Where the parts of a rewritten archive go.
+    struct RewriteLayout {
+        std::uint64_t oldDataStart = 0;  // the block that moves: old first data byte...
+        std::uint64_t oldDataEnd = 0;    // ...to the old end of the file
+        std::uint64_t shift = 0;         // how far it moves up
+        std::uint64_t dataStart = 0;     // where it starts now
+        std::uint64_t start = 0;         // where the entry's new data goes
+        std::uint64_t newSize = 0;       // the new file's length
+    };
+
     UpdateResult rewrite(std::optional<std::size_t> replaced) {
-        const ArchiveDirectory& oldDir = reader_->directory();
-        ArchiveDirectory dir = oldDir;
-        if (!replaced) {
-            checkFits("Archive " + path_.string() + ": new entry " + name_, dir, 0, plain_.size());
-            dir.entries.push_back(ArchiveEntry{name_, 0, 0, 0});
-            result_.index = dir.entries.size() - 1;
-            result_.added = true;
-            where_ = "Archive " + path_.string() + ": new entry " +
-                     std::to_string(result_.index + 1) + " (" + name_ + ")";
-            stored_.assign(plain_.begin(), plain_.end());
-            result_.storedSize = stored_.size();
-        }
+        ArchiveDirectory dir = reader_->directory();
+        if (!replaced) addNewEntry(dir);
         const std::size_t target = result_.index;
         layOutRecords(dir);
-
-        // Everything from the first data byte to the end of the file moves as one block, up by
-        // a multiple of the alignment when the directory grows into it: entry data, bytes no
-        // entry names, and empty entries that point between or after the data keep their
-        // places relative to each other. Empty entries that point into the header or the
-        // directory stay where they point.
-        std::vector<ByteRange> oldUsed = usedRanges(oldDir);
-        const std::uint64_t oldDataStart =
-            oldUsed.empty() ? oldDir.reservedEnd() : oldUsed.front().begin;
-        const std::uint64_t oldDataEnd = std::max(oldDataStart, reader_->fileSize());
-        std::uint64_t shift = 0;
-        if (dir.reservedEnd() > oldDataStart) {
-            shift = roundUp(dir.reservedEnd() - oldDataStart, dir.alignment);
-        }
-        for (std::size_t i = 0; i < oldDir.entries.size(); ++i) {
-            if (dir.entries[i].offset >= oldDataStart)
-                dir.entries[i].offset += static_cast<std::uint32_t>(shift);
-        }
-        const std::uint64_t dataStart = oldDataStart + shift;
-        const std::uint64_t copiedEnd = oldDataEnd + shift;
-
-        std::uint64_t start = stored_.empty()
-                                  ? dataStart
-                                  : findPlace(usedRanges(dir, target), dir.reservedEnd(),
-                                              stored_.size(), dir.alignment);
-        const std::uint64_t end = start + stored_.size();
-        std::uint64_t newSize = std::max(copiedEnd, end);
-        for (std::size_t i = 0; i < dir.entries.size(); ++i) {
-            if (i != target && !dir.entries[i].isEmptyMarker()) {
-                newSize = std::max(newSize, dir.entries[i].dataEnd());
-            }
-        }
-        checkFits(where_, dir, newSize, stored_.size());
-        dir.entries[target].offset = static_cast<std::uint32_t>(start);
-        dir.entries[target].storedSize = static_cast<std::uint32_t>(stored_.size());
-        // An entry marked empty points at the end of the archive, wherever that now is.
-        for (ArchiveEntry& entry : dir.entries) {
-            if (entry.isEmptyMarker()) entry.offset = static_cast<std::uint32_t>(newSize);
-        }
-
+        const RewriteLayout layout = layOutRewrite(dir, target);
         std::vector<std::uint8_t> prefix;
         try {
-            prefix = serializeDirectory(dir, newSize, dataStart);
+            prefix = serializeDirectory(dir, layout.newSize, layout.dataStart);
         } catch (const ArchiveError& error) {
             throw ArchiveError(where_ + " cannot be stored: " + error.what());
         }
-
         const std::filesystem::path temp = files::temporarySibling(path_);
-        try {
-            std::uint32_t permissions = io_.permissions(path_);
-            {
-                auto out = io_.open(temp, files::OpenMode::kCreate, permissions);
-                out->writeAt(0, prefix);
-                copyRange(reader_->file(), *out, oldDataStart, oldDataEnd - oldDataStart, shift);
-                if (newSize > out->size()) out->truncate(newSize);
-                out->writeAt(start, stored_);
-                out->sync();
-            }
-        } catch (const files::FileIoError& error) {
-            removeQuietly(temp);
-            throw ArchiveError(where_ +
-                               " could not be written; the archive is unchanged: " + error.what());
-        }
+        writeNewVersion(temp, prefix, layout);
         // The new version must read back as it was meant before it replaces the archive.
         try {
             verifyWritten(io_, temp, where_, dir, target, stored_);
@@ -281,6 +227,82 @@ class EntryUpdate {
             removeQuietly(temp);
             throw ArchiveError(std::string(error.what()) + " The archive was left unchanged.");
         }
+        replaceArchive(temp);
+        verifyWritten(io_, path_, where_, dir, target, stored_);
+        result_.method = UpdateMethod::kRewritten;
+        return result_;
+    }
+
+    // A name the archive does not hold yet: a record at the end of the directory.
+    void addNewEntry(ArchiveDirectory& dir) {
+        checkFits("Archive " + path_.string() + ": new entry " + name_, dir, 0, plain_.size());
+        dir.entries.push_back(ArchiveEntry{name_, 0, 0, 0});
+        result_.index = dir.entries.size() - 1;
+        result_.added = true;
+        where_ = "Archive " + path_.string() + ": new entry " + std::to_string(result_.index + 1) +
+                 " (" + name_ + ")";
+        stored_.assign(plain_.begin(), plain_.end());
+        result_.storedSize = stored_.size();
+    }
+
+    // Everything from the first data byte to the end of the file moves as one block, up by a
+    // multiple of the alignment when the directory grows into it: entry data, bytes no entry
+    // names, and empty entries that point between or after the data keep their places
+    // relative to each other. Empty entries that point into the header or the directory stay
+    // where they point. Sets the offsets and sizes in `dir` to match.
+    RewriteLayout layOutRewrite(ArchiveDirectory& dir, std::size_t target) {
+        const ArchiveDirectory& oldDir = reader_->directory();
+        RewriteLayout layout;
+        std::vector<ByteRange> oldUsed = usedRanges(oldDir);
+        layout.oldDataStart = oldUsed.empty() ? oldDir.reservedEnd() : oldUsed.front().begin;
+        layout.oldDataEnd = std::max(layout.oldDataStart, reader_->fileSize());
+        if (dir.reservedEnd() > layout.oldDataStart) {
+            layout.shift = roundUp(dir.reservedEnd() - layout.oldDataStart, dir.alignment);
+        }
+        for (std::size_t i = 0; i < oldDir.entries.size(); ++i) {
+            if (dir.entries[i].offset >= layout.oldDataStart)
+                dir.entries[i].offset += static_cast<std::uint32_t>(layout.shift);
+        }
+        layout.dataStart = layout.oldDataStart + layout.shift;
+        layout.start = stored_.empty() ? layout.dataStart
+                                       : findPlace(usedRanges(dir, target), dir.reservedEnd(),
+                                                   stored_.size(), dir.alignment);
+        layout.newSize = std::max(layout.oldDataEnd + layout.shift, layout.start + stored_.size());
+        for (std::size_t i = 0; i < dir.entries.size(); ++i) {
+            if (i != target && !dir.entries[i].isEmptyMarker()) {
+                layout.newSize = std::max(layout.newSize, dir.entries[i].dataEnd());
+            }
+        }
+        checkFits(where_, dir, layout.newSize, stored_.size());
+        dir.entries[target].offset = static_cast<std::uint32_t>(layout.start);
+        dir.entries[target].storedSize = static_cast<std::uint32_t>(stored_.size());
+        // An entry marked empty points at the end of the archive, wherever that now is.
+        for (ArchiveEntry& entry : dir.entries) {
+            if (entry.isEmptyMarker()) entry.offset = static_cast<std::uint32_t>(layout.newSize);
+        }
+        return layout;
+    }
+
+    // The new version beside the archive: header and directory, the moved block, the entry.
+    void writeNewVersion(const std::filesystem::path& temp, const std::vector<std::uint8_t>& prefix,
+                         const RewriteLayout& layout) {
+        try {
+            std::uint32_t permissions = io_.permissions(path_);
+            auto out = io_.open(temp, files::OpenMode::kCreate, permissions);
+            out->writeAt(0, prefix);
+            copyRange(reader_->file(), *out, layout.oldDataStart,
+                      layout.oldDataEnd - layout.oldDataStart, layout.shift);
+            if (layout.newSize > out->size()) out->truncate(layout.newSize);
+            out->writeAt(layout.start, stored_);
+            out->sync();
+        } catch (const files::FileIoError& error) {
+            removeQuietly(temp);
+            throw ArchiveError(where_ +
+                               " could not be written; the archive is unchanged: " + error.what());
+        }
+    }
+
+    void replaceArchive(const std::filesystem::path& temp) {
         // The old archive is closed before the new one replaces it: Windows refuses to
         // replace a file that is still open.
         reader_.reset();
@@ -294,9 +316,6 @@ class EntryUpdate {
                                "content: " +
                                error.what());
         }
-        verifyWritten(io_, path_, where_, dir, target, stored_);
-        result_.method = UpdateMethod::kRewritten;
-        return result_;
     }
 
     static void copyRange(files::FileHandle& from, files::FileHandle& to, std::uint64_t begin,

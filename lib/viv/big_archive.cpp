@@ -148,30 +148,23 @@ std::vector<std::uint8_t> encodeSizeField(ByteOrder order, std::uint32_t size) {
     return out;
 }
 
-ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archive) {
-    const std::uint64_t fileSize = file.size();
-    std::array<std::uint8_t, kBigHeaderLength> headBuffer{};
-    std::span<std::uint8_t> head(headBuffer.data(),
-                                 static_cast<std::size_t>(std::min<std::uint64_t>(16, fileSize)));
-    file.readAt(0, head);
+namespace {
 
-    ArchiveDirectory dir;
-    dir.format = detectFormat(head, archive);
-    const std::size_t headerLen = headerLength(dir.format);
-    if (fileSize < headerLen) {
-        throw ArchiveError("Archive " + archive + " is truncated: it has " +
-                           std::to_string(fileSize) + " bytes, fewer than the " +
-                           std::to_string(headerLen) + " of a " +
-                           std::string(formatName(dir.format)) + " header.");
-    }
+// What the header holds besides the format: the entry count and the header-size field.
+struct HeaderFields {
+    std::uint64_t count = 0;
+    std::uint64_t headerField = 0;
+};
 
+// Reads the header (the first bytes, already read into `head`) into `dir`.
+HeaderFields readHeader(std::span<const std::uint8_t> head, std::uint64_t fileSize,
+                        ArchiveDirectory& dir, const std::string& archive) {
     base::ByteReader header(head);
-    std::uint64_t count;
-    std::uint64_t headerField;
+    HeaderFields fields;
     if (dir.format == ArchiveFormat::kC0FB) {
         header.skip(2);  // the signature
-        headerField = header.u16be();
-        count = header.u16be();
+        fields.headerField = header.u16be();
+        fields.count = header.u16be();
     } else {
         header.skip(4);  // the signature
         const std::span<const std::uint8_t> sizeBytes = header.bytes(4);
@@ -184,13 +177,22 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
         dir.sizeFieldOrder =
             distance(little) <= distance(big) ? ByteOrder::kLittle : ByteOrder::kBig;
         if (dir.sizeFieldOrder == ByteOrder::kLittle) dir.sizeField = little;
-        count = header.u32be();
-        headerField = header.u32be();
+        fields.count = header.u32be();
+        fields.headerField = header.u32be();
     }
     if (!header.ok()) {
         throw ArchiveError("Archive " + archive + " is truncated: its header is cut off.");
     }
+    return fields;
+}
 
+// Reads `count` directory records that follow the header into dir.entries, and sets
+// dir.directoryEnd. The directory cannot be longer than the file, nor than count full-length
+// records. It is read in growing pieces as the records are parsed, so opening an archive costs
+// what its directory holds rather than what its entry count could hold at most.
+void readRecords(files::FileHandle& file, std::uint64_t fileSize, std::uint64_t count,
+                 ArchiveDirectory& dir, const std::string& archive) {
+    const std::size_t headerLen = headerLength(dir.format);
     const std::size_t locLen = locationLength(dir.format);
     const std::uint64_t available = fileSize - headerLen;
     if (count * (locLen + 1) > available) {
@@ -199,9 +201,6 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
                            " bytes of directory, but only " + std::to_string(available) +
                            " bytes follow the header; the archive is damaged or truncated.");
     }
-    // The directory cannot be longer than the file, nor than count full-length records. It is
-    // read in growing pieces as the records are parsed, so opening an archive costs what its
-    // directory holds rather than what its entry count could hold at most.
     const std::uint64_t readLimit = std::min(available, count * (locLen + kMaxNameLength + 1));
     std::vector<std::uint8_t> buffer;
     auto loadUpTo = [&](std::uint64_t needed) {
@@ -210,12 +209,12 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
             readLimit,
             std::max({needed, std::uint64_t{kDirectoryPiece}, std::uint64_t{buffer.size()} * 2}));
         const std::size_t loaded = buffer.size();
-        buffer.resize(static_cast<std::size_t>(target));
+        buffer.resize(target);
         file.readAt(headerLen + loaded, std::span(buffer.data() + loaded, buffer.size() - loaded));
     };
 
     std::size_t pos = 0;
-    dir.entries.reserve(static_cast<std::size_t>(count));
+    dir.entries.reserve(count);
     for (std::uint64_t i = 0; i < count; ++i) {
         auto where = [&] {
             return "Archive " + archive + ": the record of entry " + std::to_string(i + 1);
@@ -247,9 +246,12 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
         dir.entries.push_back(std::move(entry));
     }
     dir.directoryEnd = headerLen + pos;
-    dir.headerFieldDelta =
-        static_cast<std::int64_t>(headerField) - static_cast<std::int64_t>(dir.directoryEnd);
+}
 
+// Where the first entry's data starts (the file's end when none has data); an entry that
+// reaches past the file or into the directory is refused.
+std::uint64_t checkedDataStart(const ArchiveDirectory& dir, std::uint64_t fileSize,
+                               const std::string& archive) {
     std::uint64_t dataStart = fileSize;
     for (std::size_t i = 0; i < dir.entries.size(); ++i) {
         const ArchiveEntry& e = dir.entries[i];
@@ -267,7 +269,12 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
         }
         if (e.storedSize > 0) dataStart = std::min<std::uint64_t>(dataStart, e.offset);
     }
+    return dataStart;
+}
 
+// What lies between the directory and the data: a version tag, NUL padding to 4 bytes, or
+// nothing known.
+void readFooter(files::FileHandle& file, std::uint64_t dataStart, ArchiveDirectory& dir) {
     const std::uint64_t gap = dataStart - dir.directoryEnd;
     if (gap >= kVersionTagLength) {
         std::array<std::uint8_t, kVersionTagLength> tag{};
@@ -280,13 +287,37 @@ ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archi
     if (dir.footerKind == FooterKind::kNone && dir.directoryEnd % 4 != 0 &&
         roundUp(dir.directoryEnd, 4) <= dataStart) {
         std::array<std::uint8_t, 4> pad{};
-        std::size_t padLen =
-            static_cast<std::size_t>(roundUp(dir.directoryEnd, 4) - dir.directoryEnd);
+        const std::size_t padLen = roundUp(dir.directoryEnd, 4) - dir.directoryEnd;
         file.readAt(dir.directoryEnd, std::span(pad.data(), padLen));
         if (std::all_of(pad.begin(), pad.begin() + padLen, [](std::uint8_t b) { return b == 0; })) {
             dir.footerKind = FooterKind::kNulPadding;
         }
     }
+}
+
+}  // namespace
+
+ArchiveDirectory readDirectory(files::FileHandle& file, const std::string& archive) {
+    const std::uint64_t fileSize = file.size();
+    std::array<std::uint8_t, kBigHeaderLength> headBuffer{};
+    std::span<std::uint8_t> head(headBuffer.data(),
+                                 static_cast<std::size_t>(std::min<std::uint64_t>(16, fileSize)));
+    file.readAt(0, head);
+
+    ArchiveDirectory dir;
+    dir.format = detectFormat(head, archive);
+    const std::size_t headerLen = headerLength(dir.format);
+    if (fileSize < headerLen) {
+        throw ArchiveError("Archive " + archive + " is truncated: it has " +
+                           std::to_string(fileSize) + " bytes, fewer than the " +
+                           std::to_string(headerLen) + " of a " +
+                           std::string(formatName(dir.format)) + " header.");
+    }
+    const HeaderFields fields = readHeader(head, fileSize, dir, archive);
+    readRecords(file, fileSize, fields.count, dir, archive);
+    dir.headerFieldDelta =
+        static_cast<std::int64_t>(fields.headerField) - static_cast<std::int64_t>(dir.directoryEnd);
+    readFooter(file, checkedDataStart(dir, fileSize, archive), dir);
     dir.alignment = detectAlignment(dir.entries);
     return dir;
 }
@@ -303,7 +334,7 @@ void layOutRecords(ArchiveDirectory& directory) {
 std::vector<std::uint8_t> serializeDirectory(const ArchiveDirectory& dir, std::uint64_t fileSize,
                                              std::uint64_t dataStart) {
     std::vector<std::uint8_t> out;
-    out.reserve(static_cast<std::size_t>(dataStart));
+    out.reserve(dataStart);
     const std::uint64_t headerField = dir.headerField();
     if (dir.format == ArchiveFormat::kC0FB) {
         if (dir.entries.size() > 0xFFFF || headerField > 0xFFFF) {
@@ -334,7 +365,7 @@ std::vector<std::uint8_t> serializeDirectory(const ArchiveDirectory& dir, std::u
     if (dir.footerKind == FooterKind::kVersionTag) {
         out.insert(out.end(), dir.footer.begin(), dir.footer.end());
     }
-    if (out.size() < dataStart) out.resize(static_cast<std::size_t>(dataStart), 0);
+    if (out.size() < dataStart) out.resize(dataStart, 0);
     return out;
 }
 

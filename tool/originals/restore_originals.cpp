@@ -248,6 +248,63 @@ std::vector<std::string> differencesFromOriginals(PlatformServices& services,
     return differences;
 }
 
+namespace {
+
+// The archive a restore puts back, and how it stands now; refuses, before anything changes,
+// a kept copy that is not what was kept and an archive someone else changed (unless forced).
+struct ArchiveToRestore {
+    std::optional<ReachedArchive> archive;
+    ArchiveNow now = ArchiveNow::NotKept;
+};
+
+ArchiveToRestore checkArchiveToRestore(PlatformServices& services, const KeptOriginals& kept,
+                                       const OriginalsRecord& record,
+                                       const std::optional<WrittenRecord>& written,
+                                       const std::string& archiveToolPath, bool force) {
+    files::FileIo& io = services.files.fileIo();
+    ArchiveToRestore result;
+    if (!record.archive) return result;
+    std::optional<ReachedArchive>& archive = result.archive;
+    archive = reachArchive(services.files, archiveToolPath);
+    if (!archive) {
+        throw OriginalsError("The archive " + archiveToolPath +
+                             " cannot be reached on this machine. Nothing was changed.");
+    }
+    if (!io.exists(kept.archiveCopy()) ||
+        digest::fileSha256(io, kept.archiveCopy()) != record.archive->sha256) {
+        throw OriginalsError("The kept copy of the archive, " + kept.archiveCopy().string() +
+                             ", is missing or damaged: it is not what was kept. Nothing "
+                             "was changed.");
+    }
+    std::string sha;
+    const ArchiveNow now = compareArchive(record, written, archive, &sha);
+    if ((now == ArchiveNow::ChangedByOthers || now == ArchiveNow::Missing) && !force) {
+        throw OriginalsError(
+            "The archive " + archive->host.string() +
+            (now == ArchiveNow::Missing
+                 ? " is missing: something other than Quenor removed it"
+                 : " was changed by something other than Quenor since Quenor last wrote "
+                   "it (a game update, a reinstall or another tool?)") +
+            ", and restoring would undo that. Nothing was changed. Run \"quenorctl "
+            "restore --force\" to put the originals back anyway, or \"quenorctl restore "
+            "--forget\" to keep the game as it is and drop the originals.");
+    }
+    result.now = now;
+    return result;
+}
+
+// Everything read back after a restore: the archive's checksum and every value and key.
+void requireRestored(PlatformServices& services, const std::string& archiveToolPath) {
+    const auto differences = differencesFromOriginals(services, archiveToolPath);
+    if (differences.empty()) return;
+    std::string list;
+    for (const std::string& difference : differences) list += "; " + difference;
+    throw OriginalsError("After the restore the installation still differs from its originals: " +
+                         list.substr(2) + ". Run the restore again.");
+}
+
+}  // namespace
+
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force) {
     files::FileIo& io = services.files.fileIo();
@@ -270,51 +327,15 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
     std::vector<std::string> done;
     try {
         // Every check comes before the first change.
-        std::optional<ReachedArchive> archive;
-        ArchiveNow now = ArchiveNow::NotKept;
-        if (record->archive) {
-            archive = reachArchive(services.files, archiveToolPath);
-            if (!archive) {
-                throw OriginalsError("The archive " + archiveToolPath +
-                                     " cannot be reached on this machine. Nothing was changed.");
-            }
-            if (!io.exists(kept.archiveCopy()) ||
-                digest::fileSha256(io, kept.archiveCopy()) != record->archive->sha256) {
-                throw OriginalsError("The kept copy of the archive, " +
-                                     kept.archiveCopy().string() +
-                                     ", is missing or damaged: it is not what was kept. Nothing "
-                                     "was changed.");
-            }
-            std::string sha;
-            now = compareArchive(*record, written, archive, &sha);
-            if ((now == ArchiveNow::ChangedByOthers || now == ArchiveNow::Missing) && !force) {
-                throw OriginalsError(
-                    "The archive " + archive->host.string() +
-                    (now == ArchiveNow::Missing
-                         ? " is missing: something other than Quenor removed it"
-                         : " was changed by something other than Quenor since Quenor last wrote "
-                           "it (a game update, a reinstall or another tool?)") +
-                    ", and restoring would undo that. Nothing was changed. Run \"quenorctl "
-                    "restore --force\" to put the originals back anyway, or \"quenorctl restore "
-                    "--forget\" to keep the game as it is and drop the originals.");
-            }
-        }
+        const auto [archive, now] =
+            checkArchiveToRestore(services, kept, *record, written, archiveToolPath, force);
         if (record->archive && now != ArchiveNow::Original) {
             restoreArchive(io, kept.archiveCopy(), *archive, record->archive->sha256);
             done.push_back("Put back the archive " + archive->host.string() + " as it was.");
         }
         if (record->registry) restoreRegistry(services.registry, *record->registry, done);
 
-        // Everything read back: the archive's checksum and every value and key.
-        if (auto differences = differencesFromOriginals(services, archiveToolPath);
-            !differences.empty()) {
-            std::string list;
-            for (const std::string& difference : differences) list += "; " + difference;
-            throw OriginalsError(
-                "After the restore the installation still differs from its "
-                "originals: " +
-                list.substr(2) + ". Run the restore again.");
-        }
+        requireRestored(services, archiveToolPath);
         try {
             kept.saveWritten({WrittenRecord::State::Restored,
                               record->archive ? record->archive->sha256 : "",

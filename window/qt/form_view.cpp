@@ -40,6 +40,76 @@ void applyTextColour(QWidget& widget, const TextColour& colour) {
     widget.setPalette(palette);
 }
 
+// A text box that passes every edit to the model and shows the model's text again when the
+// model refuses it.
+QWidget* newTextBox(QWidget* parent, FormModel& form, const std::string& name) {
+    auto* box = new QLineEdit(parent);
+    QObject::connect(box, &QLineEdit::textEdited, box, [&form, name, box](const QString& text) {
+        if (form.userEditText(name, text.toStdString())) return;
+        // Refused: show the model's text again, with the cursor where it was.
+        const QString kept = toQt(form.control(name).text);
+        const int cursor = box->cursorPosition() - static_cast<int>(text.size() - kept.size());
+        box->setText(kept);
+        box->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(kept.size())));
+    });
+    return box;
+}
+
+QWidget* newDropDownList(const Control& control, QWidget* parent, FormModel& form) {
+    const std::string name = control.key.name;
+    auto* list = new QComboBox(parent);
+    list->setEditable(false);
+    for (const std::string& entry : control.entries) list->addItem(toQt(entry));
+    QObject::connect(list, &QComboBox::activated, list, [&form, name, list](int entry) {
+        form.userPickEntry(name, entry);
+        // The model may have refused the pick; show what it holds.
+        list->setCurrentIndex(form.control(name).selectedEntry);
+    });
+    return list;
+}
+
+// The widget of a control, wired to the model: what the user does goes to the model.
+QWidget* newControlWidget(const Control& control, QWidget* parent, FormModel& form) {
+    const std::string name = control.key.name;
+    const int index = control.key.index;
+    switch (control.kind) {
+        case ControlKind::Label: {
+            auto* label = new ClickableLabel(parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(true);
+            label->onClicked([&form, name] { form.userClick(name); });
+            if (control.helpLink) label->setCursor(Qt::WhatsThisCursor);
+            return label;
+        }
+        case ControlKind::Group: {
+            auto* group = new ClickableGroup(parent);
+            group->onClicked([&form, name] { form.userClick(name); });
+            return group;
+        }
+        case ControlKind::TextBox:
+            return newTextBox(parent, form, name);
+        case ControlKind::OptionButton: {
+            auto* option = new ModelOptionButton(parent);
+            option->setAutoExclusive(false);
+            QObject::connect(option, &QAbstractButton::clicked, option,
+                             [&form, name, index] { form.userClickOption(name, index); });
+            return option;
+        }
+        case ControlKind::DropDownList:
+            return newDropDownList(control, parent, form);
+        case ControlKind::CommandButton: {
+            auto* button = new QPushButton(parent);
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            QObject::connect(button, &QAbstractButton::clicked, button,
+                             [&form, name] { form.userClick(name); });
+            return button;
+        }
+    }
+    throw std::logic_error("a control of an unknown kind: " + name);
+}
+
 }  // namespace
 
 FormView::FormView(FormModel& form, TwipScale scale, QWidget* parent)
@@ -85,72 +155,9 @@ void FormView::createWidgets() {
 }
 
 QWidget* FormView::createWidget(const Control& control, QWidget* parent) {
-    QWidget* widget = nullptr;
-    const std::string name = control.key.name;
+    QWidget* widget = newControlWidget(control, parent, form_);
+    const std::string& name = control.key.name;
     const int index = control.key.index;
-    FormModel& form = form_;
-    switch (control.kind) {
-        case ControlKind::Label: {
-            auto* label = new ClickableLabel(parent);
-            label->setTextFormat(Qt::PlainText);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            label->setWordWrap(true);
-            label->onClicked([&form, name] { form.userClick(name); });
-            if (control.helpLink) label->setCursor(Qt::WhatsThisCursor);
-            widget = label;
-            break;
-        }
-        case ControlKind::Group: {
-            auto* group = new ClickableGroup(parent);
-            group->onClicked([&form, name] { form.userClick(name); });
-            widget = group;
-            break;
-        }
-        case ControlKind::TextBox: {
-            auto* box = new QLineEdit(parent);
-            QObject::connect(
-                box, &QLineEdit::textEdited, box, [&form, name, box](const QString& text) {
-                    if (form.userEditText(name, text.toStdString())) return;
-                    // Refused: show the model's text again, with the cursor where it was.
-                    const QString kept = toQt(form.control(name).text);
-                    const int cursor =
-                        box->cursorPosition() - static_cast<int>(text.size() - kept.size());
-                    box->setText(kept);
-                    box->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(kept.size())));
-                });
-            widget = box;
-            break;
-        }
-        case ControlKind::OptionButton: {
-            auto* option = new ModelOptionButton(parent);
-            option->setAutoExclusive(false);
-            QObject::connect(option, &QAbstractButton::clicked, option,
-                             [&form, name, index] { form.userClickOption(name, index); });
-            widget = option;
-            break;
-        }
-        case ControlKind::DropDownList: {
-            auto* list = new QComboBox(parent);
-            list->setEditable(false);
-            for (const std::string& entry : control.entries) list->addItem(toQt(entry));
-            QObject::connect(list, &QComboBox::activated, list, [&form, name, list](int entry) {
-                form.userPickEntry(name, entry);
-                // The model may have refused the pick; show what it holds.
-                list->setCurrentIndex(form.control(name).selectedEntry);
-            });
-            widget = list;
-            break;
-        }
-        case ControlKind::CommandButton: {
-            auto* button = new QPushButton(parent);
-            button->setAutoDefault(false);
-            button->setDefault(false);
-            QObject::connect(button, &QAbstractButton::clicked, button,
-                             [&form, name] { form.userClick(name); });
-            widget = button;
-            break;
-        }
-    }
 
     widget->setObjectName(objectNameOf(control.key));
     if (!control.accessibleName.empty()) widget->setAccessibleName(toQt(control.accessibleName));
