@@ -5,6 +5,7 @@
 #include <istream>
 #include <ostream>
 
+#include "app/quenorctl/change_report.h"
 #include "app/quenorctl/form_choices.h"
 #include "app/quenorctl/platform_access.h"
 #include "app/quenorctl/restore_command.h"
@@ -37,45 +38,6 @@ std::string checkResolution(const std::string& value) {
     return {};
 }
 
-// What the last change of the window did, on the terminal, and the exit status it gives.
-int reportChange(const Context& context, const ui::Quenor& window,
-                 const ui::terminal::TerminalMessageBoxes& boxes) {
-    using patching::ChangeOutcome;
-    const ChangeOutcome outcome = window.lastChange().value_or(ChangeOutcome::Failed);
-    const MessageBoxRequest* last = boxes.shown().empty() ? nullptr : &boxes.shown().back();
-    switch (outcome) {
-        case ChangeOutcome::Done:
-            return kDone;
-        case ChangeOutcome::Declined:
-            context.err << "quenorctl: the answer was no; nothing was changed.\n";
-            return kFailed;
-        case ChangeOutcome::InvalidValues:
-        case ChangeOutcome::GameNotFound:
-            // Its box said why; the game's own validation text does not say what followed.
-            if (last) {
-                context.err << "quenorctl: " << last->title << ": "
-                            << ui::terminal::terminalLines(last->text)
-                            << (outcome == ChangeOutcome::InvalidValues ? " Nothing was changed."
-                                                                        : "")
-                            << '\n';
-            }
-            return kFailed;
-        case ChangeOutcome::Refused:
-            context.err << "quenorctl: " << window.refusedChange() << '\n';
-            return kFailed;
-        case ChangeOutcome::Failed:
-            break;
-    }
-    for (const MessageBoxRequest& box : boxes.shown()) {
-        if (box.icon != MessageIcon::Critical) continue;
-        // The cause, without the box's error number and advice.
-        context.err << "quenorctl: "
-                    << ui::terminal::terminalLines(box.text.substr(0, box.text.find("\r\r")))
-                    << '\n';
-    }
-    return kFailed;
-}
-
 // Starts the tool on the platform, runs `act` on its window, closes it; the exit status
 // follows from how the change ended.
 int withTheTool(const Context& context, const Environment& environment, bool answerYes,
@@ -97,7 +59,7 @@ int withTheTool(const Context& context, const Environment& environment, bool ans
         context.err << "quenorctl: " << *refused << ".\n";
         return kUsage;
     }
-    return reportChange(context, window, boxes);
+    return reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), context.err);
 }
 
 // What the command line asked for.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform/message_box.h"
+#include "tool/patching/apply_reset.h"
+
+namespace quenor::ctl {
+
+// How an Apply or Reset ended, on standard error, and the exit status it gives. The status
+// follows from the outcome alone (nothing when the window recorded none counts as failed);
+// the boxes shown only lend their texts to what is said.
+int reportChange(std::optional<patching::ChangeOutcome> outcome,
+                 const std::vector<MessageBoxRequest>& shown, const std::string& refusedBecause,
+                 std::ostream& err);
+
+}  // namespace quenor::ctl
