@@ -4,9 +4,11 @@
 
 #include <istream>
 #include <ostream>
+#include <stdexcept>
 
 #include "app/quenorctl/change_report.h"
 #include "app/quenorctl/form_choices.h"
+#include "app/quenorctl/launcher_prefix.h"
 #include "app/quenorctl/platform_access.h"
 #include "app/quenorctl/restore_command.h"
 #include "app/quenorctl/status.h"
@@ -112,7 +114,8 @@ void addCommands(CLI::App& app, Request& request) {
     app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("quenorctl ") + QUENOR_VERSION);
     app.add_option("--prefix", request.prefix,
-                   "the Wine prefix of the game (as WINEPREFIX); without it Quenor finds the game");
+                   "the Wine prefix of the game; without it, Proton's STEAM_COMPAT_DATA_PATH/pfx, "
+                   "then WINEPREFIX, then Quenor finds the game");
     request.status = app.add_subcommand("status",
                                         "what the game and Quenor are set to now; "
                                         "reads only, also while the game runs");
@@ -214,7 +217,15 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
     }
 
     std::map<std::string, std::string> overrides;
-    if (!request.prefix.empty()) overrides["WINEPREFIX"] = request.prefix;
+    try {
+        if (!prefixNotSupported()) {
+            if (const auto prefix = launcherPrefix(request.prefix, context.environment))
+                overrides["WINEPREFIX"] = *prefix;
+        }
+    } catch (const std::invalid_argument& error) {
+        context.err << "quenorctl: " << error.what() << ".\n";
+        return kFailed;
+    }
     const EnvironmentWithOverrides environment(context.environment, overrides);
     try {
         if (*request.list) return listInstallations(context, request.prefix);

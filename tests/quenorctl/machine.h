@@ -38,6 +38,8 @@ class Machine {
     std::filesystem::path home() const { return folder_.path() / "home"; }
     // The folder that holds the machine's home, prefix and programs.
     const std::filesystem::path& root() const { return folder_.path(); }
+    // What the programs see as their environment (HOME, and WINEPREFIX naming the prefix).
+    MapEnvironment& environment() { return environment_; }
 
   private:
     static FakeInstallationOptions options();
