@@ -34,7 +34,7 @@ std::optional<SystemVersion> dottedVersion(const reg::RegKey& key) {
     return version;
 }
 
-std::optional<SystemVersion> versionOf(reg::RegKey& machine, std::vector<std::string> path) {
+std::optional<SystemVersion> versionOf(reg::RegKey& machine, const std::vector<std::string>& path) {
     const reg::RegKey* key = machine.find(path);
     if (key == nullptr) return std::nullopt;
     auto major = dwordValue(*key, "CurrentMajorVersionNumber");

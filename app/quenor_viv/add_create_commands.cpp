@@ -124,8 +124,11 @@ std::vector<viv::UpdateResult> addAllOrNothing(const CommandLine& line, files::F
 
 int addCommand(const CommandLine& line, std::ostream& out, files::FileIo& io) {
     const std::vector<Source> sources = checkedSources(line, io, "was not changed");
-    // Opening reads and checks the directory, so a damaged archive is refused up front.
-    viv::ArchiveReader{io, line.archive};
+    {
+        // Opening reads and checks the directory, so a damaged archive is refused up front;
+        // it is closed again before the change (Windows renames no open file).
+        const viv::ArchiveReader checked(io, line.archive);
+    }
     std::vector<viv::UpdateResult> results;
     if (sources.size() == 1) {
         results.push_back(viv::addFile(line.archive, sources[0].file, io, sources[0].entryName));

@@ -29,10 +29,10 @@ std::string Environment::expandReferences(std::string_view text) const {
     return out;
 }
 
-EnvironmentWithOverrides::EnvironmentWithOverrides(const Environment& base,
-                                                   std::map<std::string, std::string> overrides)
+EnvironmentWithOverrides::EnvironmentWithOverrides(
+    const Environment& base, const std::map<std::string, std::string>& overrides)
     : base_(base) {
-    for (auto& [name, value] : overrides) overrides_[base::asciiUppered(name)] = std::move(value);
+    for (const auto& [name, value] : overrides) overrides_[base::asciiUppered(name)] = value;
 }
 
 std::optional<std::string> EnvironmentWithOverrides::variable(std::string_view name) const {

@@ -22,7 +22,8 @@ class Environment {
 // WINEPREFIX); names match without regard to case.
 class EnvironmentWithOverrides : public Environment {
   public:
-    EnvironmentWithOverrides(const Environment& base, std::map<std::string, std::string> overrides);
+    EnvironmentWithOverrides(const Environment& base,
+                             const std::map<std::string, std::string>& overrides);
     std::optional<std::string> variable(std::string_view name) const override;
 
   private:

@@ -10,7 +10,7 @@ std::string rewriteConfigEntry(Tool& tool, const std::string& entryName,
                                std::initializer_list<KeyedValue> values) {
     const SettingsModel& settings = tool.settings;
     FileSystem& files = tool.services.files;
-    const std::string extracted = files.join(settings.strTempFolder, entryName);
+    std::string extracted = files.join(settings.strTempFolder, entryName);
     const std::string scratch = files.join(settings.strTempFolder, "quenor.tmp");
     writeLog(tool, " Call ExportFile");
     ExportFile(tool, settings.strFMISCpath, entryName, extracted, -1);

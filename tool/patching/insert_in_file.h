@@ -8,7 +8,7 @@
 namespace quenor::patching {
 
 // Largest config file the tool rewrites; the game's are a few KiB.
-inline constexpr std::size_t kMaxConfigFileBytes = 16u * 1024u * 1024u;
+inline constexpr std::size_t kMaxConfigFileBytes = std::size_t{16} * 1024 * 1024;
 
 // Gives every line of a text file that starts with `key` (ignoring case) the form
 // key-as-spelled + " " + value, through a scratch file, with a log line for every step.

@@ -42,7 +42,7 @@ QString installedFamilyFor(const QString& family) {
     static QHash<QString, QString> resolved;
     const auto known = resolved.constFind(family);
     if (known != resolved.constEnd()) return *known;
-    const QString result = resolveFamily(family);
+    QString result = resolveFamily(family);
     resolved.insert(family, result);
     return result;
 }

@@ -61,6 +61,7 @@ MessageAnswer QtMessageBoxes::show(const MessageBoxRequest& request) {
 
     const std::vector<ButtonAnswer> buttons = buttonsOf(request.buttons);
     std::vector<QAbstractButton*> added;
+    added.reserve(buttons.size());
     for (const auto& [standard, answer] : buttons) added.push_back(box.addButton(standard));
     // A default index past the last button falls back to the first, as the system does.
     const int defaultIndex =

@@ -61,7 +61,7 @@ struct WineRegDocument {
 
 inline constexpr std::string_view kWineHeader = "WINE REGISTRY Version 2";
 // Files larger than this are refused before anything is allocated for them.
-inline constexpr std::size_t kMaxRegistryFileSize = 512u * 1024u * 1024u;
+inline constexpr std::size_t kMaxRegistryFileSize = std::size_t{512} * 1024 * 1024;
 
 // Parses a registry file; `fileName` is only used in error messages. Throws
 // WineRegistryError for a wrong first line, NUL bytes, a key line without its closing

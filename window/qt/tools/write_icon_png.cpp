@@ -13,11 +13,11 @@
 namespace {
 
 QImage iconAt(int size) {
-    const QImage icon(kQuenorIconXpm);
+    QImage icon(kQuenorIconXpm);
     if (icon.isNull() || size == icon.width()) return icon;
     const int blocks = (size + icon.width() - 1) / icon.width();
-    const QImage enlarged = icon.scaled(icon.width() * blocks, icon.height() * blocks,
-                                        Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage enlarged = icon.scaled(icon.width() * blocks, icon.height() * blocks,
+                                  Qt::IgnoreAspectRatio, Qt::FastTransformation);
     if (enlarged.width() == size) return enlarged;
     return enlarged.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
