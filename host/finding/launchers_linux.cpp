@@ -2,6 +2,8 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -69,6 +71,36 @@ void addLutris(files::FileIo& io, const fs::path& home, std::vector<PrefixCandid
     for (const fs::path& folder : subfolders(io, home / "Games")) out.push_back({folder, "Lutris"});
 }
 
+// Heroic: the prefix of each game's config (GamesConfig/*.json, native and Flatpak), and the
+// prefix folders Heroic makes by default, ~/Games/Heroic/Prefixes/NAME and (since 2.9)
+// Prefixes/default/NAME. A Proton prefix keeps Wine's files in its "pfx" folder.
+void addHeroic(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
+               std::vector<LeftOut>& leftOut) {
+    for (const fs::path& folder :
+         {home / ".config/heroic/GamesConfig",
+          home / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig"}) {
+        for (const fs::path& config : filesEndingWith(io, folder, ".json")) {
+            try {
+                for (const HeroicPrefix& prefix : heroicPrefixes(readSmallFile(io, config))) {
+                    const fs::path named = resolved(prefix.folder, home, folder);
+                    out.push_back({prefix.proton ? named / "pfx" : named, "Heroic"});
+                }
+            } catch (const std::exception& error) {
+                leftOut.push_back({config, std::string("cannot be read: ") + error.what()});
+            }
+        }
+    }
+    const fs::path prefixes = home / "Games/Heroic/Prefixes";
+    std::vector<fs::path> folders = subfolders(io, prefixes / "default");
+    for (const fs::path& folder : subfolders(io, prefixes)) {
+        if (folder.filename() != "default") folders.push_back(folder);
+    }
+    for (const fs::path& folder : folders) {
+        const bool proton = io.kind(folder / "pfx") == files::FileKind::kFolder;
+        out.push_back({proton ? folder / "pfx" : folder, "Heroic"});
+    }
+}
+
 void addSteam(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
               std::vector<LeftOut>& leftOut) {
     for (const fs::path& root : {home / ".steam/steam", home / ".local/share/Steam",
@@ -109,6 +141,32 @@ std::string lutrisPrefix(std::string_view configText) {
     return prefix.Scalar();
 }
 
+std::vector<HeroicPrefix> heroicPrefixes(std::string_view configText) {
+    nlohmann::json root;
+    try {
+        root = nlohmann::json::parse(configText);
+    } catch (const nlohmann::json::exception& error) {
+        throw std::runtime_error(std::string("it is not valid JSON: ") + error.what());
+    }
+    std::vector<HeroicPrefix> out;
+    if (!root.is_object()) return out;
+    for (const auto& [game, settings] : root.items()) {
+        if (!settings.is_object()) continue;
+        const auto prefix = settings.find("winePrefix");
+        if (prefix == settings.end() || !prefix->is_string()) continue;
+        const std::string folder = prefix->get<std::string>();
+        if (folder.empty()) continue;
+        bool proton = false;
+        if (const auto version = settings.find("wineVersion");
+            version != settings.end() && version->is_object()) {
+            const auto type = version->find("type");
+            proton = type != version->end() && type->is_string() && *type == "proton";
+        }
+        out.push_back({folder, proton});
+    }
+    return out;
+}
+
 std::vector<std::string> steamLibraries(std::string_view libraryFoldersText) {
     const vdf::Node root = vdf::parseVdf(libraryFoldersText);
     const vdf::Node* folders = vdf::member(root, "libraryfolders");
@@ -136,6 +194,7 @@ std::vector<PrefixCandidate> candidatePrefixes(files::FileIo& io, const fs::path
     std::vector<PrefixCandidate> out;
     out.push_back({home / ".wine", "Wine"});
     addLutris(io, home, out, leftOut);
+    addHeroic(io, home, out, leftOut);
     addSteam(io, home, out, leftOut);
     for (const fs::path& bottles :
          {home / ".local/share/bottles/bottles",
@@ -148,6 +207,8 @@ std::vector<PrefixCandidate> candidatePrefixes(files::FileIo& io, const fs::path
     lookedIn = {"~/.wine",
                 "Lutris: its game configs (~/.config/lutris/games, ~/.local/share/lutris/games, "
                 "and the Flatpak's) and ~/Games",
+                "Heroic: its game configs (~/.config/heroic/GamesConfig and the Flatpak's) and "
+                "~/Games/Heroic/Prefixes",
                 "Steam: the compatdata prefixes of every Steam library (native and Flatpak)",
                 "Bottles: every bottle (native and Flatpak)",
                 "PlayOnLinux: ~/.PlayOnLinux/wineprefix"};

@@ -97,6 +97,37 @@ TEST(InstallationSearch, FindsTheGameInEachLaunchersPrefixesOnce) {
              install(pfx);
              return pfx;
          }},
+        // Heroic: a game's config with a Wine prefix of its own, a Proton prefix (its "pfx") in
+        // the Flatpak's config, and the default prefix folders old and new.
+        {"Heroic",
+         [](const fs::path& home, const fs::path& elsewhere) {
+             writeFileBytes(home / ".config/heroic/GamesConfig/nhl09.json",
+                            R"({"nhl09": {"winePrefix": ")" + elsewhere.string() +
+                                R"(/nhl", "wineVersion": {"type": "wine", "name": "Wine-GE"}},
+                                "version": "v0", "explicit": true})");
+             install(elsewhere / "nhl");
+             return elsewhere / "nhl";
+         }},
+        {"Heroic",
+         [](const fs::path& home, const fs::path&) {
+             writeFileBytes(home /
+                                ".var/app/com.heroicgameslauncher.hgl/config/heroic/"
+                                "GamesConfig/Xy12.json",
+                            R"({"Xy12": {"winePrefix": "~/Prefixes/NHL 09",
+                                "wineVersion": {"type": "proton"}}})");
+             install(home / "Prefixes/NHL 09/pfx");
+             return home / "Prefixes/NHL 09/pfx";
+         }},
+        {"Heroic",
+         [](const fs::path& home, const fs::path&) {
+             install(home / "Games/Heroic/Prefixes/default/NHL 09/pfx");
+             return home / "Games/Heroic/Prefixes/default/NHL 09/pfx";
+         }},
+        {"Heroic",
+         [](const fs::path& home, const fs::path&) {
+             install(home / "Games/Heroic/Prefixes/NHL 09");
+             return home / "Games/Heroic/Prefixes/NHL 09";
+         }},
         {"Bottles",
          [](const fs::path& home, const fs::path&) {
              install(home / ".var/app/com.usebottles.bottles/data/bottles/bottles/NHL-09");
@@ -125,6 +156,7 @@ TEST(InstallationSearch, LeavesOutDamagedFilesAndPrefixesWithoutTheGameSayingWhy
     TempFolder home;
     install(home.path() / ".wine");
     writeFileBytes(home.path() / ".config/lutris/games/broken.yml", "game: [prefix: {\n");
+    writeFileBytes(home.path() / ".config/heroic/GamesConfig/cut.json", R"({"a": {"winePref)");
     writeFileBytes(home.path() / ".local/share/Steam/steamapps/libraryfolders.vdf",
                    "\"libraryfolders\" { \"0\" { \"path\" ");
     FakeInstallationOptions noGame;
@@ -141,6 +173,7 @@ TEST(InstallationSearch, LeavesOutDamagedFilesAndPrefixesWithoutTheGameSayingWhy
     const std::string reasons = leftOutReasons(result);
     for (const char* expected :
          {"broken.yml: cannot be read: it is not valid YAML",
+          "cut.json: cannot be read: it is not valid JSON",
           "libraryfolders.vdf: cannot be read: line 1: the key \"path\" has no value",
           "Empty: NHL 09 is not installed in it", "Elsewhere: its \"Install Dir\" D:\\Games",
           "not-a-prefix: no system.reg"}) {
