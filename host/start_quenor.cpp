@@ -10,7 +10,8 @@ std::unique_ptr<StartedQuenor> StartedQuenor::start(const std::filesystem::path&
 }
 
 std::unique_ptr<StartedQuenor> StartedQuenor::start(
-    const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes) {
+    const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes,
+    std::optional<std::chrono::milliseconds> lockWait) {
     std::unique_ptr<StartedQuenor> started(new StartedQuenor);
     try {
         started->host_ = open();
@@ -23,7 +24,9 @@ std::unique_ptr<StartedQuenor> StartedQuenor::start(
         return nullptr;
     }
     if (const auto notice = started->host_->notice()) boxes.show(*notice);
-    started->tool_ = std::make_unique<Tool>(started->host_->services(boxes));
+    PlatformServices services = started->host_->services(boxes);
+    if (lockWait) services.changeLockWait = *lockWait;
+    started->tool_ = std::make_unique<Tool>(std::move(services));
     started->window_ = std::make_unique<ui::Quenor>(*started->tool_);
     // A failed start-up has shown its own box.
     if (!started->window_->Form_Load()) return nullptr;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "core/platform/message_box.h"
@@ -24,9 +26,11 @@ class StartedQuenor {
     // refused the run (Wine is running for the prefix), or start-up failed.
     static std::unique_ptr<StartedQuenor> start(const std::filesystem::path& executable,
                                                 MessageBoxes& boxes);
-    // The same with the platform `open` gives (another environment, say).
+    // The same with the platform `open` gives (another environment, say); `lockWait`, when
+    // given, bounds every wait for another change of the installation instead of the default.
     static std::unique_ptr<StartedQuenor> start(
-        const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes);
+        const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes,
+        std::optional<std::chrono::milliseconds> lockWait = std::nullopt);
 
     StartedQuenor(const StartedQuenor&) = delete;
     StartedQuenor& operator=(const StartedQuenor&) = delete;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <iosfwd>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/platform/environment.h"
 
@@ -11,5 +14,12 @@ namespace quenor::ctl {
 std::unique_ptr<Environment> processEnvironment();
 std::filesystem::path ownPath(const char* argv0);
 bool inputIsTerminal();
+
+// Starts `command` (its program found as the shell finds it) with this process's environment
+// and returns its exit status. On Linux the process becomes the command (exec), so that the
+// launcher sees the command's own status and signals; it returns only when the command cannot
+// start (126, or 127 when its program is not found, as shells say), having said why on `err`.
+// On Windows the command runs as a child that this process waits for.
+int startCommand(const std::vector<std::string>& command, std::ostream& err);
 
 }  // namespace quenor::ctl

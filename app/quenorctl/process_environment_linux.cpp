@@ -1,5 +1,9 @@
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
 #include "app/quenorctl/process_environment.h"
 #include "host/process_environment_posix.h"
 
@@ -17,6 +21,17 @@ std::filesystem::path ownPath(const char* argv0) {
 
 bool inputIsTerminal() {
     return ::isatty(0) != 0;
+}
+
+int startCommand(const std::vector<std::string>& command, std::ostream& err) {
+    std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
+    for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    const int error = errno;
+    err << "quenorctl: cannot start " << command[0] << ": " << std::strerror(error) << '\n';
+    return error == ENOENT ? 127 : 126;
 }
 
 }  // namespace quenor::ctl

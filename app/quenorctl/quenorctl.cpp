@@ -10,7 +10,9 @@
 #include "app/quenorctl/form_choices.h"
 #include "app/quenorctl/launcher_prefix.h"
 #include "app/quenorctl/platform_access.h"
+#include "app/quenorctl/process_environment.h"
 #include "app/quenorctl/restore_command.h"
+#include "app/quenorctl/run_command.h"
 #include "app/quenorctl/status.h"
 #include "app/version/quenor_version.h"
 #include "core/tool_error.h"
@@ -72,14 +74,16 @@ struct Request {
     bool yes = false;
     bool force = false;
     std::optional<std::string> forget;
+    std::vector<std::string> command;  // run: the game's command line
     CLI::App* status = nullptr;
     CLI::App* apply = nullptr;
     CLI::App* reset = nullptr;
     CLI::App* restore = nullptr;
     CLI::App* list = nullptr;
+    CLI::App* run = nullptr;
 };
 
-void addApplyOptions(CLI::App& apply, Request& request) {
+void addChoiceOptions(CLI::App& apply, Request& request) {
     apply
         .add_option("--resolution", request.choices.resolution,
                     "1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT")
@@ -92,7 +96,14 @@ void addApplyOptions(CLI::App& apply, Request& request) {
         ->check(CLI::IsMember({"on", "off"}));
     apply.add_option("--fps", request.choices.fps, "FPS boost: off, low, med, high or extreme")
         ->check(CLI::IsMember({"off", "low", "med", "high", "extreme"}));
-    apply.add_flag("--yes", request.yes, "answer yes to the window's question");
+}
+
+void addRunOptions(CLI::App& run, Request& request) {
+    addChoiceOptions(run, request);
+    run.add_option("command", request.command,
+                   "the game's command, after --: what a launcher puts in place of %command%")
+        ->required()
+        ->expected(-1);
 }
 
 void addRestoreOptions(CLI::App& restore, Request& request) {
@@ -125,7 +136,8 @@ void addCommands(CLI::App& app, Request& request) {
         "apply",
         "selects the given options and presses Apply, as in the window; options not "
         "given keep their stored values");
-    addApplyOptions(*request.apply, request);
+    addChoiceOptions(*request.apply, request);
+    request.apply->add_flag("--yes", request.yes, "answer yes to the window's question");
     request.reset = app.add_subcommand(
         "reset", "presses \"Reset all Settings to Defaults\": the retail values in the game");
     request.reset->add_flag("--yes", request.yes, "answer yes to the window's question");
@@ -134,11 +146,17 @@ void addCommands(CLI::App& app, Request& request) {
         "puts back what Quenor changed: the archive and the registry values as they were "
         "before its first change, read back and compared");
     addRestoreOptions(*request.restore, request);
+    request.run = app.add_subcommand(
+        "run",
+        "for a launcher, before the game's command (quenorctl run -- %command%): when the game "
+        "differs from the stored settings (or the options given), applies them as the window's "
+        "Apply does, then starts the command; the game starts even when that fails");
+    addRunOptions(*request.run, request);
     request.list = app.add_subcommand("list",
                                       "the NHL 09 installations found, and why others "
                                       "were left out");
     for (CLI::App* command :
-         {request.status, request.apply, request.reset, request.restore, request.list})
+         {request.status, request.apply, request.reset, request.restore, request.list, request.run})
         command->fallthrough();
 }
 
@@ -224,7 +242,11 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         }
     } catch (const std::invalid_argument& error) {
         context.err << "quenorctl: " << error.what() << ".\n";
-        return kFailed;
+        if (!*request.run) return kFailed;
+        // The game starts all the same, untouched: the prefix it runs in is not known.
+        context.err << "quenorctl: starting the game without changing it.\n";
+        context.err.flush();
+        return startCommand(request.command, context.err);
     }
     const EnvironmentWithOverrides environment(context.environment, overrides);
     try {
@@ -232,6 +254,7 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         if (*request.restore)
             return restoreCommand(context, environment, request.force, request.forget);
         if (*request.status) return statusCommand(context, environment, request.json);
+        if (*request.run) return runCommand(context, environment, request.choices, request.command);
         return changeCommand(context, environment, request);
     } catch (const ToolError& error) {
         context.err << "quenorctl: " << error.description() << '\n';

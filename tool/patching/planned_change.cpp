@@ -28,8 +28,9 @@ void planFrame(PlannedChange& change, const FramePatch& patch) {
     change[patch.entry]["deviceheight"] = std::to_string(patch.height);
 }
 
-// The entry's plain text, or nothing when the archive or the entry cannot be read.
-std::optional<std::string> entryText(Tool& tool, const std::string& entry) {
+}  // namespace
+
+std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry) {
     FileSystem& files = tool.services.files;
     try {
         viv::ArchiveReader reader(files.fileIo(), files.hostPath(tool.settings.strFMISCpath));
@@ -43,8 +44,6 @@ std::optional<std::string> entryText(Tool& tool, const std::string& entry) {
     return std::nullopt;
 }
 
-// The values of every line keyed `key`: what follows the key and one blank; nothing when no
-// line is keyed so.
 std::vector<std::string> keyedValues(const std::string& text, const std::string& key) {
     std::vector<std::string> values;
     for (const std::string& line : splitConfigLines(text)) {
@@ -53,6 +52,8 @@ std::vector<std::string> keyedValues(const std::string& text, const std::string&
     }
     return values;
 }
+
+namespace {
 
 [[noreturn]] void fail(const Tool& tool, const std::string& description) {
     throw ToolError(error_number::kBadFileFormat, tool.services.programName, description);
@@ -103,7 +104,7 @@ void showGameNotFound(Tool& tool) {
 
 void requireKeyedLines(Tool& tool, const PlannedChange& change) {
     for (const auto& [entry, values] : change) {
-        const std::optional<std::string> text = entryText(tool, entry);
+        const std::optional<std::string> text = plainEntryText(tool, entry);
         if (!text) continue;
         for (const auto& [key, value] : values) {
             if (!keyedValues(*text, key).empty()) continue;
@@ -118,7 +119,7 @@ void requireKeyedLines(Tool& tool, const PlannedChange& change) {
 
 void requireWritten(Tool& tool, const PlannedChange& change) {
     for (const auto& [entry, values] : change) {
-        const std::optional<std::string> text = entryText(tool, entry);
+        const std::optional<std::string> text = plainEntryText(tool, entry);
         for (const auto& [key, value] : values) {
             const std::vector<std::string> found =
                 text ? keyedValues(*text, key) : std::vector<std::string>{};

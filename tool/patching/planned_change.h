@@ -1,7 +1,9 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/tool.h"
 #include "tool/patching/patch_window.h"
@@ -16,6 +18,13 @@ using PlannedChange = std::map<std::string, std::map<std::string, std::string>>;
 // must be valid), decided before anything is written.
 PlannedChange plannedApply(const Tool& tool, const PatchWindow& window);
 PlannedChange plannedReset();
+
+// The plain text of a config entry of the game archive, or nothing when the archive or the
+// entry cannot be read.
+std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry);
+// The values of every line keyed `key`: what follows the key and one blank; nothing when no
+// line is keyed so.
+std::vector<std::string> keyedValues(const std::string& text, const std::string& key);
 
 // Whether start-up found the game: "Install Dir" names a whole folder (a drive, a network
 // share or a host path from its root), so the archive path does not depend on the folder the

@@ -1,0 +1,96 @@
+#include "app/quenorctl/run_command.h"
+
+#include <chrono>
+#include <exception>
+#include <ostream>
+#include <sstream>
+
+#include "app/quenorctl/change_report.h"
+#include "app/quenorctl/platform_access.h"
+#include "app/quenorctl/process_environment.h"
+#include "core/operation_log.h"
+#include "host/start_quenor.h"
+#include "tool/patching/drift.h"
+#include "window/quenor_layout.h"
+#include "window/terminal/terminal_message_boxes.h"
+
+namespace quenor::ctl {
+
+namespace {
+
+constexpr std::chrono::seconds kRunLockWait{3};
+
+std::string listOf(const std::vector<patching::Difference>& differences) {
+    std::string text;
+    for (const auto& d : differences)
+        text += (text.empty() ? "" : "; ") + d.place + " is " + d.found + ", not " + d.expected;
+    return text;
+}
+
+// The last box's text, on one line: why the tool could not start.
+std::string lastBoxText(const ui::terminal::TerminalMessageBoxes& boxes) {
+    if (boxes.shown().empty()) return "Quenor could not start";
+    const std::string& text = boxes.shown().back().text;
+    return ui::terminal::terminalLines(text.substr(0, text.find("\r\r")));
+}
+
+// Applies the choices when the game differs from what they would write. Empty when the game
+// holds them now (applied, or already so); otherwise why not. The boxes' texts go to `report`.
+std::string bringGameInLine(const Context& context, const Environment& environment,
+                            const Choices& choices, std::ostream& report) {
+    std::istringstream noInput;
+    // Every box goes to standard error: standard output belongs to the game.
+    ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true);
+    const auto started = host::StartedQuenor::start(
+        [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
+        boxes, kRunLockWait);
+    if (!started) return lastBoxText(boxes);
+    ui::Quenor& window = started->window();
+    Tool& tool = started->tool();
+    if (const auto refused = selectChoices(window.form(), choices)) {
+        window.Form_Unload();
+        return refused->reason;
+    }
+    const std::vector<patching::Difference> differences =
+        patching::differencesFromApply(tool, window);
+    if (differences.empty()) {
+        writeLog(tool, "quenorctl run: NHL 09 holds Quenor's settings; nothing was changed");
+        window.Form_Unload();
+        return {};
+    }
+    writeLog(tool, "quenorctl run: NHL 09 differs from Quenor's settings: " + listOf(differences));
+    window.form().userClick(ui::control_names::kBtnApplySettings);
+    if (!window.unloaded()) window.Form_Unload();
+    std::ostringstream why;
+    if (reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), why) == kDone)
+        return {};
+    std::string text = why.str();
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    const std::string prefix = "quenorctl: ";
+    if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
+    writeFailureLog(tool, "quenorctl run: " + text + "; the game starts all the same");
+    return text;
+}
+
+}  // namespace
+
+int runCommand(const Context& context, const Environment& environment, const Choices& choices,
+               const std::vector<std::string>& command) {
+    std::string why;
+    try {
+        why = bringGameInLine(context, environment, choices, context.err);
+    } catch (const std::exception& error) {
+        why = error.what();
+    } catch (...) {
+        why = "an unknown error";
+    }
+    if (!why.empty()) {
+        context.err << "quenorctl: the game's settings were not put right: " << why
+                    << "; starting the game anyway.\n";
+    }
+    context.out.flush();
+    context.err.flush();
+    return startCommand(command, context.err);
+}
+
+}  // namespace quenor::ctl

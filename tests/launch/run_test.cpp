@@ -1,0 +1,203 @@
+// quenorctl run as a launcher runs it, a real process before a stand-in game (a script that
+// records its arguments, its environment, the "GFX Mode" it found and whether it could take the
+// change lock): the game starts exactly once, as it was given, after the stored settings were
+// put back; with nothing to put right nothing is written; and whatever fails before, the game
+// starts all the same, within the 3 s wait for another change and the start-up.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+
+#include "core/testing/temp_folder.h"
+#include "tool/testing/fake_installation.h"
+
+namespace quenor::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kGame = R"(#!/bin/sh
+{ echo "$#"; for a in "$@"; do echo "[$a]"; done
+  echo "mark=$QUENOR_TEST_MARK"
+  grep -c '"GFX Mode"=dword:00000003' "$WINEPREFIX/user.reg"
+  flock -n "$WINEPREFIX/.quenor-change.lock" true && echo unlocked || echo locked
+} >> "$GAME_RECORD"
+exit 7
+)";
+
+struct Ran {
+    int status = -1;
+    std::string err;
+    double seconds = 0;
+};
+
+class RunMachine {
+  public:
+    RunMachine() : game_(folder_.path() / "prefix", withGame()) {
+        fs::create_directories(folder_.path() / "bin");
+        fs::create_directories(folder_.path() / "home");
+        fs::copy_file(QUENORCTL_PROGRAM, folder_.path() / "bin/quenorctl");
+        writeFileBytes(game(), kGame);
+        fs::permissions(game(), fs::perms::owner_all);
+        environment_ = {{"HOME", (folder_.path() / "home").string()},
+                        {"PATH", "/usr/bin:/bin"},
+                        {"WINEPREFIX", game_.prefix().string()},
+                        {"QUENOR_TEST_MARK", "a b\tc"},
+                        {"GAME_RECORD", record().string()}};
+    }
+
+    static FakeInstallationOptions withGame() {
+        FakeInstallationOptions options;
+        options.installDir = kWindowsInstallDir;
+        return options;
+    }
+
+    Ran quenorctl(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), (folder_.path() / "bin/quenorctl").string());
+        const fs::path errFile = folder_.path() / "stderr";
+        const auto started = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (std::string& word : arguments) argv.push_back(word.data());
+            argv.push_back(nullptr);
+            std::vector<std::string> pairs;
+            for (const auto& [name, value] : environment_) pairs.push_back(name + "=" + value);
+            std::vector<char*> envp;
+            for (std::string& pair : pairs) envp.push_back(pair.data());
+            envp.push_back(nullptr);
+            const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(err, 2);
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::execve(argv[0], argv.data(), envp.data());
+            _exit(99);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        Ran ran;
+        ran.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ran.err = readFileOrMissing(errFile);
+        return ran;
+    }
+
+    // Changes "GFX Mode" behind Quenor's back, as the game's own display settings do.
+    void changeGfxModeTo1() {
+        std::string text = readFileOrMissing(userReg());
+        const std::string from = "\"GFX Mode\"=dword:00000003";
+        const auto at = text.find(from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, from.size(), "\"GFX Mode\"=dword:00000001");
+        writeFileBytes(userReg(), text);
+    }
+
+    fs::path game() const { return folder_.path() / "game.sh"; }
+    fs::path record() const { return folder_.path() / "record"; }
+    fs::path userReg() const { return game_.prefix() / "user.reg"; }
+    fs::path log() const { return folder_.path() / "bin/quenor.log"; }
+    const FakeInstallation& installation() const { return game_; }
+    std::map<std::string, std::string>& environment() { return environment_; }
+
+  private:
+    TempFolder folder_;
+    FakeInstallation game_;
+    std::map<std::string, std::string> environment_;
+};
+
+const std::vector<std::string> kStoreSettings = {"apply", "--resolution", "1440x900", "--frame",
+                                                 "3",     "--fps",        "high",     "--yes"};
+
+std::string recordOf(const std::string& gfxModes, const char* lock = "unlocked") {
+    return "2\n[a]\n[b  c]\nmark=a b\tc\n" + gfxModes + "\n" + lock + "\n";
+}
+
+TEST(QuenorctlRun, PutsTheStoredSettingsBackThenStartsTheGameAsGiven) {
+    RunMachine machine;
+    ASSERT_EQ(machine.quenorctl(kStoreSettings).status, 0);
+    machine.changeGfxModeTo1();
+    const Ran first = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
+    EXPECT_EQ(first.status, 7) << first.err;
+    EXPECT_EQ(readFileOrMissing(machine.record()), recordOf("1")) << first.err;
+    EXPECT_NE(readFileOrMissing(machine.log())
+                  .find("differs from Quenor's settings: GFX Mode is "
+                        "1, not 3"),
+              std::string::npos);
+
+    // Nothing differs now: the archive keeps its bytes and its time.
+    const std::string archive = readFileOrMissing(machine.installation().archive());
+    const auto modified = fs::last_write_time(machine.installation().archive());
+    fs::remove(machine.record());
+    const Ran second = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
+    EXPECT_EQ(second.status, 7) << second.err;
+    EXPECT_EQ(readFileOrMissing(machine.record()), recordOf("1"));
+    EXPECT_EQ(readFileOrMissing(machine.installation().archive()), archive);
+    EXPECT_EQ(fs::last_write_time(machine.installation().archive()), modified);
+    EXPECT_NE(readFileOrMissing(machine.log()).find("holds Quenor's settings; nothing was changed"),
+              std::string::npos);
+}
+
+TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
+    struct Case {
+        const char* name;
+        std::function<void(RunMachine&)> spoil;
+        const char* said;
+    };
+    int held = -1;
+    const Case cases[] = {
+        {"a damaged system.reg",
+         [](RunMachine& m) {
+             writeFileBytes(m.installation().prefix() / "system.reg", "WINE REGISTRY Version 2\n[");
+         },
+         "not put right"},
+        {"the archive is a FIFO",
+         [](RunMachine& m) {
+             fs::remove(m.installation().archive());
+             ASSERT_EQ(mkfifo(m.installation().archive().c_str(), 0644), 0);
+         },
+         "not put right"},
+        {"another change holds the lock",
+         [&held](RunMachine& m) {
+             held = ::open((m.installation().prefix() / ".quenor-change.lock").c_str(),
+                           O_RDWR | O_CREAT, 0644);
+             ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+         },
+         "not put right"},
+        {"no installation",
+         [](RunMachine& m) {
+             fs::create_directories(m.installation().prefix().parent_path() / "empty");
+             m.environment()["WINEPREFIX"] =
+                 (m.installation().prefix().parent_path() / "empty").string();
+         },
+         "not put right"},
+        {"Proton's prefix is missing",
+         [](RunMachine& m) { m.environment()["STEAM_COMPAT_DATA_PATH"] = "/nonexistent"; },
+         "holds no Proton prefix"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunMachine machine;
+        ASSERT_EQ(machine.quenorctl(kStoreSettings).status, 0);
+        machine.changeGfxModeTo1();
+        c.spoil(machine);
+        const Ran ran = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
+        if (held >= 0) ::close(held), held = -1;
+        EXPECT_EQ(ran.status, 7) << ran.err;
+        EXPECT_NE(ran.err.find(c.said), std::string::npos) << ran.err;
+        EXPECT_LT(ran.seconds, 3 + 5) << "the game waited too long";
+        const std::string record = readFileOrMissing(machine.record());
+        EXPECT_EQ(record.substr(0, record.find("mark=")), "2\n[a]\n[b  c]\n") << record;
+        EXPECT_NE(record.find("mark=a b\tc\n"), std::string::npos) << record;
+    }
+}
+
+}  // namespace
+}  // namespace quenor::testing

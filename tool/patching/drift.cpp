@@ -1,0 +1,73 @@
+#include "tool/patching/drift.h"
+
+#include <algorithm>
+
+#include "core/game_installation.h"
+#include "core/resolution_codes.h"
+#include "tool/patching/planned_change.h"
+#include "tool/patching/resolution_patch.h"
+#include "tool/registry/registry_values.h"
+
+namespace quenor::patching {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& values) {
+    std::string text;
+    for (const std::string& value : values) text += (text.empty() ? "" : ", ") + value;
+    return text;
+}
+
+void compareArchive(Tool& tool, const PlannedChange& planned, std::vector<Difference>& out) {
+    for (const auto& [entry, values] : planned) {
+        const std::optional<std::string> text = plainEntryText(tool, entry);
+        for (const auto& [key, value] : values) {
+            if (!text) {
+                out.push_back({entry + " " + key, "the entry cannot be read", value});
+                continue;
+            }
+            const std::vector<std::string> found = keyedValues(*text, key);
+            const bool same =
+                !found.empty() && std::all_of(found.begin(), found.end(),
+                                              [&](const std::string& v) { return v == value; });
+            if (!same)
+                out.push_back(
+                    {entry + " " + key, found.empty() ? "no line" : joined(found), value});
+        }
+    }
+}
+
+void compareDword(Tool& tool, const char* keyPath, const char* name, std::int32_t expected,
+                  std::vector<Difference>& out) {
+    const TaggedValue value = readRegistryValue(tool.services, reg::kCurrentUser, keyPath, name);
+    if (value.isInteger() && value.integer() == expected) return;
+    std::string found = "not set";
+    if (value.isInteger()) {
+        found = std::to_string(*value.integer());
+    } else if (!value.isEmpty()) {
+        found = "\"" + value.text() + "\"";
+    }
+    out.push_back({name, found, std::to_string(expected)});
+}
+
+}  // namespace
+
+std::vector<Difference> differencesFromApply(Tool& tool, const PatchWindow& window) {
+    std::vector<Difference> out;
+    const std::int16_t code = tool.patch.resolutionToApply;
+    if (rejectsUserDefinedValues(window, code)) {
+        out.push_back({"the stored size of your own",
+                       window.widthText() + " x " + window.heightText() + ", frame " +
+                           std::to_string(window.frameListIndex()),
+                       "a valid size and frame"});
+        return out;
+    }
+    compareArchive(tool, plannedApply(tool, window), out);
+    if (const auto frame = framePatchFor(tool, window, code))
+        compareDword(tool, game::kKeyPath, game::kGfxModeValue, frame->gfxMode, out);
+    compareDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
+                 tool.patch.fpsNumber, out);
+    return out;
+}
+
+}  // namespace quenor::patching
