@@ -14,6 +14,7 @@
 #include "tool/patching/keyed_lines.h"
 #include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
+#include "window/quenor_window.h"
 
 namespace quenor::ctl {
 
@@ -158,6 +159,27 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
 
 }  // namespace
 
+namespace {
+
+// What Apply of the stored settings would write, compared with the game: the settings are
+// loaded into a tool whose log is off and reflected in a window that is never shown, as
+// start-up reflects them, so that the look writes nothing.
+std::vector<patching::Difference> driftFromStoredSettings(const PlatformServices& services,
+                                                          const std::string& installDir) {
+    Tool tool(services);
+    loadStoredSettings(services, tool.settings);
+    tool.settings.intLog = 1;  // off
+    tool.settings.strGamePath = installDir;
+    tool.settings.strFMISCpath = installDir + game::kArchiveBelowGameFolder;
+    ui::Quenor window(tool);
+    window.reflectResolution();
+    window.reflectVsync();
+    window.reflectFpsBoost();
+    return patching::differencesFromApply(tool, window);
+}
+
+}  // namespace
+
 Status readStatus(host::HostPlatform& platform) {
     // A look shows no box; one that is asked for is a fault of this program.
     NoBoxes noBoxes;
@@ -184,6 +206,8 @@ Status readStatus(host::HostPlatform& platform) {
     if (!status.installDir.empty()) {
         readArchive(status, services.files);
         status.originals = originals::originalsState(services, status.archive);
+        if (!status.settings.empty())
+            status.drift = driftFromStoredSettings(services, status.installDir);
     }
     return status;
 }
@@ -234,6 +258,13 @@ nlohmann::ordered_json statusJson(const Status& status) {
         for (const auto& [name, value] : status.settings) settings[name] = value;
     }
     json["quenorSettings"] = settings;
+    nlohmann::ordered_json drift = nullptr;
+    if (status.drift) {
+        drift = nlohmann::ordered_json::array();
+        for (const patching::Difference& d : *status.drift)
+            drift.push_back({{"place", d.place}, {"found", d.found}, {"expected", d.expected}});
+    }
+    json["differsFromSettings"] = drift;
     json["originals"] = originalsJson(status.originals);
     return json;
 }
@@ -270,6 +301,16 @@ std::string statusText(const Status& status) {
         text += "Quenor's settings:";
         for (const auto& [name, value] : status.settings) text += " " + name + "=" + value;
         text += "\n";
+    }
+    if (status.drift && status.drift->empty())
+        text += "The game holds what Quenor's settings ask for.\n";
+    if (status.drift && !status.drift->empty()) {
+        text +=
+            "The game differs from Quenor's settings (\"quenorctl run\" or Apply puts them "
+            "back):\n";
+        for (const patching::Difference& d : *status.drift)
+            text += "  " + d.place + ": " + d.found + ", Quenor's settings ask for " + d.expected +
+                    "\n";
     }
     return text + originalsText(status.originals);
 }

@@ -10,6 +10,7 @@
 #include "host/host_platform.h"
 #include "lib/registry/registry_store.h"
 #include "tool/originals/restore_originals.h"
+#include "tool/patching/drift.h"
 
 namespace quenor::ctl {
 
@@ -36,6 +37,9 @@ struct Status {
     std::optional<std::int32_t> onPlayPlayer;
     // The tool's own settings ("Version", "Resolution", ...) as stored; empty when none are.
     std::vector<std::pair<std::string, std::string>> settings;
+    // Where the game differs from what Apply of the stored settings writes (empty: it holds
+    // them); nothing when no settings are stored or the game is not installed.
+    std::optional<std::vector<patching::Difference>> drift;
     // The originals kept before Quenor's first change, and how the installation compares.
     originals::OriginalsState originals;
 };

@@ -14,7 +14,12 @@
 #include <functional>
 #include <map>
 
+#include <nlohmann/json.hpp>
+
 #include "core/testing/temp_folder.h"
+#include "lib/files/file_io.h"
+#include "lib/viv/archive_edit.h"
+#include "lib/viv/archive_reader.h"
 #include "tool/testing/fake_installation.h"
 
 namespace quenor::testing {
@@ -33,6 +38,7 @@ exit 7
 
 struct Ran {
     int status = -1;
+    std::string out;
     std::string err;
     double seconds = 0;
 };
@@ -61,6 +67,7 @@ class RunMachine {
     Ran quenorctl(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), (folder_.path() / "bin/quenorctl").string());
         const fs::path errFile = folder_.path() / "stderr";
+        const fs::path outFile = folder_.path() / "stdout";
         const auto started = std::chrono::steady_clock::now();
         const pid_t child = fork();
         if (child == 0) {
@@ -74,9 +81,10 @@ class RunMachine {
             envp.push_back(nullptr);
             const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(err, 2);
+            const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
             const int null = ::open("/dev/null", O_RDWR);
             ::dup2(null, 0);
-            ::dup2(null, 1);
             ::execve(argv[0], argv.data(), envp.data());
             _exit(99);
         }
@@ -87,6 +95,7 @@ class RunMachine {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         ran.err = readFileOrMissing(errFile);
+        ran.out = readFileOrMissing(outFile);
         return ran;
     }
 
@@ -98,6 +107,18 @@ class RunMachine {
         ASSERT_NE(at, std::string::npos);
         text.replace(at, from.size(), "\"GFX Mode\"=dword:00000001");
         writeFileBytes(userReg(), text);
+    }
+
+    // Rewrites the width of frame 3 behind Quenor's back.
+    void changeFrame3WidthTo1024() {
+        viv::ArchiveReader reader(files::systemFileIo(), game_.archive());
+        const auto bytes = reader.readPlain(reader.require("sgsm3.cfg"));
+        std::string text(bytes.begin(), bytes.end());
+        const auto at = text.find("devicewidth 1440");
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, 16, "devicewidth 1024");
+        viv::putEntry(files::systemFileIo(), game_.archive(), "sgsm3.cfg",
+                      std::vector<std::uint8_t>(text.begin(), text.end()));
     }
 
     fs::path game() const { return folder_.path() / "game.sh"; }

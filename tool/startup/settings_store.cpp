@@ -61,11 +61,32 @@ void getQuenorRegistry(Tool& tool) {
     writeLog(tool, "getQuenorRegistry done - OK");
 }
 
-std::int16_t storedLogSetting(const PlatformServices& services) {
+namespace {
+
+std::int32_t storedField(const PlatformServices& services, const char* name, int bits) {
     const TaggedValue stored =
-        readRegistryValue(services, reg::kCurrentUser, kSettingsKeyPath, "Log");
-    return static_cast<std::int16_t>(
-        toSettingsField(stored, 16, services.regionalFormat.decimalSeparator()).value_or(0));
+        readRegistryValue(services, reg::kCurrentUser, kSettingsKeyPath, name);
+    return toSettingsField(stored, bits, services.regionalFormat.decimalSeparator()).value_or(0);
+}
+
+std::int16_t storedField16(const PlatformServices& services, const char* name) {
+    return static_cast<std::int16_t>(storedField(services, name, 16));
+}
+
+}  // namespace
+
+std::int16_t storedLogSetting(const PlatformServices& services) {
+    return storedField16(services, "Log");
+}
+
+void loadStoredSettings(const PlatformServices& services, SettingsModel& s) {
+    s.intResolution = storedField16(services, "Resolution");
+    s.lngDeviceWidth = storedField(services, "DeviceWidth", 32);
+    s.lngDeviceHeight = storedField(services, "Deviceheight", 32);
+    s.intResFrame = storedField16(services, "ResFrame");
+    s.intVSYNC = storedField16(services, "VSYNC");
+    s.intFPSboost = storedField16(services, "FPSboost");
+    s.intLog = storedField16(services, "Log");
 }
 
 }  // namespace quenor

@@ -24,4 +24,8 @@ void getQuenorRegistry(Tool& tool);
 // has stored no settings yet.
 std::int16_t storedLogSetting(const PlatformServices& services);
 
+// The seven stored fields as getQuenorRegistry loads them, read without log lines (a look at
+// what Quenor's settings ask for).
+void loadStoredSettings(const PlatformServices& services, SettingsModel& settings);
+
 }  // namespace quenor
