@@ -30,8 +30,8 @@ namespace fs = std::filesystem;
 constexpr const char* kGame = R"(#!/bin/sh
 { echo "$#"; for a in "$@"; do echo "[$a]"; done
   echo "mark=$QUENOR_TEST_MARK"
-  grep -c '"GFX Mode"=dword:00000003' "$WINEPREFIX/user.reg"
-  flock -n "$WINEPREFIX/.quenor-change.lock" true && echo unlocked || echo locked
+  grep -c '"GFX Mode"=dword:00000003' "$GAME_PREFIX/user.reg"
+  flock -n "$GAME_PREFIX/.quenor-change.lock" true && echo unlocked || echo locked
 } >> "$GAME_RECORD"
 exit 7
 )";
@@ -51,11 +51,10 @@ class RunMachine {
         fs::copy_file(QUENORCTL_PROGRAM, folder_.path() / "bin/quenorctl");
         writeFileBytes(game(), kGame);
         fs::permissions(game(), fs::perms::owner_all);
-        environment_ = {{"HOME", (folder_.path() / "home").string()},
-                        {"PATH", "/usr/bin:/bin"},
-                        {"WINEPREFIX", game_.prefix().string()},
-                        {"QUENOR_TEST_MARK", "a b\tc"},
-                        {"GAME_RECORD", record().string()}};
+        environment_ = {
+            {"HOME", (folder_.path() / "home").string()}, {"PATH", "/usr/bin:/bin"},
+            {"WINEPREFIX", game_.prefix().string()},      {"QUENOR_TEST_MARK", "a b\tc"},
+            {"GAME_RECORD", record().string()},           {"GAME_PREFIX", game_.prefix().string()}};
     }
 
     static FakeInstallationOptions withGame() {
@@ -122,6 +121,7 @@ class RunMachine {
     }
 
     fs::path game() const { return folder_.path() / "game.sh"; }
+    fs::path home() const { return folder_.path() / "home"; }
     fs::path record() const { return folder_.path() / "record"; }
     fs::path userReg() const { return game_.prefix() / "user.reg"; }
     fs::path log() const { return folder_.path() / "bin/quenor.log"; }
@@ -164,6 +164,42 @@ TEST(QuenorctlRun, PutsTheStoredSettingsBackThenStartsTheGameAsGiven) {
     EXPECT_EQ(fs::last_write_time(machine.installation().archive()), modified);
     EXPECT_NE(readFileOrMissing(machine.log()).find("holds Quenor's settings; nothing was changed"),
               std::string::npos);
+}
+
+// What each kind of launcher gives the game: Proton's variables (Steam), WINEPREFIX (Lutris,
+// Heroic, Bottles, plain Wine), or nothing (the search finds ~/.wine).
+TEST(QuenorctlRun, FindsThePrefixEachLauncherGives) {
+    struct Case {
+        const char* launcher;
+        std::function<void(RunMachine&)> setUp;
+    };
+    const Case cases[] = {
+        {"WINEPREFIX", [](RunMachine&) {}},
+        {"Proton",
+         [](RunMachine& m) {
+             const fs::path compat = m.home() / ".local/share/Steam/steamapps/compatdata/3001";
+             fs::create_directories(compat);
+             fs::create_directory_symlink(m.installation().prefix(), compat / "pfx");
+             m.environment().erase("WINEPREFIX");
+             m.environment()["STEAM_COMPAT_DATA_PATH"] = compat.string();
+             m.environment()["STEAM_COMPAT_CLIENT_INSTALL_PATH"] = m.home() / ".local/share/Steam";
+         }},
+        {"none",
+         [](RunMachine& m) {
+             fs::create_directory_symlink(m.installation().prefix(), m.home() / ".wine");
+             m.environment().erase("WINEPREFIX");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.launcher);
+        RunMachine machine;
+        c.setUp(machine);
+        ASSERT_EQ(machine.quenorctl(kStoreSettings).status, 0);
+        machine.changeGfxModeTo1();
+        const Ran ran = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
+        EXPECT_EQ(ran.status, 7) << ran.err;
+        EXPECT_EQ(readFileOrMissing(machine.record()), recordOf("1")) << ran.err;
+    }
 }
 
 TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
