@@ -6,11 +6,13 @@
 #include <sstream>
 
 #include "app/quenorctl/change_report.h"
+#include "app/quenorctl/no_boxes.h"
 #include "app/quenorctl/platform_access.h"
 #include "app/quenorctl/process_environment.h"
 #include "core/operation_log.h"
 #include "host/start_quenor.h"
 #include "tool/patching/drift.h"
+#include "tool/startup/settings_store.h"
 #include "window/quenor_layout.h"
 #include "window/terminal/terminal_message_boxes.h"
 
@@ -34,22 +36,29 @@ std::string lastBoxText(const ui::terminal::TerminalMessageBoxes& boxes) {
     return ui::terminal::terminalLines(text.substr(0, text.find("\r\r")));
 }
 
-// Applies the choices when the game differs from what they would write. Empty when the game
-// holds them now (applied, or already so); otherwise why not. The boxes' texts go to `report`.
-std::string bringGameInLine(const Context& context, const Environment& environment,
-                            const Choices& choices, std::ostream& report) {
+// How putting the game right ended: empty when the game holds the choices now (applied, or
+// already so); otherwise why not, and whether quenor.log has it already.
+struct Outcome {
+    std::string why;
+    bool logged = false;
+};
+
+// Applies the choices when the game differs from what they would write. The boxes' texts go to
+// `report`.
+Outcome bringGameInLine(const Context& context, const Environment& environment,
+                        const Choices& choices, std::ostream& report) {
     std::istringstream noInput;
     // Every box goes to standard error: standard output belongs to the game.
     ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true);
     const auto started = host::StartedQuenor::start(
         [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
         boxes, kRunLockWait);
-    if (!started) return lastBoxText(boxes);
+    if (!started) return {lastBoxText(boxes)};
     ui::Quenor& window = started->window();
     Tool& tool = started->tool();
     if (const auto refused = selectChoices(window.form(), choices)) {
         window.Form_Unload();
-        return refused->reason;
+        return {refused->reason};
     }
     const std::vector<patching::Difference> differences =
         patching::differencesFromApply(tool, window);
@@ -69,6 +78,28 @@ std::string bringGameInLine(const Context& context, const Environment& environme
     const std::string prefix = "quenorctl: ";
     if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
     writeFailureLog(tool, "quenorctl run: " + text + "; the game starts all the same");
+    return {text, true};
+}
+
+// The reason in quenor.log when the tool did not start (Wine running for the prefix, say): a
+// look at the platform finds the log and whether logging is on. A log that cannot be reached
+// is left alone: the reason is on standard error all the same.
+void logWithoutTheTool(const Context& context, const Environment& environment,
+                       const std::string& line) {
+    try {
+        auto platform =
+            openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
+        NoBoxes noBoxes;
+        Tool tool(platform->services(noBoxes));
+        tool.settings.intLog = storedLogSetting(tool.services);
+        writeFailureLog(tool, line);
+    } catch (const std::exception&) {
+    }
+}
+
+// A reason as one clause: without the full stop it may end with.
+std::string clause(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
     return text;
 }
 
@@ -76,15 +107,19 @@ std::string bringGameInLine(const Context& context, const Environment& environme
 
 int runCommand(const Context& context, const Environment& environment, const Choices& choices,
                const std::vector<std::string>& command) {
-    std::string why;
+    Outcome outcome;
     try {
-        why = bringGameInLine(context, environment, choices, context.err);
+        outcome = bringGameInLine(context, environment, choices, context.err);
     } catch (const std::exception& error) {
-        why = error.what();
+        outcome = {error.what()};
     } catch (...) {
-        why = "an unknown error";
+        outcome = {"an unknown error"};
     }
-    if (!why.empty()) {
+    if (!outcome.why.empty()) {
+        const std::string why = clause(outcome.why);
+        if (!outcome.logged)
+            logWithoutTheTool(context, environment,
+                              "quenorctl run: " + why + "; the game starts all the same");
         context.err << "quenorctl: the game's settings were not put right: " << why
                     << "; starting the game anyway.\n";
     }

@@ -10,7 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -207,14 +210,38 @@ TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
         const char* name;
         std::function<void(RunMachine&)> spoil;
         const char* said;
+        bool logged = true;  // false where no platform opens to find the log
     };
     int held = -1;
+    pid_t wine = -1;
     const Case cases[] = {
+        // A process that shows itself as the prefix's wineserver, as Wine's does.
+        {"Wine runs for the prefix",
+         [&wine](RunMachine& m) {
+             const std::string prefix = "WINEPREFIX=" + m.installation().prefix().string();
+             wine = fork();
+             if (wine == 0) {
+                 std::string name = "wineserver";
+                 std::string seconds = "30";
+                 char* argv[] = {name.data(), seconds.data(), nullptr};
+                 char* envp[] = {const_cast<char*>(prefix.c_str()), nullptr};
+                 ::execve("/bin/sleep", argv, envp);
+                 _exit(127);
+             }
+             for (int i = 0; i < 200; ++i) {
+                 std::ifstream cmdline("/proc/" + std::to_string(wine) + "/cmdline");
+                 std::string first;
+                 std::getline(cmdline, first, '\0');
+                 if (first == "wineserver") break;
+                 usleep(10000);
+             }
+         },
+         "Wine is running for the prefix"},
         {"a damaged system.reg",
          [](RunMachine& m) {
              writeFileBytes(m.installation().prefix() / "system.reg", "WINE REGISTRY Version 2\n[");
          },
-         "not put right"},
+         "not put right", false},
         {"the archive is a FIFO",
          [](RunMachine& m) {
              fs::remove(m.installation().archive());
@@ -234,10 +261,10 @@ TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
              m.environment()["WINEPREFIX"] =
                  (m.installation().prefix().parent_path() / "empty").string();
          },
-         "not put right"},
+         "not put right", false},
         {"Proton's prefix is missing",
          [](RunMachine& m) { m.environment()["STEAM_COMPAT_DATA_PATH"] = "/nonexistent"; },
-         "holds no Proton prefix"},
+         "holds no Proton prefix", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -247,12 +274,16 @@ TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
         c.spoil(machine);
         const Ran ran = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
         if (held >= 0) ::close(held), held = -1;
+        if (wine > 0) ::kill(wine, SIGKILL), ::waitpid(wine, nullptr, 0), wine = -1;
         EXPECT_EQ(ran.status, 7) << ran.err;
         EXPECT_NE(ran.err.find(c.said), std::string::npos) << ran.err;
         EXPECT_LT(ran.seconds, 3 + 5) << "the game waited too long";
         const std::string record = readFileOrMissing(machine.record());
         EXPECT_EQ(record.substr(0, record.find("mark=")), "2\n[a]\n[b  c]\n") << record;
         EXPECT_NE(record.find("mark=a b\tc\n"), std::string::npos) << record;
+        EXPECT_EQ(readFileOrMissing(machine.log()).find("; the game starts all the same") !=
+                      std::string::npos,
+                  c.logged);
     }
 }
 
