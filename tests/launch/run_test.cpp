@@ -36,6 +36,7 @@ constexpr const char* kGame = R"(#!/bin/sh
   grep -c '"GFX Mode"=dword:00000003' "$GAME_PREFIX/user.reg"
   flock -n "$GAME_PREFIX/.quenor-change.lock" true && echo unlocked || echo locked
 } >> "$GAME_RECORD"
+ls /proc/$$/fd | sort | tr '\n' ' ' > "$GAME_RECORD.fds"
 exit 7
 )";
 
@@ -68,6 +69,11 @@ class RunMachine {
 
     Ran quenorctl(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), (folder_.path() / "bin/quenorctl").string());
+        return start(std::move(arguments));
+    }
+
+    // A program with its arguments, in the machine's environment.
+    Ran start(std::vector<std::string> arguments) {
         const fs::path errFile = folder_.path() / "stderr";
         const fs::path outFile = folder_.path() / "stdout";
         const auto started = std::chrono::steady_clock::now();
@@ -151,6 +157,10 @@ TEST(QuenorctlRun, PutsTheStoredSettingsBackThenStartsTheGameAsGiven) {
     const Ran first = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
     EXPECT_EQ(first.status, 7) << first.err;
     EXPECT_EQ(readFileOrMissing(machine.record()), recordOf("1")) << first.err;
+    // Nothing of Quenor's stays open in the game: it has the files a direct start has.
+    const std::string fds = readFileOrMissing(machine.record().string() + ".fds");
+    EXPECT_EQ(machine.start({machine.game().string()}).status, 7);
+    EXPECT_EQ(readFileOrMissing(machine.record().string() + ".fds"), fds);
     EXPECT_NE(readFileOrMissing(machine.log())
                   .find("differs from Quenor's settings: GFX Mode is "
                         "1, not 3"),
