@@ -27,9 +27,10 @@ void compareArchive(Tool& tool, const PlannedChange& planned, std::vector<Differ
                 continue;
             }
             const std::vector<std::string> found = keyedValues(*text, key);
+            const std::string& wanted = value;
             const bool same =
                 !found.empty() && std::all_of(found.begin(), found.end(),
-                                              [&](const std::string& v) { return v == value; });
+                                              [&](const std::string& v) { return v == wanted; });
             if (!same)
                 out.push_back(
                     {entry + " " + key, found.empty() ? "no line" : joined(found), value});
