@@ -1,5 +1,7 @@
 #include "tool/startup/settings_store.h"
 
+#include <functional>
+
 #include "core/operation_log.h"
 #include "tool/registry/registry_values.h"
 
@@ -19,8 +21,19 @@ std::int32_t loadField(Tool& tool, const char* name, int bits) {
         .value_or(0);
 }
 
-std::int16_t loadField16(Tool& tool, const char* name) {
-    return static_cast<std::int16_t>(loadField(tool, name, 16));
+// The seven stored fields, in the order they are loaded, each read by `field` (its name and
+// its size in bits).
+void loadFields(SettingsModel& s, const std::function<std::int32_t(const char*, int)>& field) {
+    const auto field16 = [&](const char* name) {
+        return static_cast<std::int16_t>(field(name, 16));
+    };
+    s.intResolution = field16("Resolution");
+    s.lngDeviceWidth = field("DeviceWidth", 32);
+    s.lngDeviceHeight = field("Deviceheight", 32);
+    s.intResFrame = field16("ResFrame");
+    s.intVSYNC = field16("VSYNC");
+    s.intFPSboost = field16("FPSboost");
+    s.intLog = field16("Log");
 }
 
 }  // namespace
@@ -49,15 +62,9 @@ void createQuenorRegistry(Tool& tool) {
 }
 
 void getQuenorRegistry(Tool& tool) {
-    SettingsModel& s = tool.settings;
     writeLog(tool, "getQuenorRegistry start");
-    s.intResolution = loadField16(tool, "Resolution");
-    s.lngDeviceWidth = loadField(tool, "DeviceWidth", 32);
-    s.lngDeviceHeight = loadField(tool, "Deviceheight", 32);
-    s.intResFrame = loadField16(tool, "ResFrame");
-    s.intVSYNC = loadField16(tool, "VSYNC");
-    s.intFPSboost = loadField16(tool, "FPSboost");
-    s.intLog = loadField16(tool, "Log");
+    loadFields(tool.settings,
+               [&](const char* name, int bits) { return loadField(tool, name, bits); });
     writeLog(tool, "getQuenorRegistry done - OK");
 }
 
@@ -69,24 +76,15 @@ std::int32_t storedField(const PlatformServices& services, const char* name, int
     return toSettingsField(stored, bits, services.regionalFormat.decimalSeparator()).value_or(0);
 }
 
-std::int16_t storedField16(const PlatformServices& services, const char* name) {
-    return static_cast<std::int16_t>(storedField(services, name, 16));
-}
-
 }  // namespace
 
 std::int16_t storedLogSetting(const PlatformServices& services) {
-    return storedField16(services, "Log");
+    return static_cast<std::int16_t>(storedField(services, "Log", 16));
 }
 
-void loadStoredSettings(const PlatformServices& services, SettingsModel& s) {
-    s.intResolution = storedField16(services, "Resolution");
-    s.lngDeviceWidth = storedField(services, "DeviceWidth", 32);
-    s.lngDeviceHeight = storedField(services, "Deviceheight", 32);
-    s.intResFrame = storedField16(services, "ResFrame");
-    s.intVSYNC = storedField16(services, "VSYNC");
-    s.intFPSboost = storedField16(services, "FPSboost");
-    s.intLog = storedField16(services, "Log");
+void loadStoredSettings(const PlatformServices& services, SettingsModel& settings) {
+    loadFields(settings,
+               [&](const char* name, int bits) { return storedField(services, name, bits); });
 }
 
 }  // namespace quenor
