@@ -9,7 +9,7 @@
 #include "lib/files/file_io.h"
 #include "lib/registry/key_tree.h"
 #include "lib/registry/registry_store.h"
-#include "lib/registry/wine/wine_hive_sync.h"
+#include "lib/registry/wine/wine_hive.h"
 #include "lib/registry/wine/wine_reg_file.h"
 #include "lib/registry/wine/wine_text.h"
 
@@ -78,8 +78,9 @@ std::optional<std::string> installDirInSystemReg(files::FileIo& io,
     for (int view = 0; view < 2; ++view) {
         if (sections[view].empty()) continue;
         const std::string text = std::string(reg::wine::kWineHeader) + "\n" + sections[view];
+        reg::wine::WineHive hive(text, systemReg.string());
         reg::RegKey tree("");
-        reg::wine::loadHive(reg::wine::parseWineRegistry(text, systemReg.string()), tree);
+        hive.attach(tree);
         std::vector<std::string> path;
         std::string name;
         for (char c : std::string(game::kKeyPath) + "\\") {

@@ -28,12 +28,42 @@ auto placeOf(Keys& keys, std::string_view name) {
 
 }  // namespace
 
+void RegKey::attach(KeySource& source, std::uint32_t origin) {
+    values_.clear();
+    subKeys_.clear();
+    source_ = &source;
+    origin_ = origin;
+    pending_ = true;
+}
+
+void RegKey::loadFromSource() {
+    pending_ = false;
+    source_->loadKey(*this, origin_);
+}
+
+void RegKey::addSubKeysFrom(KeySource& source,
+                            std::vector<std::pair<std::string, std::uint32_t>> namesAndOrigins) {
+    load();
+    subKeys_.reserve(subKeys_.size() + namesAndOrigins.size());
+    for (auto& [name, origin] : namesAndOrigins) {
+        auto key = std::make_unique<RegKey>(std::move(name));
+        key->attach(source, origin);
+        subKeys_.push_back(std::move(key));
+    }
+    std::stable_sort(subKeys_.begin(), subKeys_.end(),
+                     [](const std::unique_ptr<RegKey>& a, const std::unique_ptr<RegKey>& b) {
+                         return nameLess(a->name(), b->name());
+                     });
+}
+
 RegKey* RegKey::findSubKey(std::string_view name) const {
+    load();
     const auto place = placeOf(subKeys_, name);
     return place != subKeys_.end() && namesEqual((*place)->name(), name) ? place->get() : nullptr;
 }
 
 RegKey& RegKey::addSubKey(std::string_view name, bool* created) {
+    load();
     const auto place = placeOf(subKeys_, name);
     if (place != subKeys_.end() && namesEqual((*place)->name(), name)) {
         if (created) *created = false;
@@ -45,6 +75,7 @@ RegKey& RegKey::addSubKey(std::string_view name, bool* created) {
 }
 
 bool RegKey::removeSubKey(std::string_view name) {
+    load();
     const auto place = placeOf(subKeys_, name);
     if (place == subKeys_.end() || !namesEqual((*place)->name(), name)) return false;
     subKeys_.erase(place);
@@ -52,6 +83,7 @@ bool RegKey::removeSubKey(std::string_view name) {
 }
 
 const RegValue* RegKey::findValue(std::string_view name) const {
+    load();
     for (const auto& value : values_) {
         if (namesEqual(value.name, name)) return &value;
     }
@@ -59,6 +91,7 @@ const RegValue* RegKey::findValue(std::string_view name) const {
 }
 
 void RegKey::setValue(RegValue value) {
+    load();
     for (auto& existing : values_) {
         if (namesEqual(existing.name, value.name)) {
             existing.type = value.type;
@@ -70,6 +103,7 @@ void RegKey::setValue(RegValue value) {
 }
 
 bool RegKey::removeValue(std::string_view name) {
+    load();
     auto it = std::find_if(values_.begin(), values_.end(),
                            [&](const RegValue& v) { return namesEqual(v.name, name); });
     if (it == values_.end()) return false;

@@ -21,15 +21,45 @@ struct RegValue {
     friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
+class RegKey;
+
+// Where the content of keys that are not in memory yet comes from: a registry file of many
+// megabytes is read into a tree one key at a time, as far as callers reach into it.
+class KeySource {
+  public:
+    virtual ~KeySource() = default;
+    // Puts the values and the sub-keys of the key that `origin` names into `key` (through
+    // addSubKeyFrom, so that each sub-key is loaded in its turn when it is reached).
+    virtual void loadKey(RegKey& key, std::uint32_t origin) = 0;
+};
+
 // One registry key with its values (in insertion order) and sub-keys (sorted by name,
-// without regard to letter case).
+// without regard to letter case). A key that comes from a KeySource loads its content from it
+// the first time anything of it but its name is asked for.
 class RegKey {
   public:
     explicit RegKey(std::string name) : name_(std::move(name)) {}
 
     const std::string& name() const { return name_; }
-    const std::vector<RegValue>& values() const { return values_; }
-    const std::vector<std::unique_ptr<RegKey>>& subKeys() const { return subKeys_; }
+    const std::vector<RegValue>& values() const {
+        load();
+        return values_;
+    }
+    const std::vector<std::unique_ptr<RegKey>>& subKeys() const {
+        load();
+        return subKeys_;
+    }
+
+    // Empties the key and makes its content that of `origin` in `source`, loaded when reached.
+    void attach(KeySource& source, std::uint32_t origin);
+    // The source and origin the key came from (null for a key made in memory), and whether its
+    // content was loaded (a key made in memory always is).
+    const KeySource* source() const { return source_; }
+    std::uint32_t origin() const { return origin_; }
+    bool isLoaded() const { return !pending_; }
+    // Adds sub-keys not loaded yet, each of them once, by a source filling a key.
+    void addSubKeysFrom(KeySource& source,
+                        std::vector<std::pair<std::string, std::uint32_t>> namesAndOrigins);
 
     RegKey* findSubKey(std::string_view name) const;
     // Returns the existing sub-key of that name or a new one.
@@ -46,9 +76,19 @@ class RegKey {
     RegKey* find(const std::vector<std::string>& path);
 
   private:
+    // Fills a key that is still to be loaded from its source. A const key may load: loading
+    // changes what is in memory, not what the key holds.
+    void load() const {
+        if (pending_) const_cast<RegKey*>(this)->loadFromSource();
+    }
+    void loadFromSource();
+
     std::string name_;
     std::vector<RegValue> values_;
     std::vector<std::unique_ptr<RegKey>> subKeys_;
+    KeySource* source_ = nullptr;
+    std::uint32_t origin_ = 0;
+    bool pending_ = false;
 };
 
 // Splits a key path at "\" into its names. A single trailing "\" is allowed; an empty

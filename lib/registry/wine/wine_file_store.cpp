@@ -1,18 +1,16 @@
 #include "lib/registry/wine/wine_file_store.h"
 
+#include <algorithm>
 #include <chrono>
-#include <functional>
-
-#include "lib/registry/wine/wine_hive_sync.h"
+#include <cstring>
 
 namespace quenor::reg::wine {
 
 struct WineFileStore::HiveFile {
     std::filesystem::path path;
-    WineRegDocument document;       // what the file on disk holds
-    std::unique_ptr<RegKey> saved;  // the tree the file on disk holds
-    std::size_t textHash = 0;       // of the text last read or written
-    bool onDisk = false;            // the file existed when last read, or was written since
+    std::unique_ptr<WineHive> hive;  // the text on disk, as last read or written
+    bool onDisk = false;             // the file existed when last read, or was written since
+    bool unsaved = false;            // changed in memory since (while saves are held)
 };
 
 namespace {
@@ -29,13 +27,23 @@ std::string newFileText(Handle hiveRoot, WineArch arch) {
     text += '\n';
     if (hiveRoot == kLocalMachine) {
         text += ";; All keys relative to REGISTRY\\\\Machine\n\n";
-        text += arch == WineArch::Win64 ? "#arch=win64\n" : "#arch=win32\n";
     } else {
         text += ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n";
-        text += arch == WineArch::Win64 ? "#arch=win64\n" : "#arch=win32\n";
     }
+    text += arch == WineArch::Win64 ? "#arch=win64\n" : "#arch=win32\n";
     return text;
 }
+
+const char* hiveName(Handle hiveRoot) {
+    return hiveRoot == kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+std::string sentence(std::string text) {
+    if (!text.empty() && text.back() != '.') text += '.';
+    return text;
+}
+
+constexpr std::size_t kComparePiece = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -49,8 +57,7 @@ WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSys
     user_->path = folder_ / "user.reg";
     load(*system_, kLocalMachine, newSystemArch);
     // A new user.reg follows the architecture the prefix's system.reg names.
-    WineArch userArch = system_->document.arch == "win64" ? WineArch::Win64 : WineArch::Win32;
-    load(*user_, kCurrentUser, userArch);
+    load(*user_, kCurrentUser, systemArch() == "win64" ? WineArch::Win64 : WineArch::Win32);
 }
 
 WineFileStore::~WineFileStore() = default;
@@ -63,9 +70,18 @@ std::string WineFileStore::readText(const HiveFile& file, Handle hiveRoot, WineA
         throw WineRegistryError(name, 0, "it is not a regular file");
     }
     try {
-        const std::vector<std::uint8_t> bytes =
-            files::readWholeFile(io_, file.path, kMaxRegistryFileSize);
-        return std::string(bytes.begin(), bytes.end());
+        const auto handle = io_.open(file.path, files::OpenMode::kRead);
+        const std::uint64_t size = handle->size();
+        if (size > kMaxRegistryFileSize) {
+            throw WineRegistryError(
+                name, 0,
+                "the file has " + std::to_string(size) + " bytes, more than the " +
+                    std::to_string(kMaxRegistryFileSize) + " this tool accepts");
+        }
+        // Read straight into the text: a file of many megabytes is held once, not twice.
+        std::string text(size, '\0');
+        handle->readAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
+        return text;
     } catch (const files::FileIoError& error) {
         throw WineRegistryError(name, 0, "cannot read it: " + error.reason());
     }
@@ -73,36 +89,43 @@ std::string WineFileStore::readText(const HiveFile& file, Handle hiveRoot, WineA
 
 void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
     file.onDisk = io_.kind(file.path) != files::FileKind::kMissing;
-    const std::string text = readText(file, hiveRoot, newArch);
-    file.document = parseWineRegistry(text, file.path.string());
-    file.textHash = std::hash<std::string>{}(text);
-    RegKey& root = hive(hiveRoot);
-    loadHive(file.document, root);
-    file.saved = cloneTree(root);
+    auto hive = std::make_unique<WineHive>(readText(file, hiveRoot, newArch), file.path.string());
+    hive->attach(this->hive(hiveRoot));
+    file.hive = std::move(hive);
+    file.unsaved = false;
+}
+
+bool WineFileStore::sameOnDisk(const HiveFile& file) {
+    const files::FileKind kind = io_.kind(file.path);
+    if (kind == files::FileKind::kMissing) return !file.onDisk;
+    if (kind != files::FileKind::kRegularFile || !file.onDisk) return false;
+    const std::string& text = file.hive->text();
+    const auto handle = io_.open(file.path, files::OpenMode::kRead);
+    if (handle->size() != text.size()) return false;
+    // Compared piece by piece: nothing of the file's size is held for it.
+    std::vector<std::uint8_t> piece(std::min(kComparePiece, text.size()));
+    for (std::size_t at = 0; at < text.size(); at += piece.size()) {
+        const std::size_t count = std::min(piece.size(), text.size() - at);
+        handle->readAt(at, std::span(piece.data(), count));
+        if (std::memcmp(piece.data(), text.data() + at, count) != 0) return false;
+    }
+    return true;
 }
 
 std::string WineFileStore::refresh() {
-    const WineArch userArch = system_->document.arch == "win64" ? WineArch::Win64 : WineArch::Win32;
+    const WineArch userArch = systemArch() == "win64" ? WineArch::Win64 : WineArch::Win32;
     const std::pair<HiveFile*, Handle> files[] = {{system_.get(), kLocalMachine},
                                                   {user_.get(), kCurrentUser}};
     for (const auto& [file, hiveRoot] : files) {
         files::removeLeftoverSiblings(io_, file->path);
-        const bool onDisk = io_.kind(file->path) != files::FileKind::kMissing;
-        // A file this store never saw stays a new one: nobody has written it.
-        if (!onDisk && !file->onDisk) continue;
         try {
-            const std::string text = readText(*file, hiveRoot, userArch);
-            const std::size_t hash = std::hash<std::string>{}(text);
-            if (onDisk == file->onDisk && hash == file->textHash) continue;
-            WineRegDocument document = parseWineRegistry(text, file->path.string());
-            RegKey fresh(hive(hiveRoot).name());
-            loadHive(document, fresh);
-            hive(hiveRoot) = std::move(*cloneTree(fresh));
-            file->saved = cloneTree(fresh);
-            file->document = std::move(document);
-            file->textHash = hash;
-            file->onDisk = onDisk;
+            if (sameOnDisk(*file)) continue;
+            // A file this store never saw stays a new one: nobody has written it.
+            if (!file->onDisk && !io_.exists(file->path)) continue;
+            load(*file, hiveRoot, userArch);
         } catch (const WineRegistryError& error) {
+            return error.what();
+        } catch (const files::FileIoError& error) {
             return error.what();
         }
     }
@@ -110,7 +133,7 @@ std::string WineFileStore::refresh() {
 }
 
 const std::string& WineFileStore::systemArch() const {
-    return system_->document.arch;
+    return system_->hive->facts().arch;
 }
 
 WineFileStore::HiveFile* WineFileStore::fileOf(Handle hiveRoot) const {
@@ -119,45 +142,74 @@ WineFileStore::HiveFile* WineFileStore::fileOf(Handle hiveRoot) const {
     return nullptr;
 }
 
-std::string WineFileStore::renderedHive(Handle hiveRoot) const {
+std::string WineFileStore::renderedHive(Handle hiveRoot) {
     HiveFile* file = fileOf(hiveRoot);
     if (!file) return {};
-    auto& self = const_cast<WineFileStore&>(*this);
-    return renderHive(file->document, self.hive(hiveRoot), *file->saved, nowSeconds());
+    return file->hive->render(hive(hiveRoot), nowSeconds());
 }
 
-Status WineFileStore::changed(Handle hiveRoot) {
-    HiveFile* file = fileOf(hiveRoot);
-    if (!file) return kSuccess;  // HKEY_USERS lives in memory only
+std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChanges) {
     RegKey& current = hive(hiveRoot);
-    const std::string text = renderHive(file->document, current, *file->saved, nowSeconds());
     std::string error;
-    WineRegDocument written;
     try {
         // Read back what is about to be written: a save never writes a file it could not load.
-        written = parseWineRegistry(text, file->path.string());
+        auto written = std::make_unique<WineHive>(file.hive->render(current, nowSeconds()),
+                                                  file.path.string());
         if (guard_) error = guard_();
+        if (error.empty() && !sameOnDisk(file)) {
+            error = file.path.string() +
+                    " was changed by another program since Quenor read it, and Quenor did not "
+                    "write over it; run Quenor again to start from what it holds now.";
+        }
         if (error.empty()) {
+            const std::string& text = written->text();
             files::writeFileAtomically(
-                io_, file->path,
+                io_, file.path,
                 std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+            written->attach(current);
+            file.hive = std::move(written);
+            file.onDisk = true;
+            file.unsaved = false;
+            return {};
         }
     } catch (const WineRegistryError& e) {
         error = std::string("the new content would not be readable: ") + e.what();
     } catch (const files::FileIoError& e) {
         error = e.what();
     }
-    if (!error.empty()) {
-        lastSaveError_ = error;
-        current = std::move(*cloneTree(*file->saved));  // undo: memory matches the file
-        return kRegistryIoFailed;
+    if (nameChanges) {
+        std::string list;
+        for (const std::string& change : file.hive->changes(current))
+            list += (list.empty() ? "" : ", ") + std::string(hiveName(hiveRoot)) + "\\" + change;
+        error = "Saving " + file.path.string() + " failed: " + sentence(error) +
+                (list.empty() ? "" : " Not saved: " + list + ".");
     }
-    lastSaveError_.clear();
-    file->document = std::move(written);
-    file->saved = cloneTree(current);
-    file->textHash = std::hash<std::string>{}(text);
-    file->onDisk = true;
-    return kSuccess;
+    file.hive->attach(current);  // undo: memory matches the file
+    file.unsaved = false;
+    return error;
+}
+
+Status WineFileStore::changed(Handle hiveRoot) {
+    HiveFile* file = fileOf(hiveRoot);
+    if (!file) return kSuccess;  // HKEY_USERS lives in memory only
+    file->unsaved = true;
+    if (holding_) return kSuccess;
+    lastSaveError_ = save(*file, hiveRoot, false);
+    return lastSaveError_.empty() ? kSuccess : kRegistryIoFailed;
+}
+
+std::string WineFileStore::saveHeld() {
+    holding_ = false;
+    std::string errors;
+    const std::pair<HiveFile*, Handle> files[] = {{system_.get(), kLocalMachine},
+                                                  {user_.get(), kCurrentUser}};
+    for (const auto& [file, hiveRoot] : files) {
+        if (!file->unsaved) continue;
+        const std::string error = save(*file, hiveRoot, true);
+        if (!error.empty()) errors += (errors.empty() ? "" : " ") + error;
+    }
+    lastSaveError_ = errors;
+    return errors;
 }
 
 }  // namespace quenor::reg::wine

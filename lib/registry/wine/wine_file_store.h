@@ -9,7 +9,7 @@
 
 #include "lib/files/file_io.h"
 #include "lib/registry/tree_store.h"
-#include "lib/registry/wine/wine_reg_file.h"
+#include "lib/registry/wine/wine_hive.h"
 
 namespace quenor::reg::wine {
 
@@ -21,14 +21,18 @@ enum class WineArch { Win32, Win64 };
 //   user.reg    HKEY_CURRENT_USER
 // HKEY_USERS is not backed by a file: it lives in memory only and is lost at the end.
 //
-// Texts of the 8-bit API are Windows-1252 (see wine_text.h). Every change is saved at once
-// to the one file it concerns, atomically, and leaves every line it did not change as it
-// was. When a save fails, the change is undone in memory too (memory matches the file),
-// the file stays as it was, and the call returns kRegistryIoFailed; lastSaveError() then
-// says why.
+// Texts of the 8-bit API are Windows-1252 (see wine_text.h). A file is read once, checked
+// whole and indexed; a key's values are read from its text when the key is first reached, so a
+// file of many megabytes takes little more memory than its text. Every change is saved at once
+// to the one file it concerns, atomically, and leaves every line it did not change as it was;
+// or, while saves are held (holdSaves), each changed file is saved once by saveHeld. A save
+// that fails undoes the changes in memory too (memory matches the file), leaves the file as it
+// was, and is reported: the change returns kRegistryIoFailed (lastSaveError() says why), or
+// saveHeld returns the reason with the values not saved.
 //
-// The prefix's wineserver must not run while this store writes: it keeps its own copy of
-// the registry and writes it over the files when it saves. A save guard can refuse a save.
+// A file that another program changed since the store read or wrote it is never written over:
+// the save is refused (refresh() reads such a file again).
+//
 class WineFileStore : public TreeStore {
   public:
     // Asked before every save; a non-empty answer (the reason) refuses the save, which then
@@ -51,7 +55,7 @@ class WineFileStore : public TreeStore {
     const std::string& lastSaveError() const { return lastSaveError_; }
     std::string lastFailure() const override { return lastSaveError_; }
     // The file text the hive would be saved as now (for checks and tests).
-    std::string renderedHive(Handle hiveRoot) const;
+    std::string renderedHive(Handle hiveRoot);
 
     void setSaveGuard(SaveGuard guard) { guard_ = std::move(guard); }
 
@@ -60,6 +64,8 @@ class WineFileStore : public TreeStore {
     // Called by a process that alone may write the files now, it also removes the temporary
     // files of saves that were killed.
     std::string refresh() override;
+    void holdSaves() override { holding_ = true; }
+    std::string saveHeld() override;
 
   protected:
     Status changed(Handle hiveRoot) override;
@@ -70,6 +76,10 @@ class WineFileStore : public TreeStore {
     void load(HiveFile& file, Handle hiveRoot, WineArch newSystemArch);
     // The file's text as the disk holds it, or that of a new file when it is missing.
     std::string readText(const HiveFile& file, Handle hiveRoot, WineArch newArch) const;
+    // Whether the disk holds what the store last read or wrote of the file.
+    bool sameOnDisk(const HiveFile& file);
+    // Saves the hive's changes; the reason when it could not (the changes are then undone).
+    std::string save(HiveFile& file, Handle hiveRoot, bool nameChanges);
 
     std::filesystem::path folder_;
     files::FileIo& io_;
@@ -77,6 +87,7 @@ class WineFileStore : public TreeStore {
     std::unique_ptr<HiveFile> system_;
     std::unique_ptr<HiveFile> user_;
     std::string lastSaveError_;
+    bool holding_ = false;
 };
 
 }  // namespace quenor::reg::wine

@@ -1,6 +1,7 @@
 #include "lib/registry/wine/wine_reg_file.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "lib/base/ascii.h"
 #include "lib/base/byte_reader.h"
@@ -30,170 +31,182 @@ void skipBlanks(base::ByteReader& in) {
     while (!in.atEnd() && isBlank(static_cast<char>(in.peek()))) in.skip(1);
 }
 
-// The file cut into physical lines: each with its line end (raw) and without it (text).
+// One physical line: with its line end (raw) and without it (text).
 struct PhysicalLine {
     std::string_view raw;
     std::string_view text;
 };
 
-std::vector<PhysicalLine> splitLines(std::string_view all) {
-    std::vector<PhysicalLine> lines;
-    base::ByteReader in(all);
-    while (!in.atEnd()) {
-        const std::string_view rest = in.restText();
-        const auto text = in.upTo('\n');
-        if (!text) in.skip(in.remaining());  // a last line without a line end
-        std::string_view line = rest.substr(0, rest.size() - in.remaining());
+// Reads a text line by line (a line ends after its LF; a CR before the LF is not text).
+class LineCursor {
+  public:
+    LineCursor(std::string_view text, std::size_t firstLineNumber)
+        : in_(text), all_(text), number_(firstLineNumber - 1) {}
+
+    std::optional<PhysicalLine> next() {
+        if (in_.atEnd()) return std::nullopt;
+        const std::string_view rest = in_.restText();
+        const auto text = in_.upTo('\n');
+        if (!text) in_.skip(in_.remaining());  // a last line without a line end
+        const std::string_view line = rest.substr(0, rest.size() - in_.remaining());
         std::string_view content = text ? line.substr(0, text->size()) : line;
         if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
-        lines.push_back({line, content});
+        ++number_;
+        return PhysicalLine{line, content};
     }
-    return lines;
-}
-
-class Parser {
-  public:
-    Parser(std::string_view text, const std::string& fileName)
-        : lines_(splitLines(text)), file_(fileName) {}
-
-    WineRegDocument parse() {
-        WineRegDocument document;
-        if (lines_.empty())
-            fail(0, "the file is empty; a registry file starts with the line \"" +
-                        std::string(kWineHeader) + "\"");
-        if (lines_[0].text != kWineHeader) {
-            fail(1, "the first line is not \"" + std::string(kWineHeader) +
-                        "\", so this is not a registry file Wine can read");
-        }
-        std::string_view firstEnd = lines_[0].raw.substr(lines_[0].text.size());
-        if (firstEnd == "\r\n") document.newline = "\r\n";
-        document.preamble.push_back(otherLine(0));
-
-        for (std::size_t i = 1; i < lines_.size(); ++i) {
-            std::string_view content = skipBlanks(lines_[i].text);
-            const char first = content.empty() ? '\0' : content.front();
-            if (first == '[') {
-                document.sections.push_back(keySection(i, content.substr(1)));
-            } else if ((first == '"' || first == '@') && !document.sections.empty()) {
-                document.sections.back().lines.push_back(valueLine(i, content));
-            } else {
-                if (document.sections.empty() && content.starts_with("#arch=")) {
-                    document.arch = std::string(skipBlanks(content.substr(6)));
-                }
-                auto& target =
-                    document.sections.empty() ? document.preamble : document.sections.back().lines;
-                target.push_back(otherLine(i));
-            }
-        }
-        return document;
+    // Where the next line starts in the text, and the number of the line read last.
+    std::size_t offset() const { return in_.offset(); }
+    std::size_t lineNumber() const { return number_; }
+    std::string_view textFrom(std::size_t offset) const {
+        return all_.substr(offset, in_.offset() - offset);
     }
 
   private:
-    [[noreturn]] void fail(std::size_t index, const std::string& defect) const {
-        throw WineRegistryError(file_, index, defect);
+    base::ByteReader in_;
+    std::string_view all_;
+    std::size_t number_;
+};
+
+class Parser {
+  public:
+    Parser(std::string_view text, const std::string& fileName, std::size_t firstLine,
+           WineRegSink& sink)
+        : lines_(text, firstLine), file_(fileName), sink_(sink) {}
+
+    WineFileFacts parseFile() {
+        WineFileFacts facts;
+        const auto first = lines_.next();
+        if (!first)
+            fail(0, "the file is empty; a registry file starts with the line \"" +
+                        std::string(kWineHeader) + "\"");
+        if (first->text != kWineHeader) {
+            fail(1, "the first line is not \"" + std::string(kWineHeader) +
+                        "\", so this is not a registry file Wine can read");
+        }
+        if (first->raw.substr(first->text.size()) == "\r\n") facts.newline = "\r\n";
+        sink_.otherLine(0, first->raw, 1);
+        parseLines(&facts);
+        return facts;
     }
 
-    WineLine otherLine(std::size_t index) const {
-        WineLine line;
-        line.raw = std::string(lines_[index].raw);
-        line.lineNumber = index + 1;
-        return line;
+    void parseSections() {
+        inSection_ = true;
+        parseLines(nullptr);
     }
 
-    WineSection keySection(std::size_t index, std::string_view afterBracket) const {
+  private:
+    void parseLines(WineFileFacts* facts) {
+        for (;;) {
+            const std::size_t offset = lines_.offset();
+            const auto line = lines_.next();
+            if (!line) return;
+            const std::string_view content = skipBlanks(line->text);
+            const char first = content.empty() ? '\0' : content.front();
+            if (first == '[') {
+                sink_.keyLine(offset, line->raw, lines_.lineNumber(), keyPath(content.substr(1)));
+                inSection_ = true;
+            } else if ((first == '"' || first == '@') && inSection_) {
+                const std::size_t number = lines_.lineNumber();
+                WineLine value = valueLine(content);
+                value.lineNumber = number;
+                sink_.valueLine(offset, lines_.textFrom(offset), std::move(value));
+            } else {
+                if (!inSection_ && facts && content.starts_with("#arch=")) {
+                    facts->arch = std::string(skipBlanks(content.substr(6)));
+                }
+                sink_.otherLine(offset, line->raw, lines_.lineNumber());
+            }
+        }
+    }
+
+    [[noreturn]] void fail(std::size_t line, const std::string& defect) const {
+        throw WineRegistryError(file_, line, defect);
+    }
+    [[noreturn]] void fail(const std::string& defect) const { fail(lines_.lineNumber(), defect); }
+
+    std::vector<std::u16string> keyPath(std::string_view afterBracket) const {
         std::u16string path;
         if (parseEscaped(afterBracket, ']', path) == std::string_view::npos) {
-            fail(index + 1, "the key line has no closing \"]\"");
+            fail("the key line has no closing \"]\"");
         }
-        WineSection section;
+        std::vector<std::u16string> names;
         std::size_t start = 0;
         while (start <= path.size()) {
             std::size_t end = path.find(u'\\', start);
             if (end == std::u16string::npos) end = path.size();
-            if (end > start) section.path.push_back(path.substr(start, end - start));
+            if (end > start) names.push_back(path.substr(start, end - start));
             start = end + 1;
         }
-        section.keyLine = std::string(lines_[index].raw);
-        section.lineNumber = index + 1;
-        return section;
+        return names;
     }
 
-    // Reads a value line (index is advanced over its continuation lines).
-    WineLine valueLine(std::size_t& index, std::string_view content) const {
+    // Reads a value line (and its continuation lines, which the cursor passes over).
+    WineLine valueLine(std::string_view content) {
         WineLine line;
         line.kind = LineKind::Value;
-        line.lineNumber = index + 1;
-        const std::size_t firstIndex = index;
         base::ByteReader in(content);
         if (!in.consume("@")) {
             in.skip(1);  // the opening quote
             const std::size_t used = parseEscaped(in.restText(), '"', line.name);
-            if (used == std::string_view::npos) {
-                fail(index + 1, "the value name has no closing quote");
-            }
+            if (used == std::string_view::npos) fail("the value name has no closing quote");
             in.skip(used);
         }
         skipBlanks(in);
-        if (!in.consume("=")) fail(index + 1, "the value name is not followed by \"=\"");
+        if (!in.consume("=")) fail("the value name is not followed by \"=\"");
         skipBlanks(in);
 
         if (in.consume("\"") || in.consume("str:\"")) {
-            readString(index, in, kSz, line);
+            readString(in, kSz, line);
         } else if (in.consume("str(2):\"")) {
-            readString(index, in, kExpandSz, line);
+            readString(in, kExpandSz, line);
         } else if (in.consume("str(7):\"")) {
-            readString(index, in, kMultiSz, line);
+            readString(in, kMultiSz, line);
         } else if (in.consume("dword:")) {
-            readDword(index, in, line);
+            readDword(in, line);
         } else if (in.consume("hex:")) {
             line.type = kBinary;
-            readHex(index, in, line);
+            readHex(in, line);
         } else if (in.consume("hex(")) {
             std::uint64_t type = 0;
             std::size_t digits = 0;
             while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
                 type = type * 16 + base::hexDigitValue(static_cast<char>(in.u8()));
-                if (type > 0xFFFFFFFFu)
-                    fail(index + 1, "the value type in \"hex(...)\" is too large");
+                if (type > 0xFFFFFFFFu) fail("the value type in \"hex(...)\" is too large");
                 ++digits;
             }
-            if (digits == 0 || !in.consume("):")) {
-                fail(index + 1, "the value type \"hex(...):\" is malformed");
-            }
+            if (digits == 0 || !in.consume("):")) fail("the value type \"hex(...):\" is malformed");
             line.type = static_cast<std::uint32_t>(type);
-            readHex(index, in, line);
+            readHex(in, line);
         } else {
-            fail(index + 1,
-                 "the value data has an unknown form (expected \"...\", str:, str(2):, "
-                 "str(7):, dword:, hex: or hex(N):)");
+            fail(
+                "the value data has an unknown form (expected \"...\", str:, str(2):, "
+                "str(7):, dword:, hex: or hex(N):)");
         }
-        for (std::size_t i = firstIndex; i <= index; ++i) line.raw += lines_[i].raw;
         return line;
     }
 
-    void readString(std::size_t index, base::ByteReader& in, std::uint32_t type,
-                    WineLine& line) const {
+    void readString(base::ByteReader& in, std::uint32_t type, WineLine& line) const {
         std::u16string text;
         if (parseEscaped(in.restText(), '"', text) == std::string_view::npos) {
-            fail(index + 1, "the string data has no closing quote");
+            fail("the string data has no closing quote");
         }
         text.push_back(u'\0');
         line.type = type;
         line.data = toUtf16Bytes(text);
     }
 
-    void readDword(std::size_t index, base::ByteReader& in, WineLine& line) const {
+    void readDword(base::ByteReader& in, WineLine& line) const {
         skipBlanks(in);
         std::uint32_t value = 0;
         std::size_t digits = 0;
         while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
-            if (digits == 8) fail(index + 1, "the dword has more than 8 hex digits");
+            if (digits == 8) fail("the dword has more than 8 hex digits");
             value = value * 16 + base::hexDigitValue(static_cast<char>(in.u8()));
             ++digits;
         }
         skipBlanks(in);
         if (digits == 0 || !in.atEnd()) {
-            fail(index + 1, "the dword is not 1 to 8 hex digits");
+            fail("the dword is not 1 to 8 hex digits");
         }
         line.type = kDword;
         line.data = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
@@ -201,8 +214,8 @@ class Parser {
                      static_cast<std::uint8_t>(value >> 24)};
     }
 
-    // Hex bytes separated by commas; a trailing "\" continues the data on the next line.
-    void readHex(std::size_t& index, base::ByteReader& first, WineLine& line) const {
+    // Hex bytes separated by commas; a trailing "\\" continues the data on the next line.
+    void readHex(base::ByteReader& first, WineLine& line) {
         base::ByteReader in = first;
         while (true) {
             skipBlanks(in);
@@ -210,7 +223,7 @@ class Parser {
                 unsigned value = 0;
                 while (base::isAsciiHexDigit(static_cast<char>(in.peek()))) {
                     value = value * 16 + base::hexDigitValue(static_cast<char>(in.u8()));
-                    if (value > 0xFF) fail(index + 1, "a hex byte is larger than ff");
+                    if (value > 0xFF) fail("a hex byte is larger than ff");
                 }
                 line.data.push_back(static_cast<std::uint8_t>(value));
                 skipBlanks(in);
@@ -218,34 +231,89 @@ class Parser {
             }
             if (in.atEnd()) return;
             if (!in.consume("\\")) {
-                fail(index + 1, "unexpected character '" +
-                                    std::string(1, static_cast<char>(in.peek())) + "' in hex data");
+                fail("unexpected character '" + std::string(1, static_cast<char>(in.peek())) +
+                     "' in hex data");
             }
-            if (index + 1 >= lines_.size()) {
-                fail(index + 1, "the hex data continues past the end of the file");
-            }
-            ++index;
-            in = base::ByteReader(lines_[index].text);
+            const auto next = lines_.next();
+            if (!next) fail("the hex data continues past the end of the file");
+            in = base::ByteReader(next->text);
         }
     }
 
-    std::vector<PhysicalLine> lines_;
+    LineCursor lines_;
     const std::string& file_;
+    WineRegSink& sink_;
+    bool inSection_ = false;
 };
+
+// Keeps every line of a file, for a document.
+class DocumentBuilder : public WineRegSink {
+  public:
+    explicit DocumentBuilder(WineRegDocument& document) : doc_(document) {}
+
+    void keyLine(std::size_t, std::string_view raw, std::size_t lineNumber,
+                 std::vector<std::u16string>&& path) override {
+        WineSection& section = doc_.sections.emplace_back();
+        section.path = std::move(path);
+        section.keyLine = std::string(raw);
+        section.lineNumber = lineNumber;
+    }
+    void valueLine(std::size_t, std::string_view raw, WineLine&& line) override {
+        line.raw = std::string(raw);
+        doc_.sections.back().lines.push_back(std::move(line));
+    }
+    void otherLine(std::size_t, std::string_view raw, std::size_t lineNumber) override {
+        WineLine line;
+        line.raw = std::string(raw);
+        line.lineNumber = lineNumber;
+        (doc_.sections.empty() ? doc_.preamble : doc_.sections.back().lines)
+            .push_back(std::move(line));
+    }
+
+  private:
+    WineRegDocument& doc_;
+};
+
+void refuseNul(std::string_view text, const std::string& fileName, std::size_t firstLine) {
+    const std::size_t nul = text.find('\0');
+    if (nul == std::string_view::npos) return;
+    std::size_t line = firstLine;
+    for (std::size_t i = 0; i < nul; ++i) line += text[i] == '\n' ? 1 : 0;
+    throw WineRegistryError(fileName, line,
+                            "the file holds NUL bytes; it is not a text registry file");
+}
 
 }  // namespace
 
 WineRegistryError::WineRegistryError(std::string file, std::size_t line, const std::string& defect)
     : std::runtime_error(describe(file, line, defect)), file_(std::move(file)), line_(line) {}
 
+WineFileFacts readWineRegistry(std::string_view text, const std::string& fileName,
+                               WineRegSink& sink) {
+    refuseNul(text, fileName, 1);
+    return Parser(text, fileName, 1, sink).parseFile();
+}
+
+void readWineSections(std::string_view text, const std::string& fileName, std::size_t firstLine,
+                      WineRegSink& sink) {
+    refuseNul(text, fileName, firstLine);
+    Parser(text, fileName, firstLine, sink).parseSections();
+}
+
 WineRegDocument parseWineRegistry(std::string_view text, const std::string& fileName) {
-    if (std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-        std::size_t line = 1;
-        for (std::size_t i = 0; i < nul; ++i) line += text[i] == '\n' ? 1 : 0;
-        throw WineRegistryError(fileName, line,
-                                "the file holds NUL bytes; it is not a text registry file");
-    }
-    return Parser(text, fileName).parse();
+    WineRegDocument document;
+    DocumentBuilder builder(document);
+    const WineFileFacts facts = readWineRegistry(text, fileName, builder);
+    document.newline = facts.newline;
+    document.arch = facts.arch;
+    return document;
+}
+
+std::vector<WineSection> parseWineSections(std::string_view text, const std::string& fileName) {
+    WineRegDocument document;
+    DocumentBuilder builder(document);
+    readWineSections(text, fileName, 1, builder);
+    return std::move(document.sections);
 }
 
 std::string renderUnchanged(const WineRegDocument& document) {

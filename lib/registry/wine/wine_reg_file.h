@@ -63,10 +63,41 @@ inline constexpr std::string_view kWineHeader = "WINE REGISTRY Version 2";
 // Files larger than this are refused before anything is allocated for them.
 inline constexpr std::size_t kMaxRegistryFileSize = std::size_t{512} * 1024 * 1024;
 
+// What a reading of a registry file meets, line by line in file order. `offset` is where the
+// line starts in the text read; `raw` is the line with its line end (a value's with its
+// continuation lines). Value lines come with what they mean (their raw left empty).
+class WineRegSink {
+  public:
+    virtual ~WineRegSink() = default;
+    virtual void keyLine(std::size_t offset, std::string_view raw, std::size_t lineNumber,
+                         std::vector<std::u16string>&& path) = 0;
+    virtual void valueLine(std::size_t offset, std::string_view raw, WineLine&& line) = 0;
+    virtual void otherLine(std::size_t offset, std::string_view raw, std::size_t lineNumber) = 0;
+};
+
+// What the lines before the first key say of the whole file.
+struct WineFileFacts {
+    std::string newline = "\n";  // the line end of the header line
+    std::string arch;            // the value of #arch= when given
+};
+
+// Reads a whole registry file into a sink, checking every line as parseWineRegistry does (and
+// throwing the same errors); nothing of it is kept but what the sink keeps.
+WineFileFacts readWineRegistry(std::string_view text, const std::string& fileName,
+                               WineRegSink& sink);
+// Reads a part of a registry file that starts at a key line, as a file's sections do (lines
+// numbered from firstLine). A file that reads whole reads the same in such parts: a line whose
+// first character past its blanks is "[" always starts a key, never continues a value.
+void readWineSections(std::string_view text, const std::string& fileName, std::size_t firstLine,
+                      WineRegSink& sink);
+
 // Parses a registry file; `fileName` is only used in error messages. Throws
 // WineRegistryError for a wrong first line, NUL bytes, a key line without its closing
 // bracket or a value line that cannot be read.
 WineRegDocument parseWineRegistry(std::string_view text, const std::string& fileName);
+
+// The sections of a part of a file that starts at a key line (see readWineSections).
+std::vector<WineSection> parseWineSections(std::string_view text, const std::string& fileName);
 
 // The document as it was read, byte for byte.
 std::string renderUnchanged(const WineRegDocument& document);

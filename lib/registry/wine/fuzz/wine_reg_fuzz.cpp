@@ -1,5 +1,7 @@
 // Parses the input as a Wine registry file. When it parses:
-// - saving it unchanged gives the input back byte for byte;
+// - the tree loaded key by key from the file's index is the tree its parsed lines make;
+// - saving it unchanged gives the input back byte for byte, with no key loaded and with every
+//   key loaded;
 // - a save that adds a value to its last key and a new key reads back as the changed tree,
 //   and every line of the input is still a line of the saved file;
 // - writing its tree anew in Wine's syntax reads back as the same tree.
@@ -11,7 +13,7 @@
 
 #include "lib/registry/key_tree.h"
 #include "lib/registry/registry_store.h"
-#include "lib/registry/wine/wine_hive_sync.h"
+#include "lib/registry/wine/wine_hive.h"
 #include "lib/registry/wine/wine_reg_file.h"
 #include "lib/registry/wine/wine_text.h"
 
@@ -19,15 +21,31 @@ using namespace quenor::reg;
 
 namespace {
 
-// The tree a file holds, or a trap when it does not parse.
-RegKey reload(const std::string& text) {
-    RegKey tree("");
+// The tree a file holds, every key loaded, or a trap when it does not parse.
+std::unique_ptr<RegKey> reload(const std::string& text) {
     try {
-        wine::loadHive(wine::parseWineRegistry(text, "saved.reg"), tree);
+        wine::WineHive hive(text, "saved.reg");
+        RegKey tree("");
+        hive.attach(tree);
+        return wine::cloneTree(tree);
     } catch (const wine::WineRegistryError&) {
         std::abort();
     }
-    return tree;
+}
+
+// The tree of a document's lines, merged section by section in file order.
+RegKey treeOfLines(const wine::WineRegDocument& document) {
+    RegKey root("");
+    for (const auto& section : document.sections) {
+        RegKey* key = &root;
+        for (const auto& name : section.path) key = &key->addSubKey(wine::toCodePage(name));
+        for (const auto& line : section.lines) {
+            if (line.kind != wine::LineKind::Value) continue;
+            key->setValue(RegValue{wine::toCodePage(line.name), line.type,
+                                   wine::dataToCodePage(line.type, line.data)});
+        }
+    }
+    return root;
 }
 
 // The lines of a text without their line ends.
@@ -46,36 +64,44 @@ std::multiset<std::string_view> linesOf(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string text(reinterpret_cast<const char*>(data), size);
     wine::WineRegDocument document;
     try {
         document = wine::parseWineRegistry(text, "fuzz.reg");
     } catch (const wine::WineRegistryError&) {
-        return 0;
+        try {
+            wine::WineHive refused(text, "fuzz.reg");
+        } catch (const wine::WineRegistryError&) {
+            return 0;
+        }
+        std::abort();  // the index took a file the parser refuses
     }
+    wine::WineHive hive(text, "fuzz.reg");
     RegKey tree("");
-    wine::loadHive(document, tree);
-    if (wine::renderHive(document, tree, tree, 0) != text) std::abort();
+    hive.attach(tree);
+    if (hive.render(tree, 0) != text) std::abort();
+    const std::unique_ptr<RegKey> loaded = wine::cloneTree(tree);
+    if (!wine::sameTree(*loaded, treeOfLines(document))) std::abort();
+    if (hive.render(tree, 0) != text) std::abort();
 
     // A save with changes: a value added to the file's last key, and a new key. Their names are
     // ones the input does not use yet: a name it uses already would rewrite that line of the
     // input, which is a change the save must make, not a line it loses.
-    const std::unique_ptr<RegKey> changed = wine::cloneTree(tree);
     if (!document.sections.empty()) {
         std::vector<std::string> path;
         for (const auto& name : document.sections.back().path)
             path.push_back(wine::toCodePage(name));
-        if (RegKey* last = changed->find(path)) {
+        if (RegKey* last = tree.find(path)) {
             std::string name = "quenor fuzz";
             while (last->findValue(name)) name += '+';
             last->setValue({name, kDword, {1, 2, 3, 4}});
         }
     }
     std::string keyName = "Quenor Fuzz New Key";
-    while (changed->findSubKey(keyName)) keyName += '+';
-    changed->addSubKey(keyName).setValue({"v", kSz, {'x', 0}});
-    const std::string saved = wine::renderHive(document, *changed, tree, 1);
-    if (!wine::sameTree(reload(saved), *changed)) std::abort();
+    while (tree.findSubKey(keyName)) keyName += '+';
+    tree.addSubKey(keyName).setValue({"v", kSz, {'x', 0}});
+    const std::string saved = hive.render(tree, 1);
+    if (!wine::sameTree(*reload(saved), tree)) std::abort();
     const auto before = linesOf(text);
     const auto after = linesOf(saved);
     for (const std::string_view line : before) {
@@ -83,10 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Everything written anew: an empty file plus the whole tree as new keys.
-    const auto empty = wine::parseWineRegistry("WINE REGISTRY Version 2\n", "empty.reg");
-    const RegKey nothing("");
-    const std::string rewritten = wine::renderHive(empty, tree, nothing, 1);
+    wine::WineHive empty("WINE REGISTRY Version 2\n", "empty.reg");
+    const std::string rewritten = empty.render(*loaded, 1);
     // Keys that only hold sub-keys are implicit in both; compare the trees as loaded.
-    if (!wine::sameTree(tree, reload(rewritten))) std::abort();
+    if (!wine::sameTree(*loaded, *reload(rewritten))) std::abort();
     return 0;
 }

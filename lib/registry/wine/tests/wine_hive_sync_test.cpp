@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lib/registry/registry_store.h"
-#include "lib/registry/wine/wine_hive_sync.h"
+#include "lib/registry/wine/wine_hive.h"
 #include "lib/registry/wine/wine_reg_file.h"
 
 namespace quenor::reg::wine {
@@ -25,10 +25,12 @@ std::map<std::string, int> lineCounts(std::string_view text) {
     return counts;
 }
 
-RegKey load(const std::string& text) {
+// The tree a file holds, every key loaded.
+std::unique_ptr<RegKey> load(const std::string& text) {
+    WineHive hive(text, "user.reg");
     RegKey tree("");
-    loadHive(parseWineRegistry(text, "user.reg"), tree);
-    return tree;
+    hive.attach(tree);
+    return cloneTree(tree);
 }
 
 // Files of shapes Wine reads but never writes, saved with changes: one value changed (its line
@@ -106,17 +108,17 @@ TEST(WineHiveSync, SavingOddShapesKeepsEveryLineItDoesNotChange) {
             for (const char ch : "WINE REGISTRY Version 2\n\n#arch=win32\n\n" + c.body) {
                 text += ch == '\n' && crlf ? std::string("\r\n") : std::string(1, ch);
             }
-            const RegKey saved = load(text);
-            const auto changed = cloneTree(saved);
-            RegKey* key = changed->find(c.key);
+            WineHive hive(text, "user.reg");
+            RegKey changed("");
+            hive.attach(changed);
+            RegKey* key = changed.find(c.key);
             ASSERT_TRUE(key);
             ASSERT_TRUE(key->findValue(c.value));
             key->setValue({c.value, kDword, {7, 0, 0, 0}});
             key->setValue({"Quenor", kSz, {'1', 0}});
-            changed->addSubKey("Software").addSubKey("Quenor New").setValue({"v", kSz, {'x', 0}});
+            changed.addSubKey("Software").addSubKey("Quenor New").setValue({"v", kSz, {'x', 0}});
 
-            const std::string written =
-                renderHive(parseWineRegistry(text, "user.reg"), *changed, saved, 0);
+            const std::string written = hive.render(changed, 0);
             auto before = lineCounts(text);
             const auto after = lineCounts(written);
             --before[c.changedLine];
@@ -125,7 +127,7 @@ TEST(WineHiveSync, SavingOddShapesKeepsEveryLineItDoesNotChange) {
             }
             EXPECT_EQ(after.count(c.changedLine), 0u) << written;
             EXPECT_EQ(after.count(c.newLine), 1u) << written;
-            EXPECT_TRUE(sameTree(load(written), *changed)) << written;
+            EXPECT_TRUE(sameTree(*load(written), changed)) << written;
         }
 }
 

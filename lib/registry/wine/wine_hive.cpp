@@ -1,0 +1,361 @@
+#include "lib/registry/wine/wine_hive.h"
+
+#include <map>
+#include <unordered_map>
+
+#include "lib/base/ascii.h"
+#include "lib/registry/registry_store.h"
+#include "lib/registry/wine/wine_text.h"
+
+namespace quenor::reg::wine {
+
+namespace {
+
+bool sameValue(const RegValue& a, const RegValue& b) {
+    return a.type == b.type && a.data == b.data;
+}
+
+bool isBlankLine(const std::string& raw) {
+    return raw.find_first_not_of(" \t\r\n\v\f") == std::string::npos;
+}
+
+void copyInto(const RegKey& from, RegKey& to) {
+    for (const auto& value : from.values()) to.setValue(value);
+    for (const auto& sub : from.subKeys()) copyInto(*sub, to.addSubKey(sub->name()));
+}
+
+RegValue storeValue(const WineLine& line) {
+    return RegValue{toCodePage(line.name), line.type, dataToCodePage(line.type, line.data)};
+}
+
+// Writes a value of the 8-bit tree in the file's form; `name` is the Unicode name.
+std::string valueLine(std::u16string_view name, const RegValue& value, const std::string& newline) {
+    return formatValueLine(name, value.type, dataFromCodePage(value.type, value.data), newline);
+}
+
+std::string valueLabel(const std::string& keyPath, const std::string& name) {
+    return (keyPath.empty() ? "" : keyPath + "\\") + (name.empty() ? "(default value)" : name);
+}
+
+// The lines of a reached key as the file holds them: every section of it, parsed.
+struct KeyInFile {
+    std::vector<std::pair<std::uint32_t, WineSection>> sections;  // by section number
+    RegKey values{""};
+    // The line that defines each value (its last one in the file), by lowered name.
+    std::map<std::string, std::pair<std::uint32_t, std::size_t>> definingLine;
+};
+
+class HiveRenderer {
+  public:
+    HiveRenderer(const WineHive& hive, const RegKey& current, std::int64_t nowSeconds)
+        : hive_(hive), index_(hive.index()), current_(current), now_(nowSeconds) {}
+
+    std::string render() {
+        out_.reserve(hive_.text().size() + 4096);
+        collectReached();
+        states_.assign(index_.keyCount(), State::Unknown);
+        copy(0, index_.preambleEnd());
+        for (std::uint32_t s = 0; s < index_.sections().size(); ++s) {
+            const HiveIndex::Section& section = index_.sections()[s];
+            switch (stateOf(section.key)) {
+                case State::Unchanged:
+                    copy(section.start, index_.sectionEnd(s));
+                    break;
+                case State::Reached:
+                    renderSection(s, *reached_.at(section.key));
+                    break;
+                default:
+                    break;  // the key was deleted
+            }
+        }
+        std::vector<std::u16string> path;
+        appendNewKeys(current_, path, true);
+        flush();
+        // A file whose last line had no line end (cut short, or edited by hand) gets one when
+        // anything in it changes; saved unchanged, it stays byte for byte as it was.
+        if (!out_.empty() && out_.back() != '\n' && out_ != hive_.text()) endLine();
+        return std::move(out_);
+    }
+
+  private:
+    enum class State : std::uint8_t { Unknown, Unchanged, Reached, Deleted };
+
+    // The keys of the file that are in memory: loaded ones may have changed.
+    void collectReached() {
+        std::vector<std::pair<const RegKey*, std::uint32_t>> todo{{&current_, 0}};
+        while (!todo.empty()) {
+            const auto [key, origin] = todo.back();
+            todo.pop_back();
+            reached_[origin] = key;
+            if (!key->isLoaded()) continue;
+            for (const auto& sub : key->subKeys()) {
+                if (sub->source() == &hive_) todo.emplace_back(sub.get(), sub->origin());
+            }
+        }
+    }
+
+    // A key not in memory is unchanged when its nearest ancestor in memory is not loaded, and
+    // deleted when it is: a loaded key holds every sub-key that was not deleted.
+    State stateOf(std::uint32_t k) {
+        std::vector<std::uint32_t> below;
+        std::uint32_t at = k;
+        while (states_[at] == State::Unknown) {
+            if (const auto found = reached_.find(at); found != reached_.end()) {
+                states_[at] = found->second->isLoaded() ? State::Reached : State::Unchanged;
+                break;
+            }
+            below.push_back(at);
+            at = index_.key(at).parent;
+        }
+        State above = states_[at];
+        for (auto key = below.rbegin(); key != below.rend(); ++key) {
+            above = above == State::Unchanged ? State::Unchanged : State::Deleted;
+            states_[*key] = above;
+        }
+        return states_[k];
+    }
+
+    // Appends whole lines. Only the last line of a file can lack its line end; anything
+    // written after it starts on a line of its own, so no line runs into the next.
+    void emit(std::string_view lines) {
+        flush();
+        if (lines.empty()) return;
+        if (!out_.empty() && out_.back() != '\n') endLine();
+        out_ += lines;
+    }
+    // Lines of the file kept as they are, gathered into one piece while they follow each other.
+    void copy(std::size_t from, std::size_t to) {
+        if (from == to) return;
+        if (pendingEnd_ != from) flush();
+        if (pendingFrom_ == pendingEnd_) pendingFrom_ = from;
+        pendingEnd_ = to;
+    }
+    void flush() {
+        if (pendingFrom_ == pendingEnd_) return;
+        const std::string_view piece =
+            std::string_view(hive_.text()).substr(pendingFrom_, pendingEnd_ - pendingFrom_);
+        pendingFrom_ = pendingEnd_ = 0;
+        emit(piece);
+    }
+
+    // Ends a last line that had no line end. One that ends in a lone CR (its CR LF cut short)
+    // gets the LF alone: a CR more would stay in the line's text when it is read again.
+    void endLine() { out_ += out_.back() == '\r' ? std::string("\n") : newline(); }
+    const std::string& newline() const { return index_.facts().newline; }
+
+    const KeyInFile& keyInFile(std::uint32_t k) {
+        auto [place, added] = files_.try_emplace(k);
+        KeyInFile& file = place->second;
+        if (!added) return file;
+        for (std::uint32_t s = index_.key(k).firstSection; s != HiveIndex::kNone;
+             s = index_.sections()[s].nextOfKey) {
+            const std::size_t start = index_.sections()[s].start;
+            auto parts = parseWineSections(
+                std::string_view(hive_.text()).substr(start, index_.sectionEnd(s) - start),
+                hive_.fileName());
+            const auto& lines = parts.front().lines;
+            for (std::size_t l = 0; l < lines.size(); ++l) {
+                if (lines[l].kind != LineKind::Value) continue;
+                file.values.setValue(storeValue(lines[l]));
+                file.definingLine[base::asciiLowered(toCodePage(lines[l].name))] = {s, l};
+            }
+            file.sections.emplace_back(s, std::move(parts.front()));
+        }
+        return file;
+    }
+
+    void renderSection(std::uint32_t s, const RegKey& current) {
+        const std::uint32_t k = index_.sections()[s].key;
+        const KeyInFile& file = keyInFile(k);
+        const WineSection* found = nullptr;
+        for (const auto& [number, section] : file.sections) {
+            if (number == s) found = &section;
+        }
+        const WineSection& section = *found;
+        const bool lastOfKey = index_.key(k).lastSection == s;
+
+        std::size_t insertAt = 0;
+        for (std::size_t l = 0; l < section.lines.size(); ++l) {
+            if (!isBlankLine(section.lines[l].raw)) insertAt = l + 1;
+        }
+        emit(section.keyLine);
+        for (std::size_t l = 0; l <= section.lines.size(); ++l) {
+            if (l == insertAt && lastOfKey) appendNewValues(current, file.values);
+            if (l == section.lines.size()) break;
+            const auto& line = section.lines[l];
+            if (line.kind != LineKind::Value) {
+                emit(line.raw);
+                continue;
+            }
+            const std::string name8 = toCodePage(line.name);
+            const RegValue* now = current.findValue(name8);
+            const RegValue* before = file.values.findValue(name8);
+            if (!now) continue;  // deleted
+            if (before && sameValue(*now, *before)) {
+                emit(line.raw);
+                continue;
+            }
+            const auto defining = file.definingLine.find(base::asciiLowered(name8));
+            if (defining != file.definingLine.end() && defining->second == std::pair{s, l}) {
+                emit(valueLine(line.name, *now, newline()));
+            }
+        }
+    }
+
+    void appendNewValues(const RegKey& current, const RegKey& saved) {
+        for (const auto& value : current.values()) {
+            if (saved.findValue(value.name)) continue;
+            emit(valueLine(fromCodePage(value.name), value, newline()));
+        }
+    }
+
+    bool fromFile(const RegKey& key) const { return key.source() == &hive_; }
+
+    // Writes the keys below `key` (the root when isRoot) that the file does not hold yet; keys
+    // of the file that were never loaded are unchanged, and so is everything below them.
+    void appendNewKeys(const RegKey& key, std::vector<std::u16string>& path, bool isRoot) {
+        const bool ownsLines = isRoot || fromFile(key);
+        const std::uint32_t origin = isRoot ? 0 : key.origin();
+        const bool wanted =
+            isRoot ? !key.values().empty() : !key.values().empty() || key.subKeys().empty();
+        const bool written = ownsLines && index_.key(origin).firstSection != HiveIndex::kNone;
+        if (wanted && !written) {
+            // A blank line before the new section, unless one is there already: the one a
+            // section deleted since left behind, which would otherwise pile up.
+            if (!endsWithBlankLine()) emit(newline());
+            emit(formatKeyLines(path, now_, newline()));
+            for (const auto& value : key.values()) {
+                emit(valueLine(fromCodePage(value.name), value, newline()));
+            }
+        }
+        for (const auto& sub : key.subKeys()) {
+            if (fromFile(*sub) && !sub->isLoaded()) continue;
+            path.push_back(fromFile(*sub) ? hive_.unicodeName(sub->origin())
+                                          : fromCodePage(sub->name()));
+            appendNewKeys(*sub, path, false);
+            path.pop_back();
+        }
+    }
+
+    bool endsWithBlankLine() {
+        flush();
+        const std::string twice = newline() + newline();
+        return out_.size() >= twice.size() &&
+               out_.compare(out_.size() - twice.size(), twice.size(), twice) == 0;
+    }
+
+    const WineHive& hive_;
+    const HiveIndex& index_;
+    const RegKey& current_;
+    std::int64_t now_;
+    std::unordered_map<std::uint32_t, const RegKey*> reached_;
+    std::vector<State> states_;
+    std::map<std::uint32_t, KeyInFile> files_;
+    std::size_t pendingFrom_ = 0;
+    std::size_t pendingEnd_ = 0;
+    std::string out_;
+};
+
+}  // namespace
+
+WineHive::WineHive(std::string text, std::string fileName)
+    : text_(std::move(text)), fileName_(std::move(fileName)), index_(text_, fileName_) {}
+
+void WineHive::readValues(std::uint32_t origin, RegKey& into) const {
+    const HiveIndex::Key& key = index_.key(origin);
+    for (std::uint32_t s = key.firstSection; s != HiveIndex::kNone;
+         s = index_.sections()[s].nextOfKey) {
+        const std::size_t start = index_.sections()[s].start;
+        const auto parts = parseWineSections(
+            std::string_view(text_).substr(start, index_.sectionEnd(s) - start), fileName_);
+        for (const auto& line : parts.front().lines) {
+            if (line.kind == LineKind::Value) into.setValue(storeValue(line));
+        }
+    }
+}
+
+void WineHive::loadKey(RegKey& key, std::uint32_t origin) {
+    readValues(origin, key);
+    key.addSubKeysFrom(*this, index_.children(origin));
+}
+
+std::u16string WineHive::unicodeName(std::uint32_t origin) const {
+    const HiveIndex::Key& key = index_.key(origin);
+    if (origin == 0 || key.firstPathSection == HiveIndex::kNone) return {};
+    const std::size_t start = index_.sections()[key.firstPathSection].start;
+    const std::size_t end = text_.find('\n', start);
+    const auto parts = parseWineSections(
+        std::string_view(text_).substr(start, end == std::string::npos ? end : end + 1 - start),
+        fileName_);
+    return parts.front().path.at(key.depth - 1);
+}
+
+std::string WineHive::render(const RegKey& current, std::int64_t nowSeconds) const {
+    return HiveRenderer(*this, current, nowSeconds).render();
+}
+
+namespace {
+
+void listChanges(const WineHive& hive, const RegKey& key, bool isRoot, const std::string& path,
+                 std::vector<std::string>& out) {
+    const bool fromFile = isRoot || key.source() == &hive;
+    if (fromFile && !key.isLoaded()) return;
+    RegKey saved("");
+    if (fromFile) hive.readValues(isRoot ? 0 : key.origin(), saved);
+    for (const auto& value : key.values()) {
+        const RegValue* before = saved.findValue(value.name);
+        if (!before || !sameValue(*before, value)) out.push_back(valueLabel(path, value.name));
+    }
+    for (const auto& value : saved.values()) {
+        if (!key.findValue(value.name)) out.push_back(valueLabel(path, value.name) + " (deleted)");
+    }
+    if (!fromFile && key.values().empty() && key.subKeys().empty())
+        out.push_back("the key " + path);
+    if (fromFile) {
+        for (const auto& [name, origin] : hive.index().children(isRoot ? 0 : key.origin())) {
+            if (!key.findSubKey(name))
+                out.push_back("the key " + valueLabel(path, name) + " (deleted)");
+        }
+    }
+    for (const auto& sub : key.subKeys()) {
+        listChanges(hive, *sub, false, (path.empty() ? "" : path + "\\") + sub->name(), out);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> WineHive::changes(const RegKey& current) const {
+    std::vector<std::string> out;
+    listChanges(*this, current, true, "", out);
+    return out;
+}
+
+std::vector<std::uint8_t> dataToCodePage(std::uint32_t type,
+                                         const std::vector<std::uint8_t>& data) {
+    if (!isStringType(type)) return data;
+    const std::string text = toCodePage(fromUtf16Bytes(data));
+    return {text.begin(), text.end()};
+}
+
+std::vector<std::uint8_t> dataFromCodePage(std::uint32_t type,
+                                           const std::vector<std::uint8_t>& data) {
+    if (!isStringType(type)) return data;
+    return toUtf16Bytes(fromCodePage(std::string(data.begin(), data.end())));
+}
+
+std::unique_ptr<RegKey> cloneTree(const RegKey& root) {
+    auto copy = std::make_unique<RegKey>(root.name());
+    copyInto(root, *copy);
+    return copy;
+}
+
+bool sameTree(const RegKey& a, const RegKey& b) {
+    if (a.name() != b.name() || a.values() != b.values()) return false;
+    if (a.subKeys().size() != b.subKeys().size()) return false;
+    for (std::size_t i = 0; i < a.subKeys().size(); ++i) {
+        if (!sameTree(*a.subKeys()[i], *b.subKeys()[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace quenor::reg::wine

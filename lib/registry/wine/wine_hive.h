@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lib/registry/key_tree.h"
+#include "lib/registry/wine/wine_hive_index.h"
+
+namespace quenor::reg::wine {
+
+// One registry file as a store holds it: its text as read (or last written) and its index.
+// A tree attached to it loads each key from the text when the key is first reached, in the
+// 8-bit form of the store's API: names and the data of string types (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) in Windows-1252, other data as raw bytes. Repeated sections merge; a
+// repeated value: the last one wins. Only the keys reached take memory of their own.
+class WineHive : public KeySource {
+  public:
+    // Reads and checks the whole text; throws WineRegistryError for a file that does not parse.
+    WineHive(std::string text, std::string fileName);
+
+    const std::string& text() const { return text_; }
+    const std::string& fileName() const { return fileName_; }
+    const WineFileFacts& facts() const { return index_.facts(); }
+
+    // Makes `root` the file's root key, emptied, its content loaded when reached.
+    void attach(RegKey& root) { root.attach(*this, 0); }
+    void loadKey(RegKey& key, std::uint32_t origin) override;
+
+    // The file text for `current`, a tree attached to this hive and changed since. Every line
+    // of a key that was not reached, and every line that did not change, is written exactly as
+    // it was read; changed values are written in Wine's syntax in place of their line, new
+    // values at the end of their key's section, new keys as new sections at the end (stamped
+    // with nowSeconds), deleted keys and values are left out.
+    std::string render(const RegKey& current, std::int64_t nowSeconds) const;
+
+    // What a save of `current` would change, named for a person ("Software\Game\Value",
+    // "the key Software\Old"), in tree order.
+    std::vector<std::string> changes(const RegKey& current) const;
+
+    // The values of a key as the file holds them (every section of it, merged).
+    void readValues(std::uint32_t origin, RegKey& into) const;
+    // The key's own name as the file writes it, in Unicode.
+    std::u16string unicodeName(std::uint32_t origin) const;
+    const HiveIndex& index() const { return index_; }
+
+  private:
+    std::string text_;
+    std::string fileName_;
+    HiveIndex index_;
+};
+
+// A deep copy of a key tree (every key loaded), and a comparison of two trees (names, values,
+// sub-keys).
+std::unique_ptr<RegKey> cloneTree(const RegKey& root);
+bool sameTree(const RegKey& a, const RegKey& b);
+
+// The 8-bit data the store holds for file data of a type, and back.
+std::vector<std::uint8_t> dataToCodePage(std::uint32_t type, const std::vector<std::uint8_t>& data);
+std::vector<std::uint8_t> dataFromCodePage(std::uint32_t type,
+                                           const std::vector<std::uint8_t>& data);
+
+}  // namespace quenor::reg::wine
