@@ -71,11 +71,33 @@ ChangeLock::ChangeLock(PlatformServices& services, const std::string& archivePat
                         "The registry was changed by another program and cannot be read again: " +
                             why + ". Nothing was changed.");
     }
+    services.registry.holdSaves();
+    holdingSaves_ = true;
 }
 
 ChangeLock::~ChangeLock() {
+    if (holdingSaves_) {
+        // A step failed before the change saved its values: what the steps before it wrote is
+        // saved all the same (its log lines say it was written); the failure is reported already.
+        try {
+            if (const std::string why = services_.registry.saveHeld(); !why.empty()) {
+                services_.messageBoxes.note(
+                    "The registry values written before the failure were not saved either: " + why);
+            }
+        } catch (...) {
+            // The failure that ends the change is already on its way to the player.
+        }
+    }
     scratch_.reset();  // the reverse order of taking them
     installation_.reset();
+}
+
+void ChangeLock::saveRegistry() {
+    holdingSaves_ = false;
+    if (const std::string why = services_.registry.saveHeld(); !why.empty()) {
+        throw ToolError(error_number::kPathAccess, services_.programName,
+                        "Quenor could not save the registry. " + why);
+    }
 }
 
 bool ChangeLock::tryBoth() {

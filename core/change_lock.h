@@ -15,6 +15,11 @@ namespace quenor {
 // what the run read of the registry before has been read again where another process saved it
 // since. The system drops both locks when a process dies, so a killed Quenor blocks nobody.
 //
+// While the lock is held, the registry store keeps the values written in memory (holdSaves):
+// saveRegistry() saves them, each registry file once, when the change has written them all.
+// A change that fails before it gets there still has what it wrote saved, as it logged it,
+// when the lock is let go.
+//
 // Taking them waits up to services.changeLockWait, saying so once through the boxes' note; then
 // a box asks whether to wait again (Retry) or give up (Cancel), with neither lock held while it
 // waits for the answer. Giving up throws ChangeRefused: nothing was changed. A lock file that
@@ -31,6 +36,10 @@ class ChangeLock {
     ChangeLock(const ChangeLock&) = delete;
     ChangeLock& operator=(const ChangeLock&) = delete;
 
+    // Saves the registry values written under the lock. Throws ToolError naming the file, the
+    // cause and the values not saved when a file could not be saved (those are undone).
+    void saveRegistry();
+
   private:
     // Both locks, or neither: the installation's is let go when the folder's is taken.
     bool tryBoth();
@@ -43,6 +52,7 @@ class ChangeLock {
     std::unique_ptr<files::FileLock> installation_;
     std::unique_ptr<files::FileLock> scratch_;
     bool scratchBusy_ = false;
+    bool holdingSaves_ = false;
 };
 
 }  // namespace quenor

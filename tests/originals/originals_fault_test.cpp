@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "core/testing/temp_folder.h"
 #include "lib/digest/sha256.h"
@@ -12,6 +14,7 @@
 #include "tests/originals/originals_test_support.h"
 #include "tool/originals/kept_originals.h"
 #include "tool/originals/restore_originals.h"
+#include "window/quenor_layout.h"
 
 namespace quenor::testing {
 namespace {
@@ -119,6 +122,76 @@ TEST(OriginalsFaults, AFailedRestoreLeavesWholeFilesAndASecondOneFinishes) {
         EXPECT_EQ(gameValues(tool), kUntouched);
         return true;
     });
+}
+
+// Counts, per file name, the files replaced through it.
+class ReplacementCount : public files::FileIoWrapper {
+  public:
+    ReplacementCount() : files::FileIoWrapper(files::systemFileIo()) {}
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        ++replaced[to.filename().string()];
+        files::FileIoWrapper::renameFile(from, to);
+    }
+    std::map<std::string, int> replaced;
+};
+
+// However many values an operation writes (Apply and Reset ten, a first start eight, a restore
+// two and a key), the registry file that holds them is written once for it.
+TEST(RegistrySaves, EachOperationWritesTheRegistryFileOnce) {
+    ChosenFileIo io;
+    ReplacementCount counting;
+    io.current = &counting;
+    HeadlessTool tool({.fileIo = &io});
+    const auto userRegWrites = [&] { return std::exchange(counting.replaced["user.reg"], 0); };
+    ASSERT_TRUE(tool.start());  // the first start writes the settings
+    EXPECT_EQ(userRegWrites(), 1);
+    applyPreset(tool);
+    EXPECT_EQ(userRegWrites(), 1);
+    tool.answer(MessageAnswer::Ok);
+    tool.answer(MessageAnswer::Ok);
+    tool.click(ui::control_names::kBtnSetDefaults);
+    EXPECT_EQ(userRegWrites(), 1);
+    EXPECT_NE(restore(tool), "");
+    EXPECT_EQ(userRegWrites(), 1);
+    EXPECT_EQ(gameValues(tool), kUntouched);
+}
+
+// The disk refuses to put a new user.reg in place: Apply's values are not saved, and the one
+// box that says so names the file, the cause and the values; the game's values stay as they
+// were in the file and in memory.
+TEST(RegistrySaves, ASaveThatFailsIsReportedOnceWithTheValuesNotSaved) {
+    class RefusingUserReg : public files::FileIoWrapper {
+      public:
+        RefusingUserReg() : files::FileIoWrapper(files::systemFileIo()) {}
+        void renameFile(const std::filesystem::path& from,
+                        const std::filesystem::path& to) override {
+            if (to.filename() == "user.reg") throw files::FileIoError("Renaming failed: no way.");
+            files::FileIoWrapper::renameFile(from, to);
+        }
+    } refusing;
+    ChosenFileIo io;
+    HeadlessTool tool({.fileIo = &io});
+    ASSERT_TRUE(tool.start());
+    io.current = &refusing;
+    const std::size_t boxesBefore = tool.boxesShown().size();
+    applyPreset(tool);
+    std::vector<std::string> failures;
+    for (std::size_t i = boxesBefore; i < tool.boxesShown().size(); ++i) {
+        if (tool.boxesShown()[i].icon == MessageIcon::Critical)
+            failures.push_back(tool.boxesShown()[i].text);
+    }
+    ASSERT_EQ(failures.size(), 1u);
+    for (const std::string& part :
+         {(tool.prefixFolder() / "user.reg").string(), std::string("Renaming failed: no way."),
+          std::string("Not saved: HKEY_CURRENT_USER\\Software\\EA Sports\\NHL 09\\GFX Mode"),
+          std::string("HKEY_CURRENT_USER\\Software\\EA Sports\\NHL 09\\Details "
+                      "Settings\\OnPlay Player")}) {
+        EXPECT_NE(failures[0].find(part), std::string::npos) << part << "\n" << failures[0];
+    }
+    const std::string log = tool.log();
+    EXPECT_NE(log.find("Saving the registry failed - "), std::string::npos) << log;
+    io.current = &files::systemFileIo();
+    EXPECT_EQ(gameValues(tool), kUntouched);
 }
 
 }  // namespace

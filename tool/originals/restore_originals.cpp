@@ -5,6 +5,7 @@
 
 #include "core/change_lock.h"
 #include "core/game_installation.h"
+#include "core/tool_error.h"
 #include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
 #include "lib/registry/store_values.h"
@@ -308,7 +309,7 @@ void requireRestored(PlatformServices& services, const std::string& archiveToolP
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force) {
     files::FileIo& io = services.files.fileIo();
-    const ChangeLock lock(services, archiveToolPath, "");
+    ChangeLock lock(services, archiveToolPath, "");
     OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
     if (!place.others.empty()) refuseSeveralSets(place);
     KeptOriginals& kept = place.kept;
@@ -333,7 +334,15 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
             restoreArchive(io, kept.archiveCopy(), *archive, record->archive->sha256);
             done.push_back("Put back the archive " + archive->host.string() + " as it was.");
         }
-        if (record->registry) restoreRegistry(services.registry, *record->registry, done);
+        if (record->registry) {
+            restoreRegistry(services.registry, *record->registry, done);
+            try {
+                lock.saveRegistry();
+            } catch (const ToolError& error) {
+                throw OriginalsError(error.description() +
+                                     " The restore stopped there; run it again to finish it.");
+            }
+        }
 
         requireRestored(services, archiveToolPath);
         try {

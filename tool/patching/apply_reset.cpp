@@ -68,7 +68,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         return ChangeOutcome::InvalidValues;
     }
     {
-        const ChangeLock lock(tool);
+        ChangeLock lock(tool);
         const PlannedChange planned = plannedApply(tool, window);
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
@@ -80,6 +80,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
                        tool.patch.fpsNumber);
         writeLog(tool, "setRegistryValue - OK");
         createQuenorRegistry(tool);
+        saveRegistryValues(tool, lock);
     }
     tool.services.messageBoxes.show(MessageBoxRequest{
         "All done!",
@@ -109,11 +110,12 @@ ChangeOutcome btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     }
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
     {
-        const ChangeLock lock(tool);
+        ChangeLock lock(tool);
         const PlannedChange planned = plannedReset();
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
         writeRetailValues(tool, window, planned);
+        saveRegistryValues(tool, lock);
     }
     tool.services.messageBoxes.show(
         MessageBoxRequest{"All done!",

@@ -39,6 +39,15 @@ void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& ke
     writeLog(tool, "setRegistryValue done - OK");
 }
 
+void saveRegistryValues(Tool& tool, ChangeLock& lock) {
+    try {
+        lock.saveRegistry();
+    } catch (const ToolError& error) {
+        writeFailureLog(tool, "Saving the registry failed - " + error.description());
+        throw;
+    }
+}
+
 TaggedValue readRegistryValue(const PlatformServices& services, std::uint32_t root,
                               const std::string& keyPath, const std::string& valueName,
                               const std::function<void(const std::string&)>& log) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "core/change_lock.h"
 #include "core/tagged_value.h"
 #include "core/tool.h"
 #include "lib/registry/registry_store.h"
@@ -24,6 +25,10 @@ inline const TaggedValue kRegDwordType{static_cast<std::int32_t>(reg::kDword)};
 void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& keyPath,
                       const TaggedValue& valueName, const TaggedValue& valueType,
                       const TaggedValue& value);
+
+// Saves the values written under the change's lock (ChangeLock::saveRegistry); a failure is
+// logged ("Saving the registry failed - " and why) and thrown on.
+void saveRegistryValues(Tool& tool, ChangeLock& lock);
 
 // Reads one value as REG_SZ asks for it; empty when the key or value is missing.
 TaggedValue getRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& keyPath,

@@ -42,10 +42,11 @@ void runStartUp(Tool& tool, StartUpWindow& window) {
     if (version.equalsEmpty()) {
         // The first start writes the settings key, as a change does. Another Quenor may have
         // written it meanwhile: then it is loaded, as on any later start.
-        const ChangeLock lock(tool.services, "", "");
+        ChangeLock lock(tool.services, "", "");
         if (settingsKeyAbsent(tool)) {
             setDefaultValues(tool);
             createQuenorRegistry(tool);
+            saveRegistryValues(tool, lock);
         } else {
             getQuenorRegistry(tool);
         }

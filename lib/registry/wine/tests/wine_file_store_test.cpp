@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -422,9 +423,6 @@ TEST(WineFileStore, KeepsPermissionsAndUsersHiveStaysInMemory) {
     EXPECT_EQ(reloaded.openKey(kUsers, ".Default", kQueryValue, key), kFileNotFound);
 }
 
-}  // namespace
-}  // namespace quenor::reg::wine
-
 namespace quenor::reg::wine {
 namespace {
 
@@ -505,6 +503,74 @@ TEST(WineFileStore, RefreshTakesWhatAnotherProcessSaved) {
     writeFile(folder.path() / "user.reg", "REGEDIT4\n");
     EXPECT_NE(mine.refresh().find("user.reg, line 1"), std::string::npos);
     EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Log"), sz("0"));
+}
+
+}  // namespace
+}  // namespace quenor::reg::wine
+
+namespace {
+
+// Counts the files replaced (renamed into place) through it.
+class CountingFileIo : public files::FileIoWrapper {
+  public:
+    CountingFileIo() : files::FileIoWrapper(files::systemFileIo()) {}
+    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        ++replaced[to.filename().string()];
+        files::FileIoWrapper::renameFile(from, to);
+    }
+    std::map<std::string, int> replaced;
+};
+
+}  // namespace
+
+TEST(WineFileStore, HeldSavesWriteEachFileOnce) {
+    TempFolder folder;
+    writeFile(folder.path() / "system.reg", kSample);
+    CountingFileIo disk;
+    WineFileStore store(folder.path(), WineArch::Win32, disk);
+    store.holdSaves();
+    for (const char* name : {"a", "b", "c"})
+        ASSERT_EQ(set(store, kCurrentUser, "Software\\Q", name, kSz, sz(name)), kSuccess);
+    ASSERT_EQ(set(store, kLocalMachine, "Software\\Q", "d", kSz, sz("d")), kSuccess);
+    EXPECT_TRUE(disk.replaced.empty());
+    EXPECT_EQ(store.saveHeld(), "");
+    EXPECT_EQ(disk.replaced, (std::map<std::string, int>{{"system.reg", 1}, {"user.reg", 1}}));
+    WineFileStore reloaded(folder.path());
+    EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\Q", "c"), sz("c"));
+    EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Q", "d"), sz("d"));
+}
+
+// Another program (Wine, an editor, another tool) saves a registry file after the store read it:
+// the store's save never writes over it, held or not, and says which file and which values.
+TEST(WineFileStore, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten) {
+    for (const bool held : {true, false}) {
+        SCOPED_TRACE(held ? "saves held" : "saved at once");
+        TempFolder folder;
+        const auto file = folder.path() / "system.reg";
+        writeFile(file, kSample);
+        WineFileStore store(folder.path());
+        if (held) store.holdSaves();
+        const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n\"t\"=\"1\"\n";
+        writeFile(file, theirs);
+        const Status status = set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1"));
+        const std::string why = held ? store.saveHeld() : store.lastSaveError();
+        EXPECT_EQ(status, held ? kSuccess : kRegistryIoFailed);
+        EXPECT_NE(why.find(file.string() + " was changed by another program"), std::string::npos)
+            << why;
+        if (held)
+            EXPECT_NE(why.find("Not saved: HKEY_LOCAL_MACHINE\\Software\\Mine\\m."),
+                      std::string::npos)
+                << why;
+        EXPECT_EQ(readFile(file), theirs);
+        EXPECT_EQ(query(store, kLocalMachine, "Software\\Mine", "m"), Bytes{0xEE});
+        // Read again, the store takes their change and saves on top of it.
+        EXPECT_EQ(store.refresh(), "");
+        EXPECT_EQ(set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
+        if (held) EXPECT_EQ(store.saveHeld(), "");
+        WineFileStore reloaded(folder.path());
+        EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Theirs", "t"), sz("1"));
+        EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Mine", "m"), sz("1"));
+    }
 }
 
 }  // namespace
