@@ -153,8 +153,10 @@ std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChange
     std::string error;
     try {
         // Read back what is about to be written: a save never writes a file it could not load.
-        auto written = std::make_unique<WineHive>(file.hive->render(current, nowSeconds()),
-                                                  file.path.string());
+        // The lines copied from the file as it was read are known to read.
+        KnownLines copied;
+        std::string rendered = file.hive->render(current, nowSeconds(), &copied);
+        auto written = std::make_unique<WineHive>(std::move(rendered), file.path.string(), copied);
         if (guard_) error = guard_();
         if (error.empty() && !sameOnDisk(file)) {
             error = file.path.string() +

@@ -47,8 +47,9 @@ struct KeyInFile {
 
 class HiveRenderer {
   public:
-    HiveRenderer(const WineHive& hive, const RegKey& current, std::int64_t nowSeconds)
-        : hive_(hive), index_(hive.index()), current_(current), now_(nowSeconds) {}
+    HiveRenderer(const WineHive& hive, const RegKey& current, std::int64_t nowSeconds,
+                 KnownLines* copied)
+        : hive_(hive), index_(hive.index()), current_(current), now_(nowSeconds), copied_(copied) {}
 
     std::string render() {
         out_.reserve(hive_.text().size() + 4096);
@@ -135,7 +136,10 @@ class HiveRenderer {
         const std::string_view piece =
             std::string_view(hive_.text()).substr(pendingFrom_, pendingEnd_ - pendingFrom_);
         pendingFrom_ = pendingEnd_ = 0;
-        emit(piece);
+        if (!out_.empty() && out_.back() != '\n') endLine();
+        const std::size_t at = out_.size();
+        out_ += piece;
+        if (copied_) copied_->emplace_back(at, out_.size());
     }
 
     // Ends a last line that had no line end. One that ends in a lone CR (its CR LF cut short)
@@ -251,6 +255,7 @@ class HiveRenderer {
     std::unordered_map<std::uint32_t, const RegKey*> reached_;
     std::vector<State> states_;
     std::map<std::uint32_t, KeyInFile> files_;
+    KnownLines* copied_;
     std::size_t pendingFrom_ = 0;
     std::size_t pendingEnd_ = 0;
     std::string out_;
@@ -258,8 +263,8 @@ class HiveRenderer {
 
 }  // namespace
 
-WineHive::WineHive(std::string text, std::string fileName)
-    : text_(std::move(text)), fileName_(std::move(fileName)), index_(text_, fileName_) {}
+WineHive::WineHive(std::string text, std::string fileName, const KnownLines& known)
+    : text_(std::move(text)), fileName_(std::move(fileName)), index_(text_, fileName_, known) {}
 
 void WineHive::readValues(std::uint32_t origin, RegKey& into) const {
     const HiveIndex::Key& key = index_.key(origin);
@@ -290,8 +295,9 @@ std::u16string WineHive::unicodeName(std::uint32_t origin) const {
     return parts.front().path.at(key.depth - 1);
 }
 
-std::string WineHive::render(const RegKey& current, std::int64_t nowSeconds) const {
-    return HiveRenderer(*this, current, nowSeconds).render();
+std::string WineHive::render(const RegKey& current, std::int64_t nowSeconds,
+                             KnownLines* copied) const {
+    return HiveRenderer(*this, current, nowSeconds, copied).render();
 }
 
 namespace {

@@ -17,7 +17,9 @@ namespace quenor::reg::wine {
 class WineHive : public KeySource {
   public:
     // Reads and checks the whole text; throws WineRegistryError for a file that does not parse.
-    WineHive(std::string text, std::string fileName);
+    // Lines in `known` were copied unchanged from a hive's text (see render): only their key
+    // lines are read again.
+    WineHive(std::string text, std::string fileName, const KnownLines& known = {});
 
     const std::string& text() const { return text_; }
     const std::string& fileName() const { return fileName_; }
@@ -32,7 +34,10 @@ class WineHive : public KeySource {
     // it was read; changed values are written in Wine's syntax in place of their line, new
     // values at the end of their key's section, new keys as new sections at the end (stamped
     // with nowSeconds), deleted keys and values are left out.
-    std::string render(const RegKey& current, std::int64_t nowSeconds) const;
+    // `copied`, when given, gets the ranges of the text that are lines of this hive's text
+    // copied unchanged.
+    std::string render(const RegKey& current, std::int64_t nowSeconds,
+                       KnownLines* copied = nullptr) const;
 
     // What a save of `current` would change, named for a person ("Software\Game\Value",
     // "the key Software\Old"), in tree order.

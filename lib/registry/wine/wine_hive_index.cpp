@@ -33,12 +33,21 @@ class HiveIndex::Builder : public WineRegSink {
     void keyLine(std::size_t offset, std::string_view, std::size_t,
                  std::vector<std::u16string>&& path) override {
         auto section = static_cast<std::uint32_t>(index_.sections_.size());
-        std::uint32_t key = 0;
-        for (const auto& name : path) {
-            key = index_.childOrNew(key, toCodePage(name));
+        // Sections follow their neighbours (a key's sub-keys come after it): the names this path
+        // shares with the last one lead to the same keys, without a look-up.
+        std::size_t shared = 0;
+        while (shared < path.size() && shared < lastPath_.size() &&
+               path[shared] == lastPath_[shared])
+            ++shared;
+        lastKeys_.resize(path.size());
+        std::uint32_t key = shared == 0 ? 0 : lastKeys_[shared - 1];
+        for (std::size_t i = shared; i < path.size(); ++i) {
+            key = index_.childOrNew(key, toCodePage(path[i]));
             if (index_.keys_[key].firstPathSection == kNone)
                 index_.keys_[key].firstPathSection = section;
+            lastKeys_[i] = key;
         }
+        lastPath_ = std::move(path);
         Key& owner = index_.keys_[key];
         if (owner.lastSection == kNone) {
             owner.firstSection = section;
@@ -53,16 +62,19 @@ class HiveIndex::Builder : public WineRegSink {
 
   private:
     HiveIndex& index_;
+    std::vector<std::u16string> lastPath_;
+    std::vector<std::uint32_t> lastKeys_;
 };
 
-HiveIndex::HiveIndex(std::string_view text, const std::string& fileName) : textSize_(text.size()) {
+HiveIndex::HiveIndex(std::string_view text, const std::string& fileName, const KnownLines& known)
+    : textSize_(text.size()) {
     if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
         throw WineRegistryError(fileName, 0, "the file is too large to be a registry file");
     }
     keys_.push_back(Key{});
     slots_.assign(1024, kNone);
     Builder builder(*this);
-    facts_ = readWineRegistry(text, fileName, builder);
+    facts_ = readWineRegistry(text, fileName, builder, known);
     keys_.shrink_to_fit();
     sections_.shrink_to_fit();
     names_.shrink_to_fit();

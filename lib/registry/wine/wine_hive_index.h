@@ -41,7 +41,9 @@ class HiveIndex {
         std::uint32_t nextOfKey = kNone;
     };
 
-    HiveIndex(std::string_view text, const std::string& fileName);
+    // `known`: lines of the text copied unchanged from a file that was read whole before (see
+    // readWineRegistry).
+    HiveIndex(std::string_view text, const std::string& fileName, const KnownLines& known = {});
 
     const WineFileFacts& facts() const { return facts_; }
     std::size_t keyCount() const { return keys_.size(); }

@@ -70,8 +70,8 @@ class LineCursor {
 class Parser {
   public:
     Parser(std::string_view text, const std::string& fileName, std::size_t firstLine,
-           WineRegSink& sink)
-        : lines_(text, firstLine), file_(fileName), sink_(sink) {}
+           WineRegSink& sink, const KnownLines& known = {})
+        : lines_(text, firstLine), file_(fileName), sink_(sink), known_(known) {}
 
     WineFileFacts parseFile() {
         WineFileFacts facts;
@@ -105,7 +105,7 @@ class Parser {
             if (first == '[') {
                 sink_.keyLine(offset, line->raw, lines_.lineNumber(), keyPath(content.substr(1)));
                 inSection_ = true;
-            } else if ((first == '"' || first == '@') && inSection_) {
+            } else if ((first == '"' || first == '@') && inSection_ && !isKnown(offset)) {
                 const std::size_t number = lines_.lineNumber();
                 WineLine value = valueLine(content);
                 value.lineNumber = number;
@@ -117,6 +117,12 @@ class Parser {
                 sink_.otherLine(offset, line->raw, lines_.lineNumber());
             }
         }
+    }
+
+    // Whether the line at `offset` is a known one; lines are asked for in order.
+    bool isKnown(std::size_t offset) {
+        while (nextKnown_ < known_.size() && known_[nextKnown_].second <= offset) ++nextKnown_;
+        return nextKnown_ < known_.size() && known_[nextKnown_].first <= offset;
     }
 
     [[noreturn]] void fail(std::size_t line, const std::string& defect) const {
@@ -243,6 +249,8 @@ class Parser {
     LineCursor lines_;
     const std::string& file_;
     WineRegSink& sink_;
+    const KnownLines& known_;
+    std::size_t nextKnown_ = 0;
     bool inSection_ = false;
 };
 
@@ -289,9 +297,9 @@ WineRegistryError::WineRegistryError(std::string file, std::size_t line, const s
     : std::runtime_error(describe(file, line, defect)), file_(std::move(file)), line_(line) {}
 
 WineFileFacts readWineRegistry(std::string_view text, const std::string& fileName,
-                               WineRegSink& sink) {
+                               WineRegSink& sink, const KnownLines& known) {
     refuseNul(text, fileName, 1);
-    return Parser(text, fileName, 1, sink).parseFile();
+    return Parser(text, fileName, 1, sink, known).parseFile();
 }
 
 void readWineSections(std::string_view text, const std::string& fileName, std::size_t firstLine,

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quenor::reg::wine {
@@ -81,10 +82,16 @@ struct WineFileFacts {
     std::string arch;            // the value of #arch= when given
 };
 
+// Byte ranges of a text, in order, each whole lines.
+using KnownLines = std::vector<std::pair<std::size_t, std::size_t>>;
+
 // Reads a whole registry file into a sink, checking every line as parseWineRegistry does (and
-// throwing the same errors); nothing of it is kept but what the sink keeps.
+// throwing the same errors); nothing of it is kept but what the sink keeps. Lines in `known`
+// were copied unchanged from a file that read without fault: of those only the key lines are
+// read (a line whose first character past its blanks is "[" is a key line in any file that
+// reads), and the others come to the sink as other lines.
 WineFileFacts readWineRegistry(std::string_view text, const std::string& fileName,
-                               WineRegSink& sink);
+                               WineRegSink& sink, const KnownLines& known = {});
 // Reads a part of a registry file that starts at a key line, as a file's sections do (lines
 // numbered from firstLine). A file that reads whole reads the same in such parts: a line whose
 // first character past its blanks is "[" always starts a key, never continues a value.

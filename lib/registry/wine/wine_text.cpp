@@ -148,7 +148,16 @@ std::u16string fromUtf16Bytes(const std::vector<std::uint8_t>& bytes) {
 std::size_t parseEscaped(std::string_view src, char endChar, std::u16string& out) {
     base::ByteReader in(src);
     while (!in.atEnd() && in.peek() != static_cast<std::uint8_t>(endChar)) {
-        if (!in.consume("\\")) {
+        // A run of plain ASCII characters (most of any file) is taken in one step.
+        const std::string_view rest = in.restText();
+        std::size_t plain = 0;
+        while (plain < rest.size() && static_cast<unsigned char>(rest[plain]) < 0x80 &&
+               rest[plain] != '\\' && rest[plain] != endChar)
+            ++plain;
+        if (plain > 0) {
+            out.append(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(plain));
+            in.skip(plain);
+        } else if (!in.consume("\\")) {
             appendUtf8(in, out);
         } else if (in.atEnd()) {
             return std::string_view::npos;  // a backslash ends the line

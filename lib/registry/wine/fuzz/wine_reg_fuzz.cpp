@@ -2,8 +2,9 @@
 // - the tree loaded key by key from the file's index is the tree its parsed lines make;
 // - saving it unchanged gives the input back byte for byte, with no key loaded and with every
 //   key loaded;
-// - a save that adds a value to its last key and a new key reads back as the changed tree,
-//   and every line of the input is still a line of the saved file;
+// - a save that adds a value to its last key and a new key reads back as the changed tree, read
+//   whole or with the lines it copied known, and every line of the input is still a line of the
+//   saved file;
 // - writing its tree anew in Wine's syntax reads back as the same tree.
 #include <cstddef>
 #include <cstdint>
@@ -100,8 +101,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string keyName = "Quenor Fuzz New Key";
     while (tree.findSubKey(keyName)) keyName += '+';
     tree.addSubKey(keyName).setValue({"v", kSz, {'x', 0}});
-    const std::string saved = hive.render(tree, 1);
-    if (!wine::sameTree(*reload(saved), tree)) std::abort();
+    wine::KnownLines copied;
+    const std::string saved = hive.render(tree, 1, &copied);
+    const std::unique_ptr<RegKey> savedTree = reload(saved);
+    if (!wine::sameTree(*savedTree, tree)) std::abort();
+    // Read again with the lines it copied known, as a store takes its own save: the same tree.
+    {
+        wine::WineHive quick(saved, "saved.reg", copied);
+        RegKey quickTree("");
+        quick.attach(quickTree);
+        if (!wine::sameTree(quickTree, *savedTree)) std::abort();
+    }
     const auto before = linesOf(text);
     const auto after = linesOf(saved);
     for (const std::string_view line : before) {

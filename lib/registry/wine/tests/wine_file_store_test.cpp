@@ -557,16 +557,19 @@ TEST(WineFileStore, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten) 
         EXPECT_EQ(status, held ? kSuccess : kRegistryIoFailed);
         EXPECT_NE(why.find(file.string() + " was changed by another program"), std::string::npos)
             << why;
-        if (held)
+        if (held) {
             EXPECT_NE(why.find("Not saved: HKEY_LOCAL_MACHINE\\Software\\Mine\\m."),
                       std::string::npos)
                 << why;
+        }
         EXPECT_EQ(readFile(file), theirs);
         EXPECT_EQ(query(store, kLocalMachine, "Software\\Mine", "m"), Bytes{0xEE});
         // Read again, the store takes their change and saves on top of it.
         EXPECT_EQ(store.refresh(), "");
         EXPECT_EQ(set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
-        if (held) EXPECT_EQ(store.saveHeld(), "");
+        if (held) {
+            EXPECT_EQ(store.saveHeld(), "");
+        }
         WineFileStore reloaded(folder.path());
         EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Theirs", "t"), sz("1"));
         EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Mine", "m"), sz("1"));
