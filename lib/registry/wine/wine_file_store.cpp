@@ -153,10 +153,11 @@ std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChange
     std::string error;
     try {
         // Read back what is about to be written: a save never writes a file it could not load.
-        // The lines copied from the file as it was read are known to read.
-        KnownLines copied;
-        std::string rendered = file.hive->render(current, nowSeconds(), &copied);
-        auto written = std::make_unique<WineHive>(std::move(rendered), file.path.string(), copied);
+        // The lines copied from the file as it was read are known to read; what is written anew
+        // is read here, and the file's index carries over to the new text.
+        HiveIndex::Layout layout;
+        std::string rendered = file.hive->render(current, nowSeconds(), &layout);
+        auto written = std::make_unique<WineHive>(std::move(rendered), *file.hive, layout);
         if (guard_) error = guard_();
         if (error.empty() && !sameOnDisk(file)) {
             error = file.path.string() +
@@ -179,6 +180,7 @@ std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChange
     } catch (const files::FileIoError& e) {
         error = e.what();
     }
+    file.hive->indexAgain();  // the new text's index had taken it over
     if (nameChanges) {
         std::string list;
         for (const std::string& change : file.hive->changes(current))

@@ -48,19 +48,19 @@ struct KeyInFile {
 class HiveRenderer {
   public:
     HiveRenderer(const WineHive& hive, const RegKey& current, std::int64_t nowSeconds,
-                 KnownLines* copied)
-        : hive_(hive), index_(hive.index()), current_(current), now_(nowSeconds), copied_(copied) {}
+                 HiveIndex::Layout* layout)
+        : hive_(hive), index_(hive.index()), current_(current), now_(nowSeconds), layout_(layout) {}
 
     std::string render() {
         out_.reserve(hive_.text().size() + 4096);
         collectReached();
         states_.assign(index_.keyCount(), State::Unknown);
-        copy(0, index_.preambleEnd());
+        copy(0, index_.preambleEnd(), HiveIndex::kNone);
         for (std::uint32_t s = 0; s < index_.sections().size(); ++s) {
             const HiveIndex::Section& section = index_.sections()[s];
             switch (stateOf(section.key)) {
                 case State::Unchanged:
-                    copy(section.start, index_.sectionEnd(s));
+                    copy(section.start, index_.sectionEnd(s), s);
                     break;
                 case State::Reached:
                     renderSection(s, *reached_.at(section.key));
@@ -69,9 +69,16 @@ class HiveRenderer {
                     break;  // the key was deleted
             }
         }
+        if (layout_) {
+            for (std::uint32_t k = 0; k < states_.size(); ++k) {
+                if (states_[k] == State::Deleted) layout_->deletedKeys.push_back(k);
+            }
+        }
         std::vector<std::u16string> path;
         appendNewKeys(current_, path, true);
         flush();
+        if (addedFrom_ != std::string::npos)
+            record({HiveIndex::Piece::Kind::Added, addedFrom_, out_.size(), 0, 0, 0});
         // A file whose last line had no line end (cut short, or edited by hand) gets one when
         // anything in it changes; saved unchanged, it stays byte for byte as it was.
         if (!out_.empty() && out_.back() != '\n' && out_ != hive_.text()) endLine();
@@ -121,25 +128,43 @@ class HiveRenderer {
     void emit(std::string_view lines) {
         flush();
         if (lines.empty()) return;
-        if (!out_.empty() && out_.back() != '\n') endLine();
+        startLine();
         out_ += lines;
     }
-    // Lines of the file kept as they are, gathered into one piece while they follow each other.
-    void copy(std::size_t from, std::size_t to) {
+    // Lines of the file kept as they are (the lines before the first key, or section s),
+    // gathered into one piece while they follow each other.
+    void copy(std::size_t from, std::size_t to, std::uint32_t s) {
         if (from == to) return;
         if (pendingEnd_ != from) flush();
-        if (pendingFrom_ == pendingEnd_) pendingFrom_ = from;
+        if (pendingFrom_ == pendingEnd_) {
+            pendingFrom_ = from;
+            pendingSections_ = 0;
+            pendingFirstSection_ = s;
+        }
+        if (s != HiveIndex::kNone) {
+            if (pendingSections_ == 0) pendingFirstSection_ = s;
+            ++pendingSections_;
+        }
         pendingEnd_ = to;
     }
     void flush() {
         if (pendingFrom_ == pendingEnd_) return;
         const std::string_view piece =
             std::string_view(hive_.text()).substr(pendingFrom_, pendingEnd_ - pendingFrom_);
+        const std::size_t oldStart = pendingFrom_;
         pendingFrom_ = pendingEnd_ = 0;
-        if (!out_.empty() && out_.back() != '\n') endLine();
+        startLine();
         const std::size_t at = out_.size();
         out_ += piece;
-        if (copied_) copied_->emplace_back(at, out_.size());
+        record({HiveIndex::Piece::Kind::Copied, at, out_.size(), oldStart, pendingFirstSection_,
+                pendingSections_});
+    }
+    // Lines written from here start on a line of their own.
+    void startLine() {
+        if (!out_.empty() && out_.back() != '\n') endLine();
+    }
+    void record(const HiveIndex::Piece& piece) {
+        if (layout_) layout_->pieces.push_back(piece);
     }
 
     // Ends a last line that had no line end. One that ends in a lone CR (its CR LF cut short)
@@ -176,12 +201,15 @@ class HiveRenderer {
             if (number == s) found = &section;
         }
         const WineSection& section = *found;
-        const bool lastOfKey = index_.key(k).lastSection == s;
+        const bool lastOfKey = index_.lastSection(k) == s;
 
         std::size_t insertAt = 0;
         for (std::size_t l = 0; l < section.lines.size(); ++l) {
             if (!isBlankLine(section.lines[l].raw)) insertAt = l + 1;
         }
+        flush();
+        startLine();
+        const std::size_t start = out_.size();
         emit(section.keyLine);
         for (std::size_t l = 0; l <= section.lines.size(); ++l) {
             if (l == insertAt && lastOfKey) appendNewValues(current, file.values);
@@ -204,6 +232,7 @@ class HiveRenderer {
                 emit(valueLine(line.name, *now, newline()));
             }
         }
+        record({HiveIndex::Piece::Kind::Rewritten, start, out_.size(), 0, s, 1});
     }
 
     void appendNewValues(const RegKey& current, const RegKey& saved) {
@@ -224,6 +253,11 @@ class HiveRenderer {
             isRoot ? !key.values().empty() : !key.values().empty() || key.subKeys().empty();
         const bool written = ownsLines && index_.key(origin).firstSection != HiveIndex::kNone;
         if (wanted && !written) {
+            if (addedFrom_ == std::string::npos) {
+                flush();
+                startLine();
+                addedFrom_ = out_.size();
+            }
             // A blank line before the new section, unless one is there already: the one a
             // section deleted since left behind, which would otherwise pile up.
             if (!endsWithBlankLine()) emit(newline());
@@ -255,16 +289,28 @@ class HiveRenderer {
     std::unordered_map<std::uint32_t, const RegKey*> reached_;
     std::vector<State> states_;
     std::map<std::uint32_t, KeyInFile> files_;
-    KnownLines* copied_;
+    HiveIndex::Layout* layout_;
     std::size_t pendingFrom_ = 0;
+    std::uint32_t pendingFirstSection_ = 0;
+    std::uint32_t pendingSections_ = 0;
+    std::size_t addedFrom_ = std::string::npos;
     std::size_t pendingEnd_ = 0;
     std::string out_;
 };
 
 }  // namespace
 
-WineHive::WineHive(std::string text, std::string fileName, const KnownLines& known)
-    : text_(std::move(text)), fileName_(std::move(fileName)), index_(text_, fileName_, known) {}
+WineHive::WineHive(std::string text, std::string fileName)
+    : text_(std::move(text)), fileName_(std::move(fileName)), index_(text_, fileName_) {}
+
+WineHive::WineHive(std::string text, WineHive& from, const HiveIndex::Layout& layout)
+    : text_(std::move(text)),
+      fileName_(from.fileName_),
+      index_(std::move(from.index_), text_, fileName_, layout) {}
+
+void WineHive::indexAgain() {
+    if (index_.empty()) index_ = HiveIndex(text_, fileName_);
+}
 
 void WineHive::readValues(std::uint32_t origin, RegKey& into) const {
     const HiveIndex::Key& key = index_.key(origin);
@@ -285,19 +331,19 @@ void WineHive::loadKey(RegKey& key, std::uint32_t origin) {
 }
 
 std::u16string WineHive::unicodeName(std::uint32_t origin) const {
-    const HiveIndex::Key& key = index_.key(origin);
-    if (origin == 0 || key.firstPathSection == HiveIndex::kNone) return {};
-    const std::size_t start = index_.sections()[key.firstPathSection].start;
+    const std::uint32_t through = index_.sectionThrough(origin);
+    if (origin == 0 || through == HiveIndex::kNone) return {};
+    const std::size_t start = index_.sections()[through].start;
     const std::size_t end = text_.find('\n', start);
     const auto parts = parseWineSections(
         std::string_view(text_).substr(start, end == std::string::npos ? end : end + 1 - start),
         fileName_);
-    return parts.front().path.at(key.depth - 1);
+    return parts.front().path.at(index_.depth(origin) - 1);
 }
 
 std::string WineHive::render(const RegKey& current, std::int64_t nowSeconds,
-                             KnownLines* copied) const {
-    return HiveRenderer(*this, current, nowSeconds, copied).render();
+                             HiveIndex::Layout* layout) const {
+    return HiveRenderer(*this, current, nowSeconds, layout).render();
 }
 
 namespace {

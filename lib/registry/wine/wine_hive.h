@@ -17,9 +17,13 @@ namespace quenor::reg::wine {
 class WineHive : public KeySource {
   public:
     // Reads and checks the whole text; throws WineRegistryError for a file that does not parse.
-    // Lines in `known` were copied unchanged from a hive's text (see render): only their key
-    // lines are read again.
-    WineHive(std::string text, std::string fileName, const KnownLines& known = {});
+    WineHive(std::string text, std::string fileName);
+    // The hive of a text rendered from `from` (render's layout): what was written anew is read
+    // and checked (throwing WineRegistryError with `from` as it was); then `from`'s index is
+    // taken over, and `from` is left without one until indexAgain().
+    WineHive(std::string text, WineHive& from, const HiveIndex::Layout& layout);
+    // Reads the text again into an index, after another hive took this one's.
+    void indexAgain();
 
     const std::string& text() const { return text_; }
     const std::string& fileName() const { return fileName_; }
@@ -34,10 +38,10 @@ class WineHive : public KeySource {
     // it was read; changed values are written in Wine's syntax in place of their line, new
     // values at the end of their key's section, new keys as new sections at the end (stamped
     // with nowSeconds), deleted keys and values are left out.
-    // `copied`, when given, gets the ranges of the text that are lines of this hive's text
-    // copied unchanged.
+    // `layout`, when given, gets how the text was made from this hive's (for the constructor
+    // above).
     std::string render(const RegKey& current, std::int64_t nowSeconds,
-                       KnownLines* copied = nullptr) const;
+                       HiveIndex::Layout* layout = nullptr) const;
 
     // What a save of `current` would change, named for a person ("Software\Game\Value",
     // "the key Software\Old"), in tree order.

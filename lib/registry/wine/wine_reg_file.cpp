@@ -70,8 +70,8 @@ class LineCursor {
 class Parser {
   public:
     Parser(std::string_view text, const std::string& fileName, std::size_t firstLine,
-           WineRegSink& sink, const KnownLines& known = {})
-        : lines_(text, firstLine), file_(fileName), sink_(sink), known_(known) {}
+           WineRegSink& sink)
+        : lines_(text, firstLine), file_(fileName), sink_(sink) {}
 
     WineFileFacts parseFile() {
         WineFileFacts facts;
@@ -105,11 +105,13 @@ class Parser {
             if (first == '[') {
                 sink_.keyLine(offset, line->raw, lines_.lineNumber(), keyPath(content.substr(1)));
                 inSection_ = true;
-            } else if ((first == '"' || first == '@') && inSection_ && !isKnown(offset)) {
+            } else if ((first == '"' || first == '@') && inSection_) {
                 const std::size_t number = lines_.lineNumber();
-                WineLine value = valueLine(content);
-                value.lineNumber = number;
-                sink_.valueLine(offset, lines_.textFrom(offset), std::move(value));
+                valueLine(content, value_);
+                value_.lineNumber = number;
+                // A sink that keeps the line takes it; one that does not leaves its buffers to
+                // the next line.
+                sink_.valueLine(offset, lines_.textFrom(offset), std::move(value_));
             } else {
                 if (!inSection_ && facts && content.starts_with("#arch=")) {
                     facts->arch = std::string(skipBlanks(content.substr(6)));
@@ -119,37 +121,38 @@ class Parser {
         }
     }
 
-    // Whether the line at `offset` is a known one; lines are asked for in order.
-    bool isKnown(std::size_t offset) {
-        while (nextKnown_ < known_.size() && known_[nextKnown_].second <= offset) ++nextKnown_;
-        return nextKnown_ < known_.size() && known_[nextKnown_].first <= offset;
-    }
-
     [[noreturn]] void fail(std::size_t line, const std::string& defect) const {
         throw WineRegistryError(file_, line, defect);
     }
     [[noreturn]] void fail(const std::string& defect) const { fail(lines_.lineNumber(), defect); }
 
-    std::vector<std::u16string> keyPath(std::string_view afterBracket) const {
-        std::u16string path;
-        if (parseEscaped(afterBracket, ']', path) == std::string_view::npos) {
+    // The names of a key line's path (empty names skipped), into path_; its strings' room is
+    // used again from line to line.
+    std::vector<std::u16string>& keyPath(std::string_view afterBracket) {
+        joined_.clear();
+        if (parseEscaped(afterBracket, ']', joined_) == std::string_view::npos) {
             fail("the key line has no closing \"]\"");
         }
-        std::vector<std::u16string> names;
+        std::size_t count = 0;
         std::size_t start = 0;
-        while (start <= path.size()) {
-            std::size_t end = path.find(u'\\', start);
-            if (end == std::u16string::npos) end = path.size();
-            if (end > start) names.push_back(path.substr(start, end - start));
+        while (start <= joined_.size()) {
+            std::size_t end = joined_.find(u'\\', start);
+            if (end == std::u16string::npos) end = joined_.size();
+            if (end > start) {
+                if (count == path_.size()) path_.emplace_back();
+                path_[count++].assign(joined_, start, end - start);
+            }
             start = end + 1;
         }
-        return names;
+        path_.resize(count);
+        return path_;
     }
 
     // Reads a value line (and its continuation lines, which the cursor passes over).
-    WineLine valueLine(std::string_view content) {
-        WineLine line;
+    void valueLine(std::string_view content, WineLine& line) {
         line.kind = LineKind::Value;
+        line.name.clear();
+        line.data.clear();
         base::ByteReader in(content);
         if (!in.consume("@")) {
             in.skip(1);  // the opening quote
@@ -188,17 +191,19 @@ class Parser {
                 "the value data has an unknown form (expected \"...\", str:, str(2):, "
                 "str(7):, dword:, hex: or hex(N):)");
         }
-        return line;
     }
 
-    void readString(base::ByteReader& in, std::uint32_t type, WineLine& line) const {
-        std::u16string text;
-        if (parseEscaped(in.restText(), '"', text) == std::string_view::npos) {
+    void readString(base::ByteReader& in, std::uint32_t type, WineLine& line) {
+        text_.clear();
+        if (parseEscaped(in.restText(), '"', text_) == std::string_view::npos) {
             fail("the string data has no closing quote");
         }
-        text.push_back(u'\0');
+        text_.push_back(u'\0');
         line.type = type;
-        line.data = toUtf16Bytes(text);
+        for (const char16_t c : text_) {
+            line.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+            line.data.push_back(static_cast<std::uint8_t>(c >> 8));
+        }
     }
 
     void readDword(base::ByteReader& in, WineLine& line) const {
@@ -249,8 +254,10 @@ class Parser {
     LineCursor lines_;
     const std::string& file_;
     WineRegSink& sink_;
-    const KnownLines& known_;
-    std::size_t nextKnown_ = 0;
+    WineLine value_;
+    std::u16string text_;
+    std::u16string joined_;
+    std::vector<std::u16string> path_;
     bool inSection_ = false;
 };
 
@@ -260,9 +267,9 @@ class DocumentBuilder : public WineRegSink {
     explicit DocumentBuilder(WineRegDocument& document) : doc_(document) {}
 
     void keyLine(std::size_t, std::string_view raw, std::size_t lineNumber,
-                 std::vector<std::u16string>&& path) override {
+                 std::vector<std::u16string>& path) override {
         WineSection& section = doc_.sections.emplace_back();
-        section.path = std::move(path);
+        section.path = path;
         section.keyLine = std::string(raw);
         section.lineNumber = lineNumber;
     }
@@ -297,9 +304,9 @@ WineRegistryError::WineRegistryError(std::string file, std::size_t line, const s
     : std::runtime_error(describe(file, line, defect)), file_(std::move(file)), line_(line) {}
 
 WineFileFacts readWineRegistry(std::string_view text, const std::string& fileName,
-                               WineRegSink& sink, const KnownLines& known) {
+                               WineRegSink& sink) {
     refuseNul(text, fileName, 1);
-    return Parser(text, fileName, 1, sink, known).parseFile();
+    return Parser(text, fileName, 1, sink).parseFile();
 }
 
 void readWineSections(std::string_view text, const std::string& fileName, std::size_t firstLine,

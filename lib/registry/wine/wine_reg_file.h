@@ -70,8 +70,9 @@ inline constexpr std::size_t kMaxRegistryFileSize = std::size_t{512} * 1024 * 10
 class WineRegSink {
   public:
     virtual ~WineRegSink() = default;
+    // `path` holds the key's names; the sink may take them (the reader fills it anew).
     virtual void keyLine(std::size_t offset, std::string_view raw, std::size_t lineNumber,
-                         std::vector<std::u16string>&& path) = 0;
+                         std::vector<std::u16string>& path) = 0;
     virtual void valueLine(std::size_t offset, std::string_view raw, WineLine&& line) = 0;
     virtual void otherLine(std::size_t offset, std::string_view raw, std::size_t lineNumber) = 0;
 };
@@ -82,16 +83,10 @@ struct WineFileFacts {
     std::string arch;            // the value of #arch= when given
 };
 
-// Byte ranges of a text, in order, each whole lines.
-using KnownLines = std::vector<std::pair<std::size_t, std::size_t>>;
-
 // Reads a whole registry file into a sink, checking every line as parseWineRegistry does (and
-// throwing the same errors); nothing of it is kept but what the sink keeps. Lines in `known`
-// were copied unchanged from a file that read without fault: of those only the key lines are
-// read (a line whose first character past its blanks is "[" is a key line in any file that
-// reads), and the others come to the sink as other lines.
+// throwing the same errors); nothing of it is kept but what the sink keeps.
 WineFileFacts readWineRegistry(std::string_view text, const std::string& fileName,
-                               WineRegSink& sink, const KnownLines& known = {});
+                               WineRegSink& sink);
 // Reads a part of a registry file that starts at a key line, as a file's sections do (lines
 // numbered from firstLine). A file that reads whole reads the same in such parts: a line whose
 // first character past its blanks is "[" always starts a key, never continues a value.

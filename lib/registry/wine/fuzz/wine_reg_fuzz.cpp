@@ -3,8 +3,8 @@
 // - saving it unchanged gives the input back byte for byte, with no key loaded and with every
 //   key loaded;
 // - a save that adds a value to its last key and a new key reads back as the changed tree, read
-//   whole or with the lines it copied known, and every line of the input is still a line of the
-//   saved file;
+//   whole or indexed from the file's index and the parts written anew, and every line of the
+//   input is still a line of the saved file; so does a second save that deletes a key;
 // - writing its tree anew in Wine's syntax reads back as the same tree.
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +47,23 @@ RegKey treeOfLines(const wine::WineRegDocument& document) {
         }
     }
     return root;
+}
+
+// Two trees alike but for the letter case of names: the spelling of a key is that of its first
+// section, which a deletion can take away.
+bool sameTreeAnyCase(const RegKey& a, const RegKey& b) {
+    if (!namesEqual(a.name(), b.name()) || a.values().size() != b.values().size() ||
+        a.subKeys().size() != b.subKeys().size())
+        return false;
+    for (std::size_t i = 0; i < a.values().size(); ++i) {
+        const RegValue& x = a.values()[i];
+        const RegValue& y = b.values()[i];
+        if (!namesEqual(x.name, y.name) || x.type != y.type || x.data != y.data) return false;
+    }
+    for (std::size_t i = 0; i < a.subKeys().size(); ++i) {
+        if (!sameTreeAnyCase(*a.subKeys()[i], *b.subKeys()[i])) return false;
+    }
+    return true;
 }
 
 // The lines of a text without their line ends.
@@ -101,16 +118,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string keyName = "Quenor Fuzz New Key";
     while (tree.findSubKey(keyName)) keyName += '+';
     tree.addSubKey(keyName).setValue({"v", kSz, {'x', 0}});
-    wine::KnownLines copied;
-    const std::string saved = hive.render(tree, 1, &copied);
+    wine::HiveIndex::Layout layout;
+    const std::string saved = hive.render(tree, 1, &layout);
     const std::unique_ptr<RegKey> savedTree = reload(saved);
     if (!wine::sameTree(*savedTree, tree)) std::abort();
-    // Read again with the lines it copied known, as a store takes its own save: the same tree.
+    // Indexed from the file's index and the parts written anew, as a store takes its own save:
+    // the same tree as read whole.
     {
-        wine::WineHive quick(saved, "saved.reg", copied);
-        RegKey quickTree("");
-        quick.attach(quickTree);
-        if (!wine::sameTree(quickTree, *savedTree)) std::abort();
+        wine::WineHive carried(saved, hive, layout);
+        RegKey carriedTree("");
+        carried.attach(carriedTree);
+        if (!wine::sameTree(carriedTree, *savedTree)) std::abort();
+        if (carried.render(carriedTree, 2) != saved) std::abort();
+        hive.indexAgain();
+
+        // A second save on top of it that deletes the input's first key when it has no sub-keys
+        // (and, for inputs of odd size, makes it again with another value).
+        std::vector<std::string> path;
+        if (!document.sections.empty())
+            for (const auto& name : document.sections.front().path)
+                path.push_back(wine::toCodePage(name));
+        if (!path.empty()) {
+            const std::string leaf = path.back();
+            path.pop_back();
+            RegKey* parent = carriedTree.find(path);
+            const RegKey* key = parent ? parent->findSubKey(leaf) : nullptr;
+            if (key && key->subKeys().empty()) {
+                parent->removeSubKey(leaf);
+                if (size % 2 == 1)
+                    parent->addSubKey(leaf).setValue({"again", kDword, {5, 0, 0, 0}});
+            }
+        }
+        wine::HiveIndex::Layout second;
+        const std::string resaved = carried.render(carriedTree, 3, &second);
+        const std::unique_ptr<RegKey> resavedTree = reload(resaved);
+        if (!sameTreeAnyCase(*resavedTree, carriedTree)) std::abort();
+        wine::WineHive again(resaved, carried, second);
+        RegKey againTree("");
+        again.attach(againTree);
+        if (!sameTreeAnyCase(againTree, *resavedTree)) std::abort();
     }
     const auto before = linesOf(text);
     const auto after = linesOf(saved);
