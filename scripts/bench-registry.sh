@@ -5,11 +5,12 @@
 # keeps the originals and writes Quenor's settings at start-up, and again), and restore; with the
 # ratios to status on the same file and, where wine64 is installed, to one "wine64 reg add" of one
 # value on a prefix made by wineboot whose user.reg is grown the same way (timed with
-# "&& wineserver -w", so that Wine's save is in it). Status and the second apply run three times
-# each and the middle time is shown (the machine's other work makes single runs noisy). The last
-# column is the peak memory less that of status on the demo prefix as made (its registry files
-# are a few hundred bytes), divided by the size of user.reg. Every run has a home folder of its
-# own.
+# "&& wineserver -w", so that Wine's save is in it). Every step runs three times: three rounds of
+# status, the first apply, the second and restore, each round from a fresh copy of the grown
+# prefix and an empty home folder; the middle time is shown (the machine's other work makes single
+# runs noisy), and so is the middle of three reg adds. The last column is the peak memory less that
+# of status on the demo prefix as made (its registry files are a few hundred bytes), divided by
+# the size of user.reg.
 #   scripts/bench-registry.sh [SIZE_MB...]      (default: 1 20 200)
 # Builds the release preset's quenorctl and quenor-viv (QUENOR_BENCH_BUILD=DIR takes another
 # build folder that has them).
@@ -47,22 +48,31 @@ grow() {
     }' >>"$1"
 }
 
-# "seconds peak_MB" of one command (its output thrown away); a command that fails stops the
-# benchmark, since its time would mean nothing.
+# "seconds peak_MB" of one command (its output thrown away): the wall time from the clock in
+# nanoseconds, the peak memory from time(1). A command that fails stops the benchmark, since its
+# time would mean nothing.
 measure() {
-    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >"$work/out" 2>&1; then
+    local started ended
+    started=$(date +%s%N)
+    if ! /usr/bin/time -f "%M" -o "$work/time" "$@" >"$work/out" 2>&1; then
         echo "bench-registry.sh: failed: $*" >&2
         tail -n 5 "$work/out" >&2
         exit 1
     fi
-    tail -n 1 "$work/time" | awk '{ printf "%.3f %.1f\n", $1, $2 / 1024 }'
+    ended=$(date +%s%N)
+    awk -v ns="$((ended - started))" -v kb="$(tail -n 1 "$work/time")" \
+        'BEGIN { printf "%.3f %.1f\n", ns / 1e9, kb / 1024 }'
 }
 
-# The same, run three times: the middle time and the highest peak.
+# The middle time and the highest peak of the "seconds peak_MB" lines read.
+middle() {
+    sort -n | awk '{ t[NR] = $1; if ($2 > peak) peak = $2 }
+        END { printf "%.3f %.1f\n", t[int((NR + 1) / 2)], peak }'
+}
+
+# The same command three times.
 measure3() {
-    for _ in 1 2 3; do measure "$@"; done | sort -n | awk '
-        { t[NR] = $1; if ($2 > peak) peak = $2 }
-        END { printf "%.3f %.1f\n", t[2], peak }'
+    for _ in 1 2 3; do measure "$@"; done | middle
 }
 
 make_prefix() {
@@ -71,19 +81,29 @@ make_prefix() {
         >/dev/null 2>&1
 }
 
+# A prefix and a home as a player has them before Quenor's first change: a copy of the grown
+# prefix, and a home folder Quenor has never written to.
+fresh_start() {
+    rm -rf "$work/prefix" "$work/home" "$work/bin/quenor.log"
+    cp -a "$work/grown" "$work/prefix"
+    mkdir -p "$HOME"
+    # The copy on the disk before anything is timed: the kernel writing it out would be counted
+    # against the step that happens to run while it does.
+    sync
+}
+
 make_prefix "$work/prefix"
 empty=$(WINEPREFIX="$work/prefix" measure3 "$work/bin/quenorctl" status)
 empty=${empty##* }
 echo "status on the demo prefix as made: ${empty} MB peak"
 
+steps=(status "apply (first: keeps the originals)" "apply again" restore)
 printf '%-8s %-40s %9s %9s %9s %10s %14s\n' "user.reg" command seconds "peak MB" "/ status" \
     "/ reg add" "(peak-empty)/file"
 for size in "${sizes[@]}"; do
-    rm -rf "$work/home" "$work/bin/quenor.log"
-    mkdir -p "$HOME"
-    make_prefix "$work/prefix"
-    grow "$work/prefix/user.reg" "$size"
-    file_mb=$(awk -v b="$(stat -c %s "$work/prefix/user.reg")" 'BEGIN { printf "%.2f", b / 1048576 }')
+    make_prefix "$work/grown"
+    grow "$work/grown/user.reg" "$size"
+    file_mb=$(awk -v b="$(stat -c %s "$work/grown/user.reg")" 'BEGIN { printf "%.2f", b / 1048576 }')
     export WINEPREFIX="$work/prefix"
     regadd=""
     if [ -n "$wine" ]; then
@@ -91,21 +111,24 @@ for size in "${sizes[@]}"; do
         WINEPREFIX="$work/wine" "$wine" wineboot --init >/dev/null 2>&1
         WINEPREFIX="$work/wine" "$wineserver" -w
         grow "$work/wine/user.reg" "$size"
-        regadd=$(measure sh -c "WINEPREFIX='$work/wine' '$wine' reg add \
+        regadd=$(measure3 sh -c "WINEPREFIX='$work/wine' '$wine' reg add \
             'HKCU\\Software\\Bench' /v one /d value /f && WINEPREFIX='$work/wine' '$wineserver' -w")
         regadd=${regadd%% *}
     fi
+    # Three rounds from a fresh start, each step once a round; the middle time of each step.
+    : >"$work/results"
+    for _ in 1 2 3; do
+        fresh_start
+        echo "0 $(measure "$work/bin/quenorctl" status)" >>"$work/results"
+        echo "1 $(measure "$work/bin/quenorctl" apply --resolution 1600x1000 --yes)" >>"$work/results"
+        echo "2 $(measure "$work/bin/quenorctl" apply --resolution 1600x1000 --yes)" >>"$work/results"
+        echo "3 $(measure "$work/bin/quenorctl" restore)" >>"$work/results"
+    done
     base=""
-    for step in status "apply (first: keeps the originals)" "apply again" restore; do
-        case $step in
-        status) result=$(measure3 "$work/bin/quenorctl" status) ;;
-        "apply again") result=$(measure3 "$work/bin/quenorctl" apply --resolution 1600x1000 --yes) ;;
-        apply*) result=$(measure "$work/bin/quenorctl" apply --resolution 1600x1000 --yes) ;;
-        restore) result=$(measure "$work/bin/quenorctl" restore) ;;
-        esac
-        read -r seconds peak <<<"$result"
+    for step in 0 1 2 3; do
+        read -r seconds peak < <(awk -v s="$step" '$1 == s { print $2, $3 }' "$work/results" | middle)
         [ -n "$base" ] || base=$seconds
-        awk -v size="$size MB" -v step="$step" -v s="$seconds" -v p="$peak" -v b="$base" \
+        awk -v size="$size MB" -v step="${steps[$step]}" -v s="$seconds" -v p="$peak" -v b="$base" \
             -v r="$regadd" -v e="$empty" -v f="$file_mb" 'BEGIN {
                 printf "%-8s %-40s %9.3f %9.1f %9s %10s %14.2f\n", size, step, s, p,
                     (b > 0 ? sprintf("%.2f", s / b) : "-"), (r > 0 ? sprintf("%.2f", s / r) : "-"),
