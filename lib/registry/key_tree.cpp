@@ -42,7 +42,7 @@ void RegKey::loadFromSource() {
 }
 
 void RegKey::addSubKeysFrom(KeySource& source,
-                            std::vector<std::pair<std::string, std::uint32_t>> namesAndOrigins) {
+                            std::vector<std::pair<std::string, std::uint32_t>>&& namesAndOrigins) {
     load();
     subKeys_.reserve(subKeys_.size() + namesAndOrigins.size());
     for (auto& [name, origin] : namesAndOrigins) {

@@ -59,7 +59,7 @@ class RegKey {
     bool isLoaded() const { return !pending_; }
     // Adds sub-keys not loaded yet, each of them once, by a source filling a key.
     void addSubKeysFrom(KeySource& source,
-                        std::vector<std::pair<std::string, std::uint32_t>> namesAndOrigins);
+                        std::vector<std::pair<std::string, std::uint32_t>>&& namesAndOrigins);
 
     RegKey* findSubKey(std::string_view name) const;
     // Returns the existing sub-key of that name or a new one.

@@ -1,6 +1,7 @@
 #include "lib/registry/wine/wine_hive.h"
 
 #include <map>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "lib/base/ascii.h"
@@ -39,7 +40,7 @@ std::string valueLabel(const std::string& keyPath, const std::string& name) {
 
 // The lines of a reached key as the file holds them: every section of it, parsed.
 struct KeyInFile {
-    std::vector<std::pair<std::uint32_t, WineSection>> sections;  // by section number
+    std::map<std::uint32_t, WineSection> sections;  // by section number
     RegKey values{""};
     // The line that defines each value (its last one in the file), by lowered name.
     std::map<std::string, std::pair<std::uint32_t, std::size_t>> definingLine;
@@ -74,8 +75,7 @@ class HiveRenderer {
                 if (states_[k] == State::Deleted) layout_->deletedKeys.push_back(k);
             }
         }
-        std::vector<std::u16string> path;
-        appendNewKeys(current_, path, true);
+        appendNewKeys(current_, true);
         flush();
         if (addedFrom_ != std::string::npos)
             record({HiveIndex::Piece::Kind::Added, addedFrom_, out_.size(), 0, 0, 0});
@@ -188,7 +188,7 @@ class HiveRenderer {
                 file.values.setValue(storeValue(lines[l]));
                 file.definingLine[base::asciiLowered(toCodePage(lines[l].name))] = {s, l};
             }
-            file.sections.emplace_back(s, std::move(parts.front()));
+            file.sections.emplace(s, std::move(parts.front()));
         }
         return file;
     }
@@ -196,11 +196,7 @@ class HiveRenderer {
     void renderSection(std::uint32_t s, const RegKey& current) {
         const std::uint32_t k = index_.sections()[s].key;
         const KeyInFile& file = keyInFile(k);
-        const WineSection* found = nullptr;
-        for (const auto& [number, section] : file.sections) {
-            if (number == s) found = &section;
-        }
-        const WineSection& section = *found;
+        const WineSection& section = file.sections.at(s);  // s is one of k's sections
         const bool lastOfKey = index_.lastSection(k) == s;
 
         std::size_t insertAt = 0;
@@ -246,7 +242,7 @@ class HiveRenderer {
 
     // Writes the keys below `key` (the root when isRoot) that the file does not hold yet; keys
     // of the file that were never loaded are unchanged, and so is everything below them.
-    void appendNewKeys(const RegKey& key, std::vector<std::u16string>& path, bool isRoot) {
+    void appendNewKeys(const RegKey& key, bool isRoot) {
         const bool ownsLines = isRoot || fromFile(key);
         const std::uint32_t origin = isRoot ? 0 : key.origin();
         const bool wanted =
@@ -261,18 +257,31 @@ class HiveRenderer {
             // A blank line before the new section, unless one is there already: the one a
             // section deleted since left behind, which would otherwise pile up.
             if (!endsWithBlankLine()) emit(newline());
-            emit(formatKeyLines(path, now_, newline()));
+            emit(formatKeyLines(pathOfVisited(), now_, newline()));
             for (const auto& value : key.values()) {
                 emit(valueLine(fromCodePage(value.name), value, newline()));
             }
         }
         for (const auto& sub : key.subKeys()) {
             if (fromFile(*sub) && !sub->isLoaded()) continue;
-            path.push_back(fromFile(*sub) ? hive_.unicodeName(sub->origin())
-                                          : fromCodePage(sub->name()));
-            appendNewKeys(*sub, path, false);
-            path.pop_back();
+            visited_.push_back(sub.get());
+            appendNewKeys(*sub, false);
+            visited_.pop_back();
         }
+    }
+
+    // The Unicode path of the key being visited, looked up only when a section is written for
+    // it: the keys of the file (the first ones on the way) as one of its key lines spells them,
+    // the keys made in memory from their 8-bit names. Naming each key on the way as it is
+    // reached would read a key line per key, which a deep path makes quadratic.
+    std::vector<std::u16string> pathOfVisited() const {
+        std::size_t fileKeys = 0;
+        while (fileKeys < visited_.size() && fromFile(*visited_[fileKeys])) ++fileKeys;
+        std::vector<std::u16string> path;
+        if (fileKeys > 0) path = hive_.unicodePath(visited_[fileKeys - 1]->origin());
+        for (std::size_t i = fileKeys; i < visited_.size(); ++i)
+            path.push_back(fromCodePage(visited_[i]->name()));
+        return path;
     }
 
     bool endsWithBlankLine() {
@@ -287,6 +296,7 @@ class HiveRenderer {
     const RegKey& current_;
     std::int64_t now_;
     std::unordered_map<std::uint32_t, const RegKey*> reached_;
+    std::vector<const RegKey*> visited_;  // the keys from the root's sub-key to the one visited
     std::vector<State> states_;
     std::map<std::uint32_t, KeyInFile> files_;
     HiveIndex::Layout* layout_;
@@ -312,16 +322,33 @@ void WineHive::indexAgain() {
     if (index_.empty()) index_ = HiveIndex(text_, fileName_);
 }
 
+namespace {
+
+// Puts the values of the lines read into a key, as the store holds them; a repeated value: the
+// last one wins.
+class ValuesInto : public WineRegSink {
+  public:
+    explicit ValuesInto(RegKey& key) : key_(key) {}
+    void keyLine(std::size_t, std::string_view, std::size_t,
+                 std::vector<std::u16string>&) override {}
+    void valueLine(std::size_t, std::string_view, WineLine&& line) override {
+        key_.setValue(storeValue(line));
+    }
+    void otherLine(std::size_t, std::string_view, std::size_t) override {}
+
+  private:
+    RegKey& key_;
+};
+
+}  // namespace
+
 void WineHive::readValues(std::uint32_t origin, RegKey& into) const {
-    const HiveIndex::Key& key = index_.key(origin);
-    for (std::uint32_t s = key.firstSection; s != HiveIndex::kNone;
+    ValuesInto sink(into);
+    for (std::uint32_t s = index_.key(origin).firstSection; s != HiveIndex::kNone;
          s = index_.sections()[s].nextOfKey) {
         const std::size_t start = index_.sections()[s].start;
-        const auto parts = parseWineSections(
-            std::string_view(text_).substr(start, index_.sectionEnd(s) - start), fileName_);
-        for (const auto& line : parts.front().lines) {
-            if (line.kind == LineKind::Value) into.setValue(storeValue(line));
-        }
+        readWineSections(std::string_view(text_).substr(start, index_.sectionEnd(s) - start),
+                         fileName_, 1, sink);
     }
 }
 
@@ -330,15 +357,19 @@ void WineHive::loadKey(RegKey& key, std::uint32_t origin) {
     key.addSubKeysFrom(*this, index_.children(origin));
 }
 
-std::u16string WineHive::unicodeName(std::uint32_t origin) const {
+std::vector<std::u16string> WineHive::unicodePath(std::uint32_t origin) const {
     const std::uint32_t through = index_.sectionThrough(origin);
     if (origin == 0 || through == HiveIndex::kNone) return {};
     const std::size_t start = index_.sections()[through].start;
     const std::size_t end = text_.find('\n', start);
-    const auto parts = parseWineSections(
+    auto parts = parseWineSections(
         std::string_view(text_).substr(start, end == std::string::npos ? end : end + 1 - start),
         fileName_);
-    return parts.front().path.at(index_.depth(origin) - 1);
+    std::vector<std::u16string> path = std::move(parts.front().path);
+    const std::size_t depth = index_.depth(origin);
+    if (depth > path.size()) throw std::logic_error("a key line is shorter than its key's path");
+    path.resize(depth);
+    return path;
 }
 
 std::string WineHive::render(const RegKey& current, std::int64_t nowSeconds,

@@ -49,8 +49,8 @@ class WineHive : public KeySource {
 
     // The values of a key as the file holds them (every section of it, merged).
     void readValues(std::uint32_t origin, RegKey& into) const;
-    // The key's own name as the file writes it, in Unicode.
-    std::u16string unicodeName(std::uint32_t origin) const;
+    // The names of the path to a key as the file writes them, in Unicode.
+    std::vector<std::u16string> unicodePath(std::uint32_t origin) const;
     const HiveIndex& index() const { return index_; }
 
   private:

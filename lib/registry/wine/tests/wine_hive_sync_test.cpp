@@ -131,5 +131,24 @@ TEST(WineHiveSync, SavingOddShapesKeepsEveryLineItDoesNotChange) {
         }
 }
 
+// New sections below keys of the file keep the file's Unicode names: the 8-bit names the store
+// holds would write "?" for a character without a Windows-1252 form, and make other keys.
+TEST(WineHiveSync, NewSectionsBelowFileKeysKeepTheirUnicodeNames) {
+    const std::string text =
+        "WINE REGISTRY Version 2\n\n[Software\\\\x\\x4e2d\\\\Deep] 1\n\"v\"=\"1\"\n";
+    WineHive hive(text, "user.reg");
+    RegKey changed("");
+    hive.attach(changed);
+    RegKey* implicit = changed.find({"Software", "x?"});  // a key without a section of its own
+    ASSERT_TRUE(implicit);
+    implicit->setValue({"own", kSz, {'1', 0}});
+    implicit->addSubKey("New").setValue({"n", kSz, {'2', 0}});
+    const std::string written = hive.render(changed, 0);
+    for (const char* keyLine :
+         {"\n[Software\\\\x\\x4e2d] 0\n", "\n[Software\\\\x\\x4e2d\\\\New] 0\n"})
+        EXPECT_NE(written.find(keyLine), std::string::npos) << keyLine << "\n" << written;
+    EXPECT_TRUE(sameTree(*load(written), changed)) << written;
+}
+
 }  // namespace
 }  // namespace quenor::reg::wine
