@@ -2,7 +2,8 @@
 # Registry files at the size long-lived prefixes reach: the demo prefix with its user.reg grown
 # to SIZE megabytes of many small keys (as Steam and Lutris prefixes collect over years), and for
 # each size the time and peak memory of quenorctl status (one read), apply (the first, which
-# keeps the originals and writes Quenor's settings at start-up, and again), and restore; with the
+# keeps the originals and writes Quenor's settings at start-up, and again with another resolution,
+# so that the stored settings change and user.reg is written), and restore; with the
 # ratios to status on the same file and, where wine64 is installed, to one "wine64 reg add" of one
 # value on a prefix made by wineboot whose user.reg is grown the same way (timed with
 # "&& wineserver -w", so that Wine's save is in it). Every step runs three times: three rounds of
@@ -97,7 +98,7 @@ empty=$(WINEPREFIX="$work/prefix" measure3 "$work/bin/quenorctl" status)
 empty=${empty##* }
 echo "status on the demo prefix as made: ${empty} MB peak"
 
-steps=(status "apply (first: keeps the originals)" "apply again" restore)
+steps=(status "apply (first: keeps the originals)" "apply again (another resolution)" restore)
 printf '%-8s %-40s %9s %9s %9s %10s %14s\n' "user.reg" command seconds "peak MB" "/ status" \
     "/ reg add" "(peak-empty)/file"
 for size in "${sizes[@]}"; do
@@ -121,7 +122,7 @@ for size in "${sizes[@]}"; do
         fresh_start
         echo "0 $(measure "$work/bin/quenorctl" status)" >>"$work/results"
         echo "1 $(measure "$work/bin/quenorctl" apply --resolution 1600x1000 --yes)" >>"$work/results"
-        echo "2 $(measure "$work/bin/quenorctl" apply --resolution 1600x1000 --yes)" >>"$work/results"
+        echo "2 $(measure "$work/bin/quenorctl" apply --resolution 1680x1050 --yes)" >>"$work/results"
         echo "3 $(measure "$work/bin/quenorctl" restore)" >>"$work/results"
     done
     base=""

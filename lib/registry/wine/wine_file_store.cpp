@@ -157,6 +157,12 @@ std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChange
         // is read here, and the file's index carries over to the new text.
         HiveIndex::Layout layout;
         std::string rendered = file.hive->render(current, nowSeconds(), &layout);
+        // Values written as the file already holds them change nothing: the file is not written
+        // again while the disk still holds what the store read (then the values are on it).
+        if (rendered == file.hive->text() && sameOnDisk(file)) {
+            file.unsaved = false;
+            return {};
+        }
         auto written = std::make_unique<WineHive>(std::move(rendered), *file.hive, layout);
         if (guard_) error = guard_();
         if (error.empty() && !sameOnDisk(file)) {

@@ -25,7 +25,8 @@ enum class WineArch { Win32, Win64 };
 // whole and indexed; a key's values are read from its text when the key is first reached, so a
 // file of many megabytes takes little more memory than its text. Every change is saved at once
 // to the one file it concerns, atomically, and leaves every line it did not change as it was;
-// or, while saves are held (holdSaves), each changed file is saved once by saveHeld. A save
+// or, while saves are held (holdSaves), each changed file is saved once by saveHeld. A file
+// whose values were only written as it holds them already is not written again. A save
 // that fails undoes the changes in memory too (memory matches the file), leaves the file as it
 // was, and is reported: the change returns kRegistryIoFailed (lastSaveError() says why), or
 // saveHeld returns the reason with the values not saved.

@@ -540,6 +540,32 @@ TEST(WineFileStore, HeldSavesWriteEachFileOnce) {
     EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Q", "d"), sz("d"));
 }
 
+// Values written as the file holds them already (Apply again with the same settings) leave the
+// file alone, but only while the disk holds what the store read: a file another program saved
+// since may not hold them, and is still not written over nor reported as saved.
+TEST(WineFileStore, ValuesTheFileHoldsAlreadyAreNotWrittenAgain) {
+    TempFolder folder;
+    const auto file = folder.path() / "system.reg";
+    writeFile(file, kSample);
+    CountingFileIo disk;
+    WineFileStore store(folder.path(), WineArch::Win32, disk);
+    const Bytes mode{4, 0, 0, 0};
+    store.holdSaves();
+    ASSERT_EQ(set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, mode),
+              kSuccess);
+    EXPECT_EQ(store.saveHeld(), "");
+    EXPECT_TRUE(disk.replaced.empty());
+    EXPECT_EQ(readFile(file), kSample);
+
+    const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n";
+    writeFile(file, theirs);
+    store.holdSaves();
+    ASSERT_EQ(set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, mode),
+              kSuccess);
+    EXPECT_NE(store.saveHeld().find("was changed by another program"), std::string::npos);
+    EXPECT_EQ(readFile(file), theirs);
+}
+
 // Another program (Wine, an editor, another tool) saves a registry file after the store read it:
 // the store's save never writes over it, held or not, and says which file and which values.
 TEST(WineFileStore, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten) {
