@@ -71,6 +71,14 @@ middle() {
         END { printf "%.3f %.1f\n", t[int((NR + 1) / 2)], peak }'
 }
 
+# One measure of step $1 (the command after it) added to the round's results; a command that
+# fails stops the benchmark here, not only the command substitution around it.
+record() {
+    local result
+    result=$(measure "${@:2}") || exit 1
+    echo "$1 $result" >>"$work/results"
+}
+
 # The same command three times.
 measure3() {
     for _ in 1 2 3; do measure "$@"; done | middle
@@ -120,10 +128,10 @@ for size in "${sizes[@]}"; do
     : >"$work/results"
     for _ in 1 2 3; do
         fresh_start
-        echo "0 $(measure "$work/bin/quenorctl" status)" >>"$work/results"
-        echo "1 $(measure "$work/bin/quenorctl" apply --resolution 1600x1000 --yes)" >>"$work/results"
-        echo "2 $(measure "$work/bin/quenorctl" apply --resolution 1680x1050 --yes)" >>"$work/results"
-        echo "3 $(measure "$work/bin/quenorctl" restore)" >>"$work/results"
+        record 0 "$work/bin/quenorctl" status
+        record 1 "$work/bin/quenorctl" apply --resolution 1600x1000 --yes
+        record 2 "$work/bin/quenorctl" apply --resolution 1280x800 --yes
+        record 3 "$work/bin/quenorctl" restore
     done
     base=""
     for step in 0 1 2 3; do
