@@ -63,6 +63,21 @@ bool namesWineProgram(const std::string& first) {
     return name.rfind("wine", 0) == 0 || name.ends_with(".exe");
 }
 
+// Whether a lowered argument names something in the Windows folder `installDir` (lowered, no
+// trailing separator): the folder's name followed by a separator, a quote or nothing, so that
+// "c:\games\nhl 09 backup\nhl09.exe" is not in "c:\games\nhl 09".
+bool namesWindowsFolder(const std::string& argument, const std::string& installDir) {
+    for (std::size_t at = argument.find(installDir); at != std::string::npos;
+         at = argument.find(installDir, at + 1)) {
+        const std::size_t end = at + installDir.size();
+        if (end == argument.size() || argument[end] == '\\' || argument[end] == '/' ||
+            argument[end] == '"') {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<std::string> findProcessOfPrefix(const PrefixProcessSearch& search) {
@@ -106,7 +121,7 @@ std::optional<std::string> findProcessOfPrefix(const PrefixProcessSearch& search
         for (const std::string& argument : arguments) {
             if (!game.empty() && liesIn(argument, game)) return shown;
             if (!installDir.empty() &&
-                base::asciiLowered(argument).find(installDir) != std::string::npos) {
+                namesWindowsFolder(base::asciiLowered(argument), installDir)) {
                 return shown;
             }
         }

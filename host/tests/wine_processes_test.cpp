@@ -96,6 +96,11 @@ TEST(WineProcesses, AProcessWithThePrefixOrInTheGamesFolderCounts) {
         Child proton({"C:\\GAMES\\NHL 09 PROCESS TEST\\nhl09.exe"}, {});
         EXPECT_TRUE(findProcessOfPrefix(search));
     }
+    {
+        // A folder whose name only begins with the game's is another game's.
+        Child sibling({"C:\\Games\\NHL 09 process test 2\\nhl09.exe"}, {});
+        EXPECT_FALSE(findProcessOfPrefix(search));
+    }
     EXPECT_FALSE(findProcessOfPrefix(search));
 }
 
