@@ -82,7 +82,8 @@ void requireContent(FileIo& io, const std::filesystem::path& path,
 }  // namespace
 
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
-                         std::span<const std::uint8_t> content, std::uint32_t newFilePermissions) {
+                         std::span<const std::uint8_t> content, std::uint32_t newFilePermissions,
+                         const std::function<void()>& beforeReplacing) {
     const std::uint32_t permissions =
         io.kind(path) == FileKind::kRegularFile ? io.permissions(path) : newFilePermissions;
     const std::filesystem::path temp = temporarySibling(path);
@@ -93,6 +94,7 @@ void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
             file->sync();
         }
         requireContent(io, temp, content);
+        if (beforeReplacing) beforeReplacing();
         io.rename(temp, path);
     } catch (...) {
         try {

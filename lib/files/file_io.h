@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -169,10 +170,13 @@ std::uint64_t currentProcessId();
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
 // synced, read back and compared, and renamed over the target, keeping the target's permissions
 // when it exists (a new file gets `newFilePermissions`). The target holds either its old or its new
-// content, never a part; on failure the temporary file is removed.
+// content, never a part; on failure the temporary file is removed. `beforeReplacing`, when
+// given, runs last, just before the rename: what it throws stops the replacement (a writer that
+// must not replace a file someone else changed looks at the disk there, as late as it can).
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
                          std::span<const std::uint8_t> content,
-                         std::uint32_t newFilePermissions = 0644);
+                         std::uint32_t newFilePermissions = 0644,
+                         const std::function<void()>& beforeReplacing = {});
 
 // Reads a whole file, refusing one larger than maxBytes before reading it.
 std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,

@@ -45,6 +45,10 @@ std::string sentence(std::string text) {
 
 constexpr std::size_t kComparePiece = std::size_t{1} << 20;
 
+// Thrown from a save's last look at the disk: another program saved the file since the store
+// read it.
+struct ChangedOnDisk {};
+
 }  // namespace
 
 WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSystemArch,
@@ -165,22 +169,27 @@ std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChange
         }
         auto written = std::make_unique<WineHive>(std::move(rendered), *file.hive, layout);
         if (guard_) error = guard_();
-        if (error.empty() && !sameOnDisk(file)) {
-            error = file.path.string() +
-                    " was changed by another program since Quenor read it, and Quenor did not "
-                    "write over it; run Quenor again to start from what it holds now.";
-        }
         if (error.empty()) {
+            // The disk is compared with what the store read last, once the new file is written
+            // and read back: the later the look, the less time another program's save has to
+            // fall between it and the rename.
             const std::string& text = written->text();
             files::writeFileAtomically(
                 io_, file.path,
-                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), 0644,
+                [&] {
+                    if (!sameOnDisk(file)) throw ChangedOnDisk{};
+                });
             written->attach(current);
             file.hive = std::move(written);
             file.onDisk = true;
             file.unsaved = false;
             return {};
         }
+    } catch (const ChangedOnDisk&) {
+        error = file.path.string() +
+                " was changed by another program since Quenor read it, and Quenor did not "
+                "write over it; run Quenor again to start from what it holds now.";
     } catch (const WineRegistryError& e) {
         error = std::string("the new content would not be readable: ") + e.what();
     } catch (const files::FileIoError& e) {

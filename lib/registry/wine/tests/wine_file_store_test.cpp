@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lib/files/testing/fault_file_io.h"
@@ -566,39 +568,64 @@ TEST(WineFileStore, ValuesTheFileHoldsAlreadyAreNotWrittenAgain) {
     EXPECT_EQ(readFile(file), theirs);
 }
 
-// Another program (Wine, an editor, another tool) saves a registry file after the store read it:
-// the store's save never writes over it, held or not, and says which file and which values.
+// Runs `theirSave` once, as the first temporary file of a save is created: another program
+// saving the file while the store writes its own.
+class SaveBesideFileIo : public files::FileIoWrapper {
+  public:
+    explicit SaveBesideFileIo(std::function<void()> theirSave)
+        : files::FileIoWrapper(files::systemFileIo()), theirSave_(std::move(theirSave)) {}
+    std::unique_ptr<files::FileHandle> open(const std::filesystem::path& path, files::OpenMode mode,
+                                            std::uint32_t permissions) override {
+        if (mode == files::OpenMode::kCreate && theirSave_) std::exchange(theirSave_, {})();
+        return files::FileIoWrapper::open(path, mode, permissions);
+    }
+
+  private:
+    std::function<void()> theirSave_;
+};
+
+// Another program (Wine, an editor, another tool) saves a registry file after the store read it,
+// or while the store writes its own: the store's save never writes over it, held or not, and says
+// which file and which values.
 TEST(WineFileStore, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten) {
     for (const bool held : {true, false}) {
-        SCOPED_TRACE(held ? "saves held" : "saved at once");
-        TempFolder folder;
-        const auto file = folder.path() / "system.reg";
-        writeFile(file, kSample);
-        WineFileStore store(folder.path());
-        if (held) store.holdSaves();
-        const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n\"t\"=\"1\"\n";
-        writeFile(file, theirs);
-        const Status status = set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1"));
-        const std::string why = held ? store.saveHeld() : store.lastSaveError();
-        EXPECT_EQ(status, held ? kSuccess : kRegistryIoFailed);
-        EXPECT_NE(why.find(file.string() + " was changed by another program"), std::string::npos)
-            << why;
-        if (held) {
-            EXPECT_NE(why.find("Not saved: HKEY_LOCAL_MACHINE\\Software\\Mine\\m."),
+        for (const bool whileWriting : {false, true}) {
+            SCOPED_TRACE(std::string(held ? "saves held" : "saved at once") +
+                         (whileWriting ? ", theirs while the store writes" : ""));
+            TempFolder folder;
+            const auto file = folder.path() / "system.reg";
+            writeFile(file, kSample);
+            const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n\"t\"=\"1\"\n";
+            SaveBesideFileIo disk([&] {
+                if (whileWriting) writeFile(file, theirs);
+            });
+            WineFileStore store(folder.path(), WineArch::Win32, disk);
+            if (held) store.holdSaves();
+            if (!whileWriting) writeFile(file, theirs);
+            const Status status = set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1"));
+            const std::string why = held ? store.saveHeld() : store.lastSaveError();
+            EXPECT_EQ(status, held ? kSuccess : kRegistryIoFailed);
+            EXPECT_NE(why.find(file.string() + " was changed by another program"),
                       std::string::npos)
                 << why;
+            if (held) {
+                EXPECT_NE(why.find("Not saved: HKEY_LOCAL_MACHINE\\Software\\Mine\\m."),
+                          std::string::npos)
+                    << why;
+            }
+            EXPECT_EQ(readFile(file), theirs);
+            EXPECT_EQ(disk.namesIn(folder.path()), std::vector<std::string>{"system.reg"});
+            EXPECT_EQ(query(store, kLocalMachine, "Software\\Mine", "m"), Bytes{0xEE});
+            // Read again, the store takes their change and saves on top of it.
+            EXPECT_EQ(store.refresh(), "");
+            EXPECT_EQ(set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
+            if (held) {
+                EXPECT_EQ(store.saveHeld(), "");
+            }
+            WineFileStore reloaded(folder.path());
+            EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Theirs", "t"), sz("1"));
+            EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Mine", "m"), sz("1"));
         }
-        EXPECT_EQ(readFile(file), theirs);
-        EXPECT_EQ(query(store, kLocalMachine, "Software\\Mine", "m"), Bytes{0xEE});
-        // Read again, the store takes their change and saves on top of it.
-        EXPECT_EQ(store.refresh(), "");
-        EXPECT_EQ(set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
-        if (held) {
-            EXPECT_EQ(store.saveHeld(), "");
-        }
-        WineFileStore reloaded(folder.path());
-        EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Theirs", "t"), sz("1"));
-        EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Mine", "m"), sz("1"));
     }
 }
 
