@@ -36,7 +36,9 @@ constexpr const char* kGame = R"(#!/bin/sh
   grep -c '"GFX Mode"=dword:00000003' "$GAME_PREFIX/user.reg"
   flock -n "$GAME_PREFIX/.quenor-change.lock" true && echo unlocked || echo locked
 } >> "$GAME_RECORD"
-ls /proc/$$/fd | sort | tr '\n' ' ' > "$GAME_RECORD.fds"
+# Listed into a file first: a pipeline's pipes are the shell's own descriptors for a moment.
+ls /proc/$$/fd > "$GAME_RECORD.ls"
+tr '\n' ' ' < "$GAME_RECORD.ls" > "$GAME_RECORD.fds"
 exit 7
 )";
 
