@@ -1,4 +1,5 @@
 // SHA-256 through OpenSSL's libcrypto.
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 
 #include <stdexcept>
@@ -11,7 +12,23 @@ struct Sha256::State {
     EVP_MD_CTX* context = nullptr;
 };
 
+namespace {
+
+// libcrypto without the system's openssl.cnf: a digest of the player's files needs none of
+// its providers or engines, and a libcrypto linked into the program must not read a
+// configuration written for another OpenSSL version (or fail when that one is missing).
+bool initialiseWithoutConfiguration() {
+    static const bool initialised =
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
+    return initialised;
+}
+
+}  // namespace
+
 Sha256::Sha256() : state_(std::make_unique<State>()) {
+    if (!initialiseWithoutConfiguration()) {
+        throw std::runtime_error("libcrypto could not be initialised");
+    }
     state_->context = EVP_MD_CTX_new();
     if (state_->context == nullptr ||
         EVP_DigestInit_ex(state_->context, EVP_sha256(), nullptr) != 1) {
