@@ -18,8 +18,7 @@ namespace {
 // its providers or engines, and a libcrypto linked into the program must not read a
 // configuration written for another OpenSSL version (or fail when that one is missing).
 bool initialiseWithoutConfiguration() {
-    static const bool initialised =
-        OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
+    static const bool initialised = OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
     return initialised;
 }
 
