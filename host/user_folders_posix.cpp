@@ -86,6 +86,8 @@ std::vector<std::filesystem::path> earlierOriginalsFolders(const Environment& en
 bool isInstalledFolder(const std::filesystem::path& executableFolder) {
     const std::string text = executableFolder.lexically_normal().string();
     if (text == "/usr" || text.rfind("/usr/", 0) == 0) return true;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(executableFolder / kInstalledMarker, error)) return true;
     return ::access(executableFolder.c_str(), W_OK | X_OK) != 0;
 }
 

@@ -40,8 +40,13 @@ std::vector<std::filesystem::path> earlierOriginalsFolders(const Environment& en
                                                            const std::filesystem::path& real,
                                                            const std::filesystem::path& reached);
 
-// True when the folder of an installed copy: one below /usr, or one the running user cannot
-// write into. A portable copy (an unpacked or self-built one) keeps its log beside itself.
+// The file that marks a folder of programs as installed although the user may write into it:
+// the portable bundle's install.sh puts it into the bin folder it installs below the home.
+inline constexpr const char* kInstalledMarker = ".quenor-installed";
+
+// True when the folder of an installed copy: one below /usr, one that holds the marker above,
+// or one the running user cannot write into. A portable copy (an unpacked or self-built one)
+// keeps its log beside itself.
 bool isInstalledFolder(const std::filesystem::path& executableFolder);
 
 // The tool folder of a run: the executable's folder for a portable copy, else the state

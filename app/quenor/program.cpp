@@ -26,6 +26,7 @@ int runQuenor(int& argc, char** argv, const std::function<void(QWidget&)>& befor
     ui::Quenor& quenor = started->window();
 
     fonts.waitUntilRead();
+    ui::qt::addShippedFonts();
     const auto scale = ui::qt::scaleForScreen(QGuiApplication::primaryScreen());
     // The window's own font for everything, message boxes included: the desktop's font
     // would otherwise be loaded as well, for nothing the window shows.

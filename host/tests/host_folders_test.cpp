@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "core/testing/fake_platform.h"
 #include "core/testing/temp_folder.h"
@@ -117,6 +118,9 @@ TEST(ToolFolder, PortableCopyKeepsItsFolderInstalledCopyUsesTheStateFolder) {
     EXPECT_TRUE(isInstalledFolder("/usr/bin"));
     EXPECT_TRUE(isInstalledFolder("/usr/local/games/"));
     EXPECT_TRUE(isInstalledFolder(folder.path() / "missing"));  // cannot be written into
+    std::filesystem::create_directory(folder.path() / "installed");
+    std::ofstream(folder.path() / "installed" / kInstalledMarker) << "install.sh\n";
+    EXPECT_TRUE(isInstalledFolder(folder.path() / "installed"));  // what install.sh leaves
 
     MapEnvironment env(std::map<std::string, std::string>{{"HOME", "/home/ann"}});
     EXPECT_EQ(chooseToolFolder(folder.path(), env, false), folder.path());

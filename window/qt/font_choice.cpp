@@ -1,5 +1,7 @@
 #include "window/qt/font_choice.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QHash>
 #include <QStringList>
@@ -45,6 +47,18 @@ QString installedFamilyFor(const QString& family) {
     QString result = resolveFamily(family);
     resolved.insert(family, result);
     return result;
+}
+
+int addShippedFonts() {
+    const QDir folder(QCoreApplication::applicationDirPath() +
+                      QStringLiteral("/../share/quenor/fonts"));
+    int added = 0;
+    const QStringList files =
+        folder.entryList({QStringLiteral("*.ttf"), QStringLiteral("*.otf")}, QDir::Files);
+    for (const QString& file : files) {
+        if (QFontDatabase::addApplicationFont(folder.filePath(file)) >= 0) ++added;
+    }
+    return added;
 }
 
 Font windowDefaultFont() {

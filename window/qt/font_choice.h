@@ -19,6 +19,13 @@ QString installedFamilyFor(const QString& family);
 // screen.
 QFont controlFont(const std::optional<Font>& font, const TwipScale& scale);
 
+// Adds the fonts shipped with the program, for this run: the files in share/quenor/fonts
+// beside the program's bin folder (the portable bundle carries Liberation Sans there, the
+// family the window's layout is measured with, for systems that lack it). Call it after the
+// QGuiApplication is made and before the first control's font is chosen. Returns how many
+// font files were added; none when the folder is not there.
+int addShippedFonts();
+
 // The window's default font: the layout's sans-serif family at 8 points, regular.
 Font windowDefaultFont();
 

@@ -6,10 +6,15 @@
 
 #include <QApplication>
 
+#include "window/qt/font_choice.h"
+
 int main(int argc, char** argv) {
     const QByteArray platform = qgetenv("QUENOR_QT_TEST_PLATFORM");
     qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     QApplication app(argc, argv);
+    // As the program does: a copy of this test in a bundle's bin folder measures the captions
+    // with the bundle's fonts.
+    quenor::ui::qt::addShippedFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
