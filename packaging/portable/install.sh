@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# Installs Quenor from this folder for the user who runs it, without root:
+#   the programs         ~/.local/share/quenor (this folder, copied)
+#   on the PATH          ~/.local/bin/quenor, quenorctl and quenor-viv (links)
+#   the menu entry       ~/.local/share/applications/quenor.desktop, and the icons
+#   manual pages         ~/.local/share/man/man1 (links)
+#   Flatpak Steam        ~/.var/app/com.valvesoftware.Steam/.local/share/quenor/bin/quenorctl,
+#                        which that sandbox sees as ~/.local/share/quenor/bin/quenorctl
+# Everything lies below the home, so a system update (SteamOS replaces its root) leaves it
+# alone. Run again from a newer version, it upgrades in place.
+#
+#   ./install.sh [--prefix DIR]               install (DIR instead of ~/.local)
+#   ./install.sh [--prefix DIR] --uninstall   remove exactly what it installed
+set -euo pipefail
+
+usage() {
+    sed -n 's/^#   //p' "$0" | sed -n '/install.sh/p'
+}
+say() { printf '%s\n' "$*"; }
+fail() {
+    printf 'install.sh: %s\n' "$*" >&2
+    exit 1
+}
+
+prefix=""
+uninstall=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --prefix)
+        [ $# -ge 2 ] || fail "--prefix needs a folder"
+        prefix="$2"
+        shift 2
+        ;;
+    --prefix=*)
+        prefix="${1#--prefix=}"
+        shift
+        ;;
+    --uninstall)
+        uninstall=1
+        shift
+        ;;
+    -h | --help)
+        usage
+        exit 0
+        ;;
+    *)
+        usage >&2
+        fail "unknown argument: $1"
+        ;;
+    esac
+done
+
+if [ "$(id -u)" -eq 0 ] && [ -z "$prefix" ]; then
+    fail "run it as the player who plays NHL 09, not as root: it installs below that player's" \
+        "home. To install for every user, name the place: --prefix /opt/quenor (or /usr/local)."
+fi
+if [ -z "$prefix" ]; then
+    [ -n "${HOME:-}" ] && [ "${HOME#/}" != "$HOME" ] || fail "HOME is not set to a folder"
+    prefix="$HOME/.local"
+fi
+case "$prefix" in
+/*) ;;
+*) prefix="$PWD/$prefix" ;;
+esac
+prefix="${prefix%/}"
+
+data="$prefix/share/quenor"
+manifest="$data/.installed-files"
+marker=".quenor-installed"
+programs=(quenor quenorctl quenor-viv)
+icon_sizes=(32x32 48x48 64x64 128x128 256x256)
+flatpak_steam=""
+if [ "$(id -u)" -ne 0 ] && [ -n "${HOME:-}" ] && [ -d "$HOME/.var/app/com.valvesoftware.Steam" ]; then
+    flatpak_steam="$HOME/.var/app/com.valvesoftware.Steam"
+fi
+
+# What an installation put outside its own folder, one line each: "dir PATH" for a folder it
+# made, "link PATH" and "file PATH" for what it placed.
+installed_entries() {
+    [ -f "$manifest" ] && cat "$manifest"
+    return 0
+}
+
+# True when PATH is a link into the programs' folder.
+links_into_data() {
+    [ -L "$1" ] || return 1
+    case "$(readlink "$1")" in
+    "$data"/*) return 0 ;;
+    *) return 1 ;;
+    esac
+}
+
+# Removes what ENTRIES lists (manifest lines), when it is still what the installation put
+# there, and the programs' folder; then the folders it made, deepest first, when they are
+# empty again.
+remove_installation() {
+    local entries="$1" kind path
+    local -a folders=()
+    while read -r kind path; do
+        case "$kind" in
+        link) if links_into_data "$path"; then rm -f "$path"; fi ;;
+        file) if [ -f "$path" ]; then rm -f "$path"; fi ;;
+        dir) folders+=("$path") ;;
+        esac
+    done <<<"$entries"
+    rm -rf "$data"
+    local folder
+    while read -r folder; do
+        if [ -n "$folder" ]; then rmdir "$folder" 2>/dev/null || true; fi
+    done < <(printf '%s\n' "${folders[@]+"${folders[@]}"}" | awk '{ print length($0) "\t" $0 }' |
+        sort -rn | cut -f2-)
+}
+
+where_the_players_files_are() {
+    local state="${XDG_STATE_HOME:-$HOME/.local/state}/quenor"
+    local config="${XDG_CONFIG_HOME:-$HOME/.config}/quenor"
+    say "The player's own files stay where they are:"
+    say "  the log, and what Quenor found:  $state"
+    say "  the settings:                    the game's Wine prefix (Software\\Olm\\Quenor), or"
+    say "                                   $config without a game"
+    say "  the originals of each game:      .quenor/originals in its Wine prefix (quenorctl restore)"
+}
+
+if [ "$uninstall" -eq 1 ]; then
+    [ -f "$manifest" ] || fail "Quenor is not installed in $data (nothing to remove)"
+    remove_installation "$(cat "$manifest")"
+    say "Quenor is removed from $prefix."
+    where_the_players_files_are
+    exit 0
+fi
+
+source_folder="$(cd "$(dirname "$0")" && pwd -P)"
+for program in "${programs[@]}"; do
+    [ -x "$source_folder/bin/$program" ] ||
+        fail "$source_folder is not an unpacked Quenor bundle (bin/$program is missing)"
+done
+version="$(cat "$source_folder/VERSION" 2>/dev/null || echo unknown)"
+
+# Nothing that is not Quenor's own is replaced: a program of the same name in the bin folder
+# (another copy, installed by hand) stops the installation before anything is written.
+for program in "${programs[@]}"; do
+    link="$prefix/bin/$program"
+    if { [ -e "$link" ] || [ -L "$link" ]; } && ! links_into_data "$link"; then
+        fail "$link is there already and is not Quenor's link: move it away, or install" \
+            "elsewhere with --prefix. Nothing was changed."
+    fi
+done
+desktop="$prefix/share/applications/quenor.desktop"
+if [ -e "$desktop" ] && ! grep -q '^X-Quenor-Installed-By=install.sh$' "$desktop"; then
+    fail "$desktop is there already and was not written by this installer: move it away, or" \
+        "install elsewhere with --prefix. Nothing was changed."
+fi
+
+# The entries of an earlier installation carry over (the folders it made stay listed), then
+# this one's are added.
+entries="$(mktemp "${TMPDIR:-/tmp}/quenor-install.XXXXXX")"
+trap 'rm -f "$entries"' EXIT
+installed_entries | grep '^dir ' >"$entries" || true
+make_folder() {
+    local folder="$1" parent
+    [ -d "$folder" ] && return 0
+    parent="$(dirname "$folder")"
+    make_folder "$parent"
+    mkdir "$folder"
+    echo "dir $folder" >>"$entries"
+}
+note() { echo "$1 $2" >>"$entries"; }
+
+# The programs' folder, replaced as a whole: the new copy is made beside it and renamed into
+# its place, so a cut-off installation leaves the earlier one working.
+make_folder "$prefix/share"
+if [ "$source_folder" != "$(cd "$data" 2>/dev/null && pwd -P || true)" ]; then
+    fresh="$(mktemp -d "$prefix/share/.quenor-new.XXXXXX")"
+    cp -R "$source_folder/." "$fresh/"
+    printf 'Written by install.sh: the programs of this folder keep their log in %s.\n' \
+        "${XDG_STATE_HOME:-\$HOME/.local/state}/quenor" >"$fresh/bin/$marker"
+    chmod 755 "$fresh"
+    if [ -d "$data" ]; then
+        earlier="$(mktemp -d "$prefix/share/.quenor-old.XXXXXX")"
+        mv "$data" "$earlier/quenor"
+        mv "$fresh" "$data"
+        rm -rf "$earlier"
+    else
+        mv "$fresh" "$data"
+    fi
+fi
+
+# The programs on the PATH.
+make_folder "$prefix/bin"
+for program in "${programs[@]}"; do
+    ln -sfn "$data/bin/$program" "$prefix/bin/$program"
+    note link "$prefix/bin/$program"
+done
+# Manual pages.
+make_folder "$prefix/share/man/man1"
+for page in "$data"/share/man/man1/*.1.gz; do
+    ln -sfn "$page" "$prefix/share/man/man1/$(basename "$page")"
+    note link "$prefix/share/man/man1/$(basename "$page")"
+done
+# The menu entry with absolute paths (Steam's "Add a Non-Steam Game" lists it too), and the
+# icons it names.
+make_folder "$prefix/share/applications"
+sed -e "s|^Exec=.*|Exec=$data/bin/quenor|" -e "s|^TryExec=.*||" \
+    "$data/share/applications/quenor.desktop" | grep -v '^$' >"$desktop.new"
+printf 'TryExec=%s\nX-Quenor-Installed-By=install.sh\n' "$data/bin/quenor" >>"$desktop.new"
+mv "$desktop.new" "$desktop"
+note file "$desktop"
+for size in "${icon_sizes[@]}"; do
+    icon="$data/share/icons/hicolor/$size/apps/quenor.png"
+    [ -f "$icon" ] || continue
+    make_folder "$prefix/share/icons/hicolor/$size/apps"
+    ln -sfn "$icon" "$prefix/share/icons/hicolor/$size/apps/quenor.png"
+    note link "$prefix/share/icons/hicolor/$size/apps/quenor.png"
+done
+# Flatpak Steam's sandbox sees only its own folder as the home: quenorctl (which needs nothing
+# but the C library) is copied there, to the path it has in the native installation.
+if [ -n "$flatpak_steam" ]; then
+    inside="$flatpak_steam/.local/share/quenor/bin"
+    make_folder "$inside"
+    cp "$data/bin/quenorctl" "$inside/quenorctl.new"
+    mv "$inside/quenorctl.new" "$inside/quenorctl"
+    cp "$data/bin/$marker" "$inside/$marker"
+    note file "$inside/quenorctl"
+    note file "$inside/$marker"
+fi
+sort -u "$entries" >"$manifest"
+
+ctl="$data/bin/quenorctl"
+say "Quenor $version is installed in $data."
+say "Open it from the menu (Games), or run $prefix/bin/quenor."
+case ":${PATH:-}:" in
+*":$prefix/bin:"*) ;;
+*) say "($prefix/bin is not on your PATH: use the full paths below.)" ;;
+esac
+say ""
+say "To let a launcher bring NHL 09's settings in line before each start, paste:"
+found=0
+if [ -d "$HOME/.steam/steam" ] || [ -d "$HOME/.local/share/Steam" ]; then
+    say "  Steam: NHL 09's shortcut > Properties > Launch options:"
+    say "      $ctl run -- %command%"
+    found=1
+fi
+if [ -n "$flatpak_steam" ]; then
+    say "  Steam (Flatpak): NHL 09's shortcut > Properties > Launch options:"
+    say "      $ctl run -- %command%"
+    found=1
+fi
+if [ -d "$HOME/.config/lutris" ] || [ -d "$HOME/.local/share/lutris" ]; then
+    say "  Lutris: the game's Configure > System options > Command prefix:"
+    say "      $ctl run --"
+    found=1
+fi
+if [ -d "$HOME/.config/heroic" ]; then
+    say "  Heroic: the game's Settings > Other > Wrapper command: $ctl   arguments: run --"
+    found=1
+fi
+for app in net.lutris.Lutris com.heroicgameslauncher.hgl com.usebottles.bottles; do
+    [ -d "$HOME/.var/app/$app" ] || continue
+    say "  $app (Flatpak): as above, once its sandbox may read Quenor's folder:"
+    say "      flatpak override --user --filesystem=$data:ro $app"
+    [ "$app" = com.usebottles.bottles ] &&
+        say "      then the program's Launch options in the bottle: $ctl run -- %command%"
+    found=1
+done
+if [ "$found" -eq 0 ]; then
+    say "  (no launcher found) the command in front of the game's: $ctl run -- COMMAND"
+fi
+say ""
+say "To remove it: $data/install.sh --uninstall"
