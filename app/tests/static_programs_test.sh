@@ -19,23 +19,7 @@ rm -rf "$work"
 mkdir -p "$work"
 
 # What each program needs of the system.
-for program in "$static_ctl" "$static_viv"; do
-    needed="$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort | tr '\n' ' ')"
-    for library in $needed; do
-        case "$library" in
-        libc.so.6 | libm.so.6 | ld-linux-x86-64.so.2) ;;
-        *) fail "$(basename "$program") needs $library (all it needs: $needed)" ;;
-        esac
-    done
-    versions="$(objdump -T "$program" | grep -oE '\b(GLIBC|GLIBCXX|CXXABI|GCC)_[0-9.]+' | sort -u)"
-    if grep -qvE '^GLIBC_' <<<"$versions"; then
-        fail "$(basename "$program") needs $(grep -vE '^GLIBC_' <<<"$versions" | tr '\n' ' ')"
-    fi
-    newest="$(sed 's/^GLIBC_//' <<<"$versions" | sort -V | tail -1)"
-    if [ "$(printf '%s\n2.36\n' "$newest" | sort -V | tail -1)" != "2.36" ]; then
-        fail "$(basename "$program") needs GLIBC_$newest, above 2.36"
-    fi
-done
+"$root/scripts/check-self-contained.sh" --static "$static_ctl" "$static_viv" >/dev/null
 
 # A launcher's environment: libraries that must not be loaded.
 mkdir -p "$work/decoys"
