@@ -153,7 +153,7 @@ desktop-file-validate "$root$home/.local/share/applications/quenor.desktop" ||
 
 stage "the window"
 mkfifo "$work/display"
-mkdir -p -m 1777 "$root/tmp/.X11-unix"
+mkdir -m 1777 "$root/tmp/.X11-unix"
 chroot --userspec="$player:$player" "$root" /usr/bin/env -i HOME="$home" \
     PATH=/usr/bin:/bin Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
     3>"$work/display" >"$out/xvfb.log" 2>&1 &

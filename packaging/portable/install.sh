@@ -151,11 +151,11 @@ if [ -e "$desktop" ] && ! grep -q '^X-Quenor-Installed-By=install.sh$' "$desktop
         "install elsewhere with --prefix. Nothing was changed."
 fi
 
-# The entries of an earlier installation carry over (the folders it made stay listed), then
-# this one's are added.
+# The entries of an earlier installation carry over (the folders it made, and what it placed
+# that this version may no longer place), then this one's are added.
 entries="$(mktemp "${TMPDIR:-/tmp}/quenor-install.XXXXXX")"
 trap 'rm -f "$entries"' EXIT
-installed_entries | grep '^dir ' >"$entries" || true
+installed_entries >"$entries"
 make_folder() {
     local folder="$1" parent
     [ -d "$folder" ] && return 0
