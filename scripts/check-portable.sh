@@ -139,6 +139,16 @@ mkdir -p "$root$home/Downloads"
 cp "$tarball" "$newer" "$root$home/Downloads/"
 chown -R "$player:$player" "$root$home/Downloads"
 as_player sh -c "cd ~/Downloads && tar -xzf quenor-$version-linux-x86_64.tar.gz"
+# A program of the player's own where a link would go: the installation stops, and nothing of
+# the home changes.
+as_player sh -c 'mkdir -p ~/.local/bin && echo "#!/bin/sh" >~/.local/bin/quenorctl'
+home_list >"$work/home-foreign.txt"
+if as_player sh -c "cd ~/Downloads/quenor-$version && ./install.sh" >"$work/refused.txt" 2>&1; then
+    fail "install.sh replaced a ~/.local/bin/quenorctl that was not Quenor's"
+fi
+home_list | diff "$work/home-foreign.txt" - || fail "a refused installation changed the home"
+grep -q 'is not Quenor.s link' "$work/refused.txt" || { cat "$work/refused.txt"; fail "no reason given"; }
+as_player sh -c 'rm -r ~/.local'
 home_list >"$work/home-before.txt"
 as_player sh -c "cd ~/Downloads/quenor-$version && ./install.sh" | tee "$out/install.txt"
 installed="$home/.local/share/quenor"
@@ -152,6 +162,14 @@ desktop-file-validate "$root$home/.local/share/applications/quenor.desktop" ||
     fail "the installed menu entry is not valid"
 
 stage "the window"
+# Every program, library and plugin of the bundle finds what it needs in the root: what the
+# bundle carries, or what the desktop has (the Wayland plugins, which no X server here tries).
+as_player sh -c "find '$installed' -type f -name '*.so*' -o -type f -name 'quenor-window' |
+    LD_LIBRARY_PATH='$installed/lib' xargs ldd" >"$work/ldd.txt" 2>&1 || true
+if grep -q 'not found' "$work/ldd.txt"; then
+    grep -B20 'not found' "$work/ldd.txt" | grep -E ':$|not found' >&2
+    fail "a file of the bundle needs a library the root lacks"
+fi
 mkfifo "$work/display"
 mkdir -m 1777 "$root/tmp/.X11-unix"
 chroot --userspec="$player:$player" "$root" /usr/bin/env -i HOME="$home" \

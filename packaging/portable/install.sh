@@ -145,6 +145,10 @@ for program in "${programs[@]}"; do
             "elsewhere with --prefix. Nothing was changed."
     fi
 done
+if [ -e "$data" ] && [ ! -f "$manifest" ]; then
+    fail "$data is there already and was not made by this installer: move it away, or install" \
+        "elsewhere with --prefix. Nothing was changed."
+fi
 desktop="$prefix/share/applications/quenor.desktop"
 if [ -e "$desktop" ] && ! grep -q '^X-Quenor-Installed-By=install.sh$' "$desktop"; then
     fail "$desktop is there already and was not written by this installer: move it away, or" \
@@ -235,32 +239,36 @@ esac
 say ""
 say "To let a launcher bring NHL 09's settings in line before each start, paste:"
 found=0
-if [ -d "$HOME/.steam/steam" ] || [ -d "$HOME/.local/share/Steam" ]; then
-    say "  Steam: NHL 09's shortcut > Properties > Launch options:"
-    say "      $ctl run -- %command%"
+# One launcher's recipe: where to paste, and what.
+recipe() {
+    say "  $1"
+    say "      $2"
     found=1
+}
+if [ -d "$HOME/.steam/steam" ] || [ -d "$HOME/.local/share/Steam" ]; then
+    recipe "Steam: NHL 09's shortcut > Properties > Launch options:" "$ctl run -- %command%"
 fi
 if [ -n "$flatpak_steam" ]; then
-    say "  Steam (Flatpak): NHL 09's shortcut > Properties > Launch options:"
-    say "      $ctl run -- %command%"
-    found=1
+    recipe "Steam (Flatpak): NHL 09's shortcut > Properties > Launch options:" \
+        "$ctl run -- %command%"
 fi
 if [ -d "$HOME/.config/lutris" ] || [ -d "$HOME/.local/share/lutris" ]; then
-    say "  Lutris: the game's Configure > System options > Command prefix:"
-    say "      $ctl run --"
-    found=1
+    recipe "Lutris: the game's Configure > System options > Command prefix:" "$ctl run --"
 fi
 if [ -d "$HOME/.config/heroic" ]; then
-    say "  Heroic: the game's Settings > Other > Wrapper command: $ctl   arguments: run --"
-    found=1
+    recipe "Heroic: the game's Settings > Other > Wrapper command, and its arguments:" \
+        "$ctl   run --"
 fi
+# Flatpak launchers see Quenor's folder once they may read it.
 for app in net.lutris.Lutris com.heroicgameslauncher.hgl com.usebottles.bottles; do
     [ -d "$HOME/.var/app/$app" ] || continue
-    say "  $app (Flatpak): as above, once its sandbox may read Quenor's folder:"
-    say "      flatpak override --user --filesystem=$data:ro $app"
-    [ "$app" = com.usebottles.bottles ] &&
-        say "      then the program's Launch options in the bottle: $ctl run -- %command%"
-    found=1
+    recipe "$app (Flatpak): first let its sandbox read Quenor's folder:" \
+        "flatpak override --user --filesystem=$data:ro $app"
+    case "$app" in
+    net.lutris.Lutris) recipe "  then the game's Configure > System options > Command prefix:" "$ctl run --" ;;
+    com.heroicgameslauncher.hgl) recipe "  then the game's Settings > Other > Wrapper command, and its arguments:" "$ctl   run --" ;;
+    com.usebottles.bottles) recipe "  then the program's Launch options in the bottle:" "$ctl run -- %command%" ;;
+    esac
 done
 if [ "$found" -eq 0 ]; then
     say "  (no launcher found) the command in front of the game's: $ctl run -- COMMAND"
