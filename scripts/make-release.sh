@@ -21,7 +21,7 @@ fail() {
 }
 scripts/install-deps.sh cmake make ninja-build g++ qt6-base-dev libfontconfig-dev \
     qt6-qpa-plugins libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev dpkg-dev rpm \
-    g++-mingw-w64-x86-64 googletest file
+    g++-mingw-w64-x86-64 googletest zip file
 # One time for everything of the release: the last commit's.
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
 rm -f "$out"/quenor_*.deb "$out"/quenor-*.rpm "$out"/quenor-*.zip "$out"/quenor-*.tar.gz \

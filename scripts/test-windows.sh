@@ -7,7 +7,7 @@
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest wine64 xvfb xauth \
+scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest zip wine64 xvfb xauth \
     g++ libgtest-dev libgmock-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev
 started=$(date +%s)
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/quenor-wine.XXXXXX")"
