@@ -189,7 +189,7 @@ open_window() {
     as_player DISPLAY="$display" WINEPREFIX="$prefix_in_root" "$home/.local/bin/quenor" \
         >"$1" 2>&1 &
     local launched=$! tries=0
-    until DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '("quenor-window" "quenor")'; do
+    until DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '("quenor" "quenor")'; do
         tries=$((tries + 1))
         if [ "$tries" -gt 100 ] || ! kill -0 "$launched" 2>/dev/null; then
             cat "$1" >&2
@@ -210,7 +210,7 @@ close_window() {
 }
 window="$(open_window "$out/window.log")" || fail "the installed window did not open"
 sleep 1
-DISPLAY="$display" xwininfo -root -tree | grep '("quenor-window" "quenor")' | head -3
+DISPLAY="$display" xwininfo -root -tree | grep '("quenor" "quenor")' | head -3
 DISPLAY="$display" xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$out/window.png"
 echo "screenshot: $out/window.png"
 runtime="$(runtime_of "$window")"
