@@ -4,7 +4,6 @@
 
 #include "core/game_installation.h"
 #include "core/tool_error.h"
-#include "lib/base/ascii.h"
 #include "lib/files/file_error.h"
 #include "lib/registry/key_tree.h"
 #include "lib/registry/registry_store.h"
@@ -38,15 +37,10 @@ std::optional<std::int32_t> dwordOf(const TaggedValue& value) {
     return value.integer();
 }
 
-// What follows a keyed line's key, blanks and "=" left out ("devicewidth 800" gives "800").
+// The value of the first line that holds `key`, read as the rewrite reads it.
 std::optional<std::string> keyedValue(const std::vector<std::string>& lines, std::string_view key) {
     for (const std::string& line : lines) {
-        if (!base::startsWithIgnoringAsciiCase(line, key)) continue;
-        std::string value = line.substr(key.size());
-        const std::size_t start = value.find_first_not_of(" \t=");
-        value = start == std::string::npos ? "" : value.substr(start);
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
-        return value;
+        if (auto value = patching::keyedLineValue(line, key)) return value;
     }
     return std::nullopt;
 }

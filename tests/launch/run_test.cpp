@@ -131,6 +131,23 @@ class RunMachine {
                       std::vector<std::uint8_t>(text.begin(), text.end()));
     }
 
+    // Writes frame 3's width line as `line` (it may hold more than one line), behind Quenor's
+    // back, as a player's editor would; `lfOnly`: the whole file with LF line ends.
+    void spellFrame3Width(const std::string& line, bool lfOnly) {
+        viv::ArchiveReader reader(files::systemFileIo(), game_.archive());
+        const auto bytes = reader.readPlain(reader.require("sgsm3.cfg"));
+        std::string text(bytes.begin(), bytes.end());
+        const auto at = text.find("devicewidth 1440");
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, 16, line);
+        if (lfOnly) {
+            for (auto cr = text.find("\r\n"); cr != std::string::npos; cr = text.find("\r\n", cr))
+                text.erase(cr, 1);
+        }
+        viv::putEntry(files::systemFileIo(), game_.archive(), "sgsm3.cfg",
+                      std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+
     fs::path game() const { return folder_.path() / "game.sh"; }
     fs::path home() const { return folder_.path() / "home"; }
     fs::path record() const { return folder_.path() / "record"; }
@@ -296,6 +313,68 @@ TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
         EXPECT_EQ(readFileOrMissing(machine.log()).find("; the game starts all the same") !=
                       std::string::npos,
                   c.logged);
+    }
+}
+
+// However a player spaced frame 3's width line, status's frame table, its JSON and its drift
+// read it alike, run writes only where a line does not hold the stored width, and a second run
+// writes nothing. An indented line holds no key: run says which line stands in the way, writes
+// nothing, and the game starts all the same.
+TEST(QuenorctlRun, ReadsAKeyedLineHoweverItIsSpaced) {
+    struct Case {
+        const char* name;
+        const char* line;
+        bool lfOnly;
+        const char* tableShows;  // nullptr: no line
+        bool holdsTheSettings;
+    };
+    const Case cases[] = {
+        {"two blanks", "devicewidth  1440", false, "1440", true},
+        {"a tab", "devicewidth\t1440", false, "1440", true},
+        {"blanks around =", "devicewidth = 1440", false, "1440", true},
+        {"=", "devicewidth=1440", false, "1440", true},
+        {"a trailing blank", "devicewidth 1440 ", false, "1440", true},
+        {"upper case", "DEVICEWIDTH 1440", false, "1440", true},
+        {"LF-only file", "devicewidth 1440", true, "1440", true},
+        {"a duplicate line of another width", "devicewidth 1440\r\ndevicewidth 1024", false, "1440",
+         false},
+        {"indented", "  devicewidth 1440", false, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunMachine machine;
+        ASSERT_EQ(machine.quenorctl(kStoreSettings).status, 0);
+        machine.spellFrame3Width(c.line, c.lfOnly);
+
+        const auto json = nlohmann::json::parse(machine.quenorctl({"status", "--json"}).out);
+        const auto& width = json["game"]["frames"][2]["devicewidth"];
+        EXPECT_EQ(width, c.tableShows ? nlohmann::json(c.tableShows) : nlohmann::json(nullptr));
+        bool drifted = false;
+        for (const auto& difference : json["differsFromSettings"])
+            drifted = drifted || difference["place"] == "sgsm3.cfg devicewidth";
+        EXPECT_EQ(drifted, !c.holdsTheSettings);
+        EXPECT_NE(machine.quenorctl({"status"})
+                      .out.find(std::string("frame 3 (sgsm3.cfg): ") +
+                                (c.tableShows ? c.tableShows : "?") + " x 900"),
+                  std::string::npos);
+
+        const std::string before = readFileOrMissing(machine.installation().archive());
+        const Ran first = machine.quenorctl({"run", "--", machine.game().string()});
+        EXPECT_EQ(first.status, 7) << first.err;
+        const std::string after = readFileOrMissing(machine.installation().archive());
+        const bool rewritten = after != before;
+        EXPECT_EQ(rewritten, !c.holdsTheSettings && c.tableShows != nullptr);
+        if (!c.tableShows) {
+            EXPECT_NE(first.err.find(std::string("\"") + c.line + "\" starts with blanks"),
+                      std::string::npos)
+                << first.err;
+        }
+        EXPECT_EQ(machine.quenorctl({"run", "--", machine.game().string()}).status, 7);
+        EXPECT_EQ(readFileOrMissing(machine.installation().archive()), after);
+        if (rewritten) {
+            const auto again = nlohmann::json::parse(machine.quenorctl({"status", "--json"}).out);
+            EXPECT_EQ(again["differsFromSettings"], nlohmann::json::array());
+        }
     }
 }
 

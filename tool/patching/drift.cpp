@@ -4,6 +4,7 @@
 
 #include "core/game_installation.h"
 #include "core/resolution_codes.h"
+#include "tool/patching/keyed_lines.h"
 #include "tool/patching/planned_change.h"
 #include "tool/patching/resolution_patch.h"
 #include "tool/registry/registry_values.h"
@@ -26,14 +27,12 @@ void compareArchive(Tool& tool, const PlannedChange& planned, std::vector<Differ
                 out.push_back({entry + " " + key, "the entry cannot be read", value});
                 continue;
             }
-            const std::vector<std::string> found = keyedValues(*text, key);
-            const std::string& wanted = value;
-            const bool same =
-                !found.empty() && std::all_of(found.begin(), found.end(),
-                                              [&](const std::string& v) { return v == wanted; });
-            if (!same)
-                out.push_back(
-                    {entry + " " + key, found.empty() ? "no line" : joined(found), value});
+            // Each line that holds the key must hold the value; the ones that do not are named.
+            std::vector<std::string> differing = keyedValues(*text, key);
+            const bool noLine = differing.empty();
+            std::erase(differing, value);
+            if (noLine || !differing.empty())
+                out.push_back({entry + " " + key, noLine ? "no line" : joined(differing), value});
         }
     }
 }

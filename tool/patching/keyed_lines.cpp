@@ -19,10 +19,44 @@ std::vector<std::string> splitConfigLines(std::string_view text) {
     return lines;
 }
 
+namespace {
+
+bool holdsKey(std::string_view line, std::string_view key) {
+    return base::equalsIgnoringAsciiCase(line.substr(0, key.size()), key);
+}
+
+}  // namespace
+
+std::optional<std::string> keyedLineValue(std::string_view line, std::string_view key) {
+    if (!holdsKey(line, key)) return std::nullopt;
+    std::string_view value = line.substr(key.size());
+    const std::size_t start = value.find_first_not_of(" \t=");
+    if (start == std::string_view::npos) return std::string();
+    value.remove_prefix(start);
+    return std::string(value.substr(0, value.find_last_not_of(" \t") + 1));
+}
+
+std::vector<std::string> keyedValues(std::string_view text, std::string_view key) {
+    std::vector<std::string> values;
+    for (const std::string& line : splitConfigLines(text)) {
+        if (auto value = keyedLineValue(line, key)) values.push_back(std::move(*value));
+    }
+    return values;
+}
+
+std::optional<std::string> indentedKeyedLine(std::string_view text, std::string_view key) {
+    for (const std::string& line : splitConfigLines(text)) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start != 0 && start != std::string::npos && holdsKey(line.substr(start), key)) {
+            return line;
+        }
+    }
+    return std::nullopt;
+}
+
 std::string rewriteKeyedLine(std::string_view line, std::string_view key, std::string_view value) {
-    const std::string_view prefix = line.substr(0, key.size());
-    if (!base::equalsIgnoringAsciiCase(prefix, key)) return std::string(line);
-    std::string keyed(prefix);
+    if (!holdsKey(line, key)) return std::string(line);
+    std::string keyed(line.substr(0, key.size()));
     keyed += ' ';
     keyed += value;
     return keyed;

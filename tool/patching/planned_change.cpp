@@ -6,7 +6,6 @@
 #include "core/game_installation.h"
 #include "core/resolution_codes.h"
 #include "core/tool_error.h"
-#include "lib/base/ascii.h"
 #include "lib/files/file_error.h"
 #include "lib/viv/archive_error.h"
 #include "lib/viv/archive_reader.h"
@@ -42,15 +41,6 @@ std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry) 
     } catch (const ToolError&) {
     }
     return std::nullopt;
-}
-
-std::vector<std::string> keyedValues(const std::string& text, const std::string& key) {
-    std::vector<std::string> values;
-    for (const std::string& line : splitConfigLines(text)) {
-        if (!base::startsWithIgnoringAsciiCase(line, key)) continue;
-        values.push_back(line.size() > key.size() ? line.substr(key.size() + 1) : "");
-    }
-    return values;
 }
 
 namespace {
@@ -108,9 +98,14 @@ void requireKeyedLines(Tool& tool, const PlannedChange& change) {
         if (!text) continue;
         for (const auto& [key, value] : values) {
             if (!keyedValues(*text, key).empty()) continue;
+            const std::optional<std::string> indented = indentedKeyedLine(*text, key);
             fail(tool, "The config file " + entry + " in the game archive " +
                            tool.settings.strFMISCpath + " has no \"" + key +
                            "\" line, so Quenor cannot set it to " + value +
+                           (indented ? " (its line \"" + *indented +
+                                           "\" starts with blanks: the game's lines start with "
+                                           "their key)"
+                                     : std::string()) +
                            ". Nothing was changed. Repair or reinstall NHL 09 (or run "
                            "\"quenorctl restore\") to get the game's own file back.");
         }

@@ -22,9 +22,6 @@ PlannedChange plannedReset();
 // The plain text of a config entry of the game archive, or nothing when the archive or the
 // entry cannot be read.
 std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry);
-// The values of every line keyed `key`: what follows the key and one blank; nothing when no
-// line is keyed so.
-std::vector<std::string> keyedValues(const std::string& text, const std::string& key);
 
 // Whether start-up found the game: "Install Dir" names a whole folder (a drive, a network
 // share or a host path from its root), so the archive path does not depend on the folder the
