@@ -47,7 +47,8 @@ std::vector<std::string> keyedValues(std::string_view text, std::string_view key
 std::optional<std::string> indentedKeyedLine(std::string_view text, std::string_view key) {
     for (const std::string& line : splitConfigLines(text)) {
         const std::size_t start = line.find_first_not_of(" \t");
-        if (start != 0 && start != std::string::npos && holdsKey(line.substr(start), key)) {
+        if (start != 0 && start != std::string::npos && !holdsKey(line, key) &&
+            holdsKey(line.substr(start), key)) {
             return line;
         }
     }

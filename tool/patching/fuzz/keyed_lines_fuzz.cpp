@@ -1,6 +1,9 @@
-// Fuzz target over config-line rewriting, with any bytes as the file and any key and value:
-// the rewritten file has the same lines, each keyed line holds the key as spelled and the
-// value, every other line is kept byte for byte, and a second rewrite changes nothing.
+// Fuzz target over config-line rewriting and reading, with any bytes as the file and any key
+// and value: the rewritten file has the same lines, each keyed line holds the key as spelled
+// and the value, every other line is kept byte for byte, and a second rewrite changes nothing.
+// The reader agrees with the rewrite: it finds a value in exactly the lines the rewrite
+// rewrites, each rewritten line reads back as the value (less the blanks and '=' the reader
+// skips around it), and a line it calls indented is never one it reads.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,6 +38,14 @@ Input split(std::string_view data) {
     return in;
 }
 
+// What the reader makes of a value written after the key and one blank.
+std::string readBack(std::string_view value) {
+    const std::size_t start = value.find_first_not_of(" \t=");
+    if (start == std::string_view::npos) return "";
+    value.remove_prefix(start);
+    return std::string(value.substr(0, value.find_last_not_of(" \t") + 1));
+}
+
 std::string rewrite(std::string_view file, const Input& in) {
     std::string out;
     for (const std::string& line : patching::splitConfigLines(file)) {
@@ -56,12 +67,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < before.size(); ++i) {
         const std::string& line = before[i];
         if (line.find_first_of("\r\n") != std::string::npos) __builtin_trap();
-        if (base::startsWithIgnoringAsciiCase(line, in.key)) {
+        const bool keyed = base::startsWithIgnoringAsciiCase(line, in.key);
+        if (patching::keyedLineValue(line, in.key).has_value() != keyed) __builtin_trap();
+        if (keyed) {
             if (after[i] != line.substr(0, in.key.size()) + " " + in.value) __builtin_trap();
+            if (patching::keyedLineValue(after[i], in.key) != readBack(in.value)) __builtin_trap();
         } else if (after[i] != line) {
             __builtin_trap();
         }
     }
     if (rewrite(written, in) != written) __builtin_trap();
+    for (const std::string& value : patching::keyedValues(written, in.key)) {
+        if (value != readBack(in.value)) __builtin_trap();
+    }
+    if (const auto indented = patching::indentedKeyedLine(in.file, in.key)) {
+        if (patching::keyedLineValue(*indented, in.key)) __builtin_trap();
+    }
     return 0;
 }
