@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/game_installation.h"
+#include "core/change_plan.h"
 #include "core/operation_log.h"
 #include "core/tool_error.h"
 #include "lib/digest/sha256.h"
@@ -21,20 +21,12 @@ namespace {
 // and the values they write.
 RegistryOriginal registryNow(reg::RegistryStore& store) {
     RegistryOriginal now;
-    const std::string details = game::kDetailsKeyPath;
-    // Every key below "Software": "Software\EA Sports", "...\NHL 09", "...\Details Settings".
-    for (std::size_t at = details.find('\\'); at != std::string::npos;) {
-        at = details.find('\\', at + 1);
-        const std::string path = details.substr(0, at);
+    for (const std::string& path : registryKeysChangesMake())
         now.keys.push_back({path, reg::storeKeyExists(store, reg::kCurrentUser, path)});
-    }
-    const std::pair<const char*, const char*> values[] = {
-        {game::kKeyPath, game::kGfxModeValue},
-        {game::kDetailsKeyPath, game::kOnPlayPlayerValue},
-    };
-    for (const auto& [path, name] : values) {
-        ValueOriginal value{path, name, std::nullopt, {}};
-        if (auto found = reg::readStoreValue(store, reg::kCurrentUser, path, name)) {
+    for (const PlannedDword& planned : registryValuesChangesWrite()) {
+        ValueOriginal value{planned.keyPath, planned.name, std::nullopt, {}};
+        if (auto found =
+                reg::readStoreValue(store, reg::kCurrentUser, planned.keyPath, planned.name)) {
             value.type = found->type;
             value.data = std::move(found->data);
         }

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "core/change_lock.h"
-#include "core/game_installation.h"
+#include "core/change_plan.h"
 #include "core/tool_error.h"
 #include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
@@ -181,15 +181,13 @@ void requireRecordOfThisInstallation(const OriginalsRecord& record, const std::s
                 archive;
     }
     if (record.registry) {
-        const std::pair<std::string, std::string> values[] = {
-            {game::kKeyPath, game::kGfxModeValue},
-            {game::kDetailsKeyPath, game::kOnPlayPlayerValue}};
-        const std::string keys[] = {"Software\\EA Sports", game::kKeyPath, game::kDetailsKeyPath};
+        const std::vector<PlannedDword> values = registryValuesChangesWrite();
+        const std::vector<std::string> keys = registryKeysChangesMake();
         for (const ValueOriginal& value : record.registry->values) {
             const bool known =
-                std::any_of(std::begin(values), std::end(values), [&](const auto& v) {
-                    return base::equalsIgnoringAsciiCase(value.keyPath, v.first) &&
-                           base::equalsIgnoringAsciiCase(value.name, v.second);
+                std::any_of(std::begin(values), std::end(values), [&](const PlannedDword& v) {
+                    return base::equalsIgnoringAsciiCase(value.keyPath, v.keyPath) &&
+                           base::equalsIgnoringAsciiCase(value.name, v.name);
                 });
             if (!known)
                 fault = "it names the value " + valueName(value) + ", which Quenor never writes";

@@ -1,6 +1,7 @@
 #include "tool/patching/apply_reset.h"
 
 #include "core/change_lock.h"
+#include "core/change_plan.h"
 #include "core/game_installation.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
@@ -21,16 +22,16 @@ void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std:
 }
 
 // Reset's steps between the player's OK and the closing box.
-void writeRetailValues(Tool& tool, PatchWindow& window, const PlannedChange& planned) {
+void writeRetailValues(Tool& tool, PatchWindow& window, const ChangePlan& planned) {
     for (int frame = 1; frame <= game::kFrameCount; ++frame) {
         tool.patch.configFileName = game::configEntryName(frame);
         setResolution(tool, window, resolution::retailFrameCode(frame));
     }
-    tool.patch.vsyncValueText = "true";
+    tool.patch.vsyncValueText = retail::kEnableVsync;
     setVSYNC(tool);
     requireWritten(tool, planned);
-    writeGameDword(tool, game::kKeyPath, game::kGfxModeValue, 2);
-    writeGameDword(tool, game::kDetailsKeyPath, game::kOnPlayPlayerValue, 250);
+    writeGameDword(tool, game::kKeyPath, game::kGfxModeValue, retail::kGfxMode);
+    writeGameDword(tool, game::kDetailsKeyPath, game::kOnPlayPlayerValue, retail::kOnPlayPlayer);
     setDefaultValues(tool);
     createQuenorRegistry(tool);
 
@@ -69,7 +70,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
     }
     {
         ChangeLock lock(tool);
-        const PlannedChange planned = plannedApply(tool, window);
+        const ChangePlan planned = plannedApply(tool, window);
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
         setResolution(tool, window, tool.patch.resolutionToApply);
@@ -111,7 +112,7 @@ ChangeOutcome btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
     {
         ChangeLock lock(tool);
-        const PlannedChange planned = plannedReset();
+        const ChangePlan planned = plannedReset();
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
         writeRetailValues(tool, window, planned);

@@ -19,8 +19,8 @@ std::string joined(const std::vector<std::string>& values) {
     return text;
 }
 
-void compareArchive(Tool& tool, const PlannedChange& planned, std::vector<Difference>& out) {
-    for (const auto& [entry, values] : planned) {
+void compareArchive(Tool& tool, const ChangePlan& plan, std::vector<Difference>& out) {
+    for (const auto& [entry, values] : plan.entries) {
         const std::optional<std::string> text = plainEntryText(tool, entry);
         for (const auto& [key, value] : values) {
             if (!text) {
@@ -37,8 +37,8 @@ void compareArchive(Tool& tool, const PlannedChange& planned, std::vector<Differ
     }
 }
 
-void compareDword(Tool& tool, const char* keyPath, const char* name, std::int32_t expected,
-                  std::vector<Difference>& out) {
+void compareDword(Tool& tool, const std::string& keyPath, const std::string& name,
+                  std::int32_t expected, std::vector<Difference>& out) {
     const TaggedValue value = readRegistryValue(tool.services, reg::kCurrentUser, keyPath, name);
     if (value.isInteger() && value.integer() == expected) return;
     std::string found = "not set";
@@ -62,11 +62,10 @@ std::vector<Difference> differencesFromApply(Tool& tool, const PatchWindow& wind
                        "a valid size and frame"});
         return out;
     }
-    compareArchive(tool, plannedApply(tool, window), out);
-    if (const auto frame = framePatchFor(tool, window, code))
-        compareDword(tool, game::kKeyPath, game::kGfxModeValue, frame->gfxMode, out);
-    compareDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
-                 tool.patch.fpsNumber, out);
+    const ChangePlan plan = plannedApply(tool, window);
+    compareArchive(tool, plan, out);
+    for (const PlannedDword& value : plan.registry)
+        compareDword(tool, value.keyPath, value.name, value.value, out);
     return out;
 }
 

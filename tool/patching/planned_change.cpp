@@ -17,14 +17,15 @@ namespace quenor::patching {
 
 namespace {
 
-void planVsync(PlannedChange& change, const std::string& value) {
+void planVsync(ChangePlan& plan, const std::string& value) {
     for (int frame = 1; frame <= game::kFrameCount; ++frame)
-        change[game::configEntryName(frame)]["enablevsync"] = value;
+        plan.entries[game::configEntryName(frame)]["enablevsync"] = value;
 }
 
-void planFrame(PlannedChange& change, const FramePatch& patch) {
-    change[patch.entry]["devicewidth"] = std::to_string(patch.width);
-    change[patch.entry]["deviceheight"] = std::to_string(patch.height);
+void planFrame(ChangePlan& plan, const FramePatch& patch) {
+    plan.entries[patch.entry]["devicewidth"] = std::to_string(patch.width);
+    plan.entries[patch.entry]["deviceheight"] = std::to_string(patch.height);
+    plan.registry.push_back({game::kKeyPath, game::kGfxModeValue, patch.gfxMode});
 }
 
 }  // namespace
@@ -51,20 +52,14 @@ namespace {
 
 }  // namespace
 
-PlannedChange plannedApply(const Tool& tool, const PatchWindow& window) {
-    PlannedChange change;
+ChangePlan plannedApply(const Tool& tool, const PatchWindow& window) {
+    ChangePlan plan;
     if (auto frame = framePatchFor(tool, window, tool.patch.resolutionToApply))
-        planFrame(change, *frame);
-    planVsync(change, tool.patch.vsyncValueText);
-    return change;
-}
-
-PlannedChange plannedReset() {
-    PlannedChange change;
-    for (int frame = 1; frame <= game::kFrameCount; ++frame)
-        planFrame(change, *retailFramePatch(frame));
-    planVsync(change, "true");
-    return change;
+        planFrame(plan, *frame);
+    planVsync(plan, tool.patch.vsyncValueText);
+    plan.registry.push_back(
+        {game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue, tool.patch.fpsNumber});
+    return plan;
 }
 
 bool gameFolderKnown(const SettingsModel& settings) {
@@ -92,8 +87,8 @@ void showGameNotFound(Tool& tool) {
         MessageButtons::Ok, MessageIcon::Exclamation, 0});
 }
 
-void requireKeyedLines(Tool& tool, const PlannedChange& change) {
-    for (const auto& [entry, values] : change) {
+void requireKeyedLines(Tool& tool, const ChangePlan& plan) {
+    for (const auto& [entry, values] : plan.entries) {
         const std::optional<std::string> text = plainEntryText(tool, entry);
         if (!text) continue;
         for (const auto& [key, value] : values) {
@@ -112,8 +107,8 @@ void requireKeyedLines(Tool& tool, const PlannedChange& change) {
     }
 }
 
-void requireWritten(Tool& tool, const PlannedChange& change) {
-    for (const auto& [entry, values] : change) {
+void requireWritten(Tool& tool, const ChangePlan& plan) {
+    for (const auto& [entry, values] : plan.entries) {
         const std::optional<std::string> text = plainEntryText(tool, entry);
         for (const auto& [key, value] : values) {
             const std::vector<std::string> found =

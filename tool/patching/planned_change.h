@@ -5,19 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "core/change_plan.h"
 #include "core/tool.h"
 #include "tool/patching/patch_window.h"
 
 namespace quenor::patching {
 
-// What a change writes into the game archive: for each config entry, the keyed lines it
-// rewrites and the value each gets ("sgsm3.cfg" -> {"devicewidth" -> "1280", ...}).
-using PlannedChange = std::map<std::string, std::map<std::string, std::string>>;
-
-// The entries Apply and Reset rewrite with the window's choices (Apply's user-defined values
-// must be valid), decided before anything is written.
-PlannedChange plannedApply(const Tool& tool, const PatchWindow& window);
-PlannedChange plannedReset();
+// What Apply writes with the window's choices (its user-defined values must be valid),
+// decided before anything is written: the frame's size and "GFX Mode" unless the resolution is
+// "No Change", VSYNC in every frame, and "OnPlay Player". Reset's plan is plannedReset().
+ChangePlan plannedApply(const Tool& tool, const PatchWindow& window);
 
 // The plain text of a config entry of the game archive, or nothing when the archive or the
 // entry cannot be read.
@@ -34,10 +31,10 @@ void showGameNotFound(Tool& tool);
 // each key it rewrites (the tool never invents a line). An archive or entry that cannot be
 // read is left to the change, which reports it as it always has. Throws ToolError naming the
 // entry and the key.
-void requireKeyedLines(Tool& tool, const PlannedChange& change);
+void requireKeyedLines(Tool& tool, const ChangePlan& plan);
 
 // After the writes: every keyed line of the change reads back with its value. Throws
 // ToolError naming the entry, the key and what it holds.
-void requireWritten(Tool& tool, const PlannedChange& change);
+void requireWritten(Tool& tool, const ChangePlan& plan);
 
 }  // namespace quenor::patching

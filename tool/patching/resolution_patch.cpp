@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/change_plan.h"
 #include "core/game_installation.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
@@ -20,15 +21,20 @@ struct FixedResolution {
     std::int16_t gfxMode;
 };
 
+constexpr FixedResolution retailResolution(int frame) {
+    const retail::Frame& size = retail::kFrames[frame - 1];
+    return {resolution::retailFrameCode(frame), size.width, size.height, size.gfxMode};
+}
+
 // Presets (codes 0..2) and the retail frames used by the reset (50..80).
 constexpr FixedResolution kFixedResolutions[] = {
     {resolution::k1280x800, 1280, 800, 4},
     {resolution::k1600x1000, 1600, 1000, 4},
     {resolution::k1024x768, 1024, 768, 2},
-    {resolution::retailFrameCode(1), 800, 600, 1},
-    {resolution::retailFrameCode(2), 1024, 768, 2},
-    {resolution::retailFrameCode(3), 1280, 1024, 3},
-    {resolution::retailFrameCode(4), 1600, 1200, 4},
+    retailResolution(1),
+    retailResolution(2),
+    retailResolution(3),
+    retailResolution(4),
 };
 
 bool isPlainNumber(const std::string& text) {
@@ -75,15 +81,6 @@ std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& win
                         "Unknown resolution code " + std::to_string(code) + ".");
     }
     return FramePatch{tool.patch.configFileName, fixed->width, fixed->height, fixed->gfxMode};
-}
-
-std::optional<FramePatch> retailFramePatch(int frame) {
-    const std::int16_t code = resolution::retailFrameCode(frame);
-    for (const FixedResolution& r : kFixedResolutions) {
-        if (r.code == code)
-            return FramePatch{game::configEntryName(frame), r.width, r.height, r.gfxMode};
-    }
-    return std::nullopt;
 }
 
 bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {

@@ -22,8 +22,6 @@ struct FramePatch {
 // for a code that names no resolution.
 std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& window,
                                         std::int16_t code);
-// The retail size of frame 1 to 4, as Reset writes it.
-std::optional<FramePatch> retailFramePatch(int frame);
 
 // Whether setResolution would reject the window's user-defined values for `code`; asks and
 // shows nothing.
