@@ -20,7 +20,9 @@ std::string seconds(std::chrono::milliseconds wait) {
 }  // namespace
 
 ChangeLock::ChangeLock(Tool& tool)
-    : ChangeLock(tool.services, tool.settings.strFMISCpath, tool.settings.strTempFolder) {}
+    : ChangeLock(tool.services, tool.settings.strFMISCpath, tool.settings.strTempFolder) {
+    report_ = &tool.changeReport;
+}
 
 ChangeLock::ChangeLock(PlatformServices& services, const std::string& archivePath,
                        const std::string& scratchFolder)
@@ -81,6 +83,7 @@ ChangeLock::~ChangeLock() {
         // saved all the same (its log lines say it was written); the failure is reported already.
         try {
             if (const std::string why = services_.registry.saveHeld(); !why.empty()) {
+                if (report_) report_->notWritten.push_back(why);
                 services_.messageBoxes.note(
                     "The registry values written before the failure were not saved either: " + why);
             }
@@ -95,6 +98,7 @@ ChangeLock::~ChangeLock() {
 void ChangeLock::saveRegistry() {
     holdingSaves_ = false;
     if (const std::string why = services_.registry.saveHeld(); !why.empty()) {
+        if (report_) report_->notWritten.push_back(why);
         throw ToolError(error_number::kPathAccess, services_.programName,
                         "Quenor could not save the registry. " + why);
     }

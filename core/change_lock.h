@@ -53,6 +53,9 @@ class ChangeLock {
     std::unique_ptr<files::FileLock> scratch_;
     bool scratchBusy_ = false;
     bool holdingSaves_ = false;
+    // Where a registry file that could not be saved is noted (the tool's change; none for a
+    // lock taken without a tool).
+    ChangeReport* report_ = nullptr;
 };
 
 }  // namespace quenor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -35,6 +36,31 @@ struct PlatformServices {
     // How long a change waits for another process's change of the same installation before
     // it asks whether to wait longer (ChangeLock).
     std::chrono::milliseconds changeLockWait = std::chrono::seconds(10);
+    // Why the game must not be written now (Wine runs for its prefix and holds its registry);
+    // empty when it may. A change asks just before its first write of the game; no function:
+    // nothing stands in the way.
+    std::function<std::string()> whyGameMustNotBeWritten = {};
+};
+
+// What the change under way has done to the game so far, for the report of a change that
+// stops halfway: the files it wrote, each with the parts of it written (the game archive and
+// its entries), in the order written, and what it could not write (a registry file with the
+// values it misses).
+struct ChangeReport {
+    struct Written {
+        std::string file;
+        std::vector<std::string> parts;
+    };
+    std::vector<Written> written;
+    std::vector<std::string> notWritten;
+
+    void noteWritten(const std::string& file, const std::string& part) {
+        auto known = std::find_if(written.begin(), written.end(),
+                                  [&](const Written& w) { return w.file == file; });
+        if (known == written.end()) known = written.insert(written.end(), Written{file, {}});
+        if (std::find(known->parts.begin(), known->parts.end(), part) == known->parts.end())
+            known->parts.push_back(part);
+    }
 };
 
 // One run of the tool: its services, the settings model and the patch values, reachable by
@@ -53,6 +79,8 @@ class Tool {
     // write before it writes. Throwing stops the write.
     std::function<void(const std::string& entryName, const std::filesystem::path& source)>
         beforeArchiveChange;
+    // What the change under way has written (cleared when a change starts).
+    ChangeReport changeReport;
 };
 
 }  // namespace quenor

@@ -90,10 +90,7 @@ class LinuxPlatform : public HostPlatform {
             prefix_ = location_.folder;
             auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
                 if (use_ == Use::Inspect) return std::string(kLookWritesNothing);
-                return wineRuns()
-                           ? "Wine started running for the prefix " + location_.folder.string() +
-                                 "; close every Wine program of it, then try again"
-                           : std::string();
+                return whyWineStopsTheChange();
             });
             system_ = std::make_unique<FixedSystemVersion>(
                 versionToldToPrograms(prefixWindowsVersion(store->hive(reg::kLocalMachine))));
@@ -132,6 +129,7 @@ class LinuxPlatform : public HostPlatform {
         if (prefix_) {
             services.earlierOriginalsFolders =
                 earlierOriginalsFolders(environment_, *prefix_, reachedFolder_);
+            services.whyGameMustNotBeWritten = [this] { return whyWineStopsTheChange(); };
         }
         return services;
     }
@@ -172,6 +170,14 @@ class LinuxPlatform : public HostPlatform {
             if (folder.error.empty()) search.gameFolder = folder.host;
         }
         return search;
+    }
+
+    // Wine, started for the prefix during the run, holds its registry and would write over
+    // a change: the change stops, saying so. Empty when no Wine runs.
+    std::string whyWineStopsTheChange() const {
+        return wineRuns() ? "Wine started running for the prefix " + location_.folder.string() +
+                                "; close every Wine program of it, then try again"
+                          : std::string();
     }
 
     bool wineRuns() const {

@@ -330,9 +330,18 @@ TEST(WholeLog, FailureInTheMiddleOfApplyIsShownOnceAndNothingIsSaved) {
     EXPECT_NE(failure.text.find("fmisc.viv"), std::string::npos) << failure.text;
     EXPECT_NE(failure.text.find("Error number: "), std::string::npos) << failure.text;
 
+    // What was written before the failure, in the box and the log, with the way back.
+    const std::string written =
+        "the game archive " + tool.tool().settings.strFMISCpath + " (sgsm3.cfg, sgsm1.cfg)";
+    EXPECT_NE(failure.text.find("Quenor had changed, before it stopped: " + written + "."),
+              std::string::npos)
+        << failure.text;
+    EXPECT_NE(failure.text.find("\"quenorctl restore\""), std::string::npos) << failure.text;
     const Lines lines = tool.logLines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), std::string(kFixedStamp) + "      Call ExportFile");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], std::string(kFixedStamp) + "      Call ExportFile");
+    EXPECT_EQ(lines.back(),
+              std::string(kFixedStamp) + "     Changed before the failure: " + written);
     for (const std::string& line : lines) {
         EXPECT_EQ(line.find("All Done!"), std::string::npos);
         EXPECT_EQ(line.find("SetVSYNC - OK"), std::string::npos);

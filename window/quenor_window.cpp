@@ -90,10 +90,18 @@ void Quenor::guarded(const std::function<void()>& handler) {
 
 void Quenor::showFailure(const std::exception& error, bool duringStartUp) {
     std::string text = describeFailure(error);
+    const std::string changed = changeReportText(tool_.changeReport, text);
     text += duringStartUp
                 ? "\r\rQuenor could not start and will close now. Nothing more was written."
                 : "\r\rThe operation stopped at this step. Steps done before it stay done; "
                   "quenor.log lists them. Correct the cause and try again.";
+    if (!changed.empty()) {
+        text += "\r\r" + changed;
+        for (const ChangeReport::Written& written : tool_.changeReport.written)
+            writeFailureLog(tool_, "Changed before the failure: " + writtenText(written));
+        for (const std::string& missed : tool_.changeReport.notWritten)
+            writeFailureLog(tool_, "Not written: " + missed);
+    }
     try {
         tool_.services.messageBoxes.show(MessageBoxRequest{
             duringStartUp ? "Quenor could not start" : "Quenor - operation failed", text,
@@ -201,6 +209,7 @@ void Quenor::labQuenorLogging_Click() {
 
 void Quenor::change(patching::ChangeOutcome (*procedure)(Tool&, patching::PatchWindow&)) {
     refusedChange_.clear();
+    tool_.changeReport = {};
     try {
         lastChange_ = procedure(tool_, *this);
     } catch (const ChangeRefused&) {
@@ -293,6 +302,26 @@ void Quenor::reflectFpsBoost() {
 }
 void Quenor::reflectLogging() {
     selectLoggingOption(tool_.settings.intLog);
+}
+
+std::string writtenText(const ChangeReport::Written& written) {
+    std::string parts;
+    for (const std::string& part : written.parts) parts += (parts.empty() ? "" : ", ") + part;
+    return written.file + (parts.empty() ? "" : " (" + parts + ")");
+}
+
+std::string changeReportText(const ChangeReport& report, const std::string& cause) {
+    if (report.written.empty()) return {};
+    std::string text = "Quenor had changed, before it stopped: ";
+    for (std::size_t i = 0; i < report.written.size(); ++i)
+        text += (i == 0 ? "" : "; ") + writtenText(report.written[i]);
+    text += ".";
+    for (const std::string& missed : report.notWritten) {
+        if (cause.find(missed) == std::string::npos) text += " Not written: " + missed;
+    }
+    return text +
+           " \"quenorctl restore\" puts back what the game held before Quenor first "
+           "changed it.";
 }
 
 }  // namespace quenor::ui

@@ -38,6 +38,8 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     // nothing before the first.
     std::optional<patching::ChangeOutcome> lastChange() const { return lastChange_; }
     const std::string& refusedChange() const { return refusedChange_; }
+    // What the last Apply or Reset wrote to the game, and what it could not write.
+    const ChangeReport& lastChangeReport() const { return tool_.changeReport; }
     bool unloaded() const { return unloaded_; }
     // Called once the window has been unloaded by "Quit": the front end closes it.
     void onCloseRequested(std::function<void()> callback) { closeRequested_ = std::move(callback); }
@@ -95,5 +97,12 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     std::optional<patching::ChangeOutcome> lastChange_;
     std::function<void()> closeRequested_;
 };
+
+// What a change that stopped had written of the game, what it could not write, and the way
+// back, in words; empty when it wrote nothing. A file the failure's own description (`cause`)
+// names already is not named again.
+std::string changeReportText(const ChangeReport& report, const std::string& cause);
+// One file written: "the game archive C:\...\fmisc.viv (sgsm4.cfg, sgsm1.cfg)".
+std::string writtenText(const ChangeReport::Written& written);
 
 }  // namespace quenor::ui

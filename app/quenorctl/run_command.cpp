@@ -71,7 +71,8 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
     window.form().userClick(ui::control_names::kBtnApplySettings);
     if (!window.unloaded()) window.Form_Unload();
     std::ostringstream why;
-    if (reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), why) == kDone)
+    if (reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), why,
+                     window.lastChangeReport()) == kDone)
         return {};
     std::string text = why.str();
     while (!text.empty() && text.back() == '\n') text.pop_back();

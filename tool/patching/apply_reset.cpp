@@ -5,6 +5,7 @@
 #include "core/game_installation.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
+#include "core/tool_error.h"
 #include "tool/originals/keep_originals.h"
 #include "tool/patching/planned_change.h"
 #include "tool/patching/resolution_patch.h"
@@ -19,6 +20,17 @@ namespace {
 void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std::int16_t value) {
     setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(keyPath), TaggedValue(valueName),
                      kRegDwordType, TaggedValue(value));
+}
+
+// The last look before the first write of the game: Wine may have started for its prefix since
+// the run began, and would write its registry over the change.
+void requireGameMayBeWritten(Tool& tool) {
+    const auto& why = tool.services.whyGameMustNotBeWritten;
+    if (!why) return;
+    if (const std::string reason = why(); !reason.empty()) {
+        throw ToolError(error_number::kPathAccess, tool.services.programName,
+                        "The game was not changed: " + reason + ".");
+    }
 }
 
 // Reset's steps between the player's OK and the closing box.
@@ -73,6 +85,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         const ChangePlan planned = plannedApply(tool, window);
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
+        requireGameMayBeWritten(tool);
         setResolution(tool, window, tool.patch.resolutionToApply);
         setVSYNC(tool);
         requireWritten(tool, planned);
@@ -115,6 +128,7 @@ ChangeOutcome btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
         const ChangePlan planned = plannedReset();
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
+        requireGameMayBeWritten(tool);
         writeRetailValues(tool, window, planned);
         saveRegistryValues(tool, lock);
     }

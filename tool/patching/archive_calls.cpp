@@ -53,6 +53,7 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
     try {
         viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), files.fileIo(),
                      entryName);
+        tool.changeReport.noteWritten("the game archive " + archivePath, entryName);
     } catch (const viv::ArchiveError& e) {
         writeFailureLog(tool, " AddFile failed - " + std::string(e.what()));
         throw addFailed(tool, archivePath, entryName, e);
