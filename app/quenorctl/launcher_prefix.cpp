@@ -6,9 +6,9 @@
 
 namespace quenor::ctl {
 
-std::optional<std::string> launcherPrefix(const std::string& prefixOption,
-                                          const Environment& environment) {
-    if (!prefixOption.empty()) return prefixOption;
+std::optional<LauncherPrefix> launcherPrefix(const std::string& prefixOption,
+                                             const Environment& environment) {
+    if (!prefixOption.empty()) return LauncherPrefix{prefixOption, "--prefix"};
     const std::string compatData = environment.variable("STEAM_COMPAT_DATA_PATH").value_or("");
     if (compatData.empty()) return std::nullopt;
     std::filesystem::path prefix(compatData);
@@ -23,7 +23,7 @@ std::optional<std::string> launcherPrefix(const std::string& prefixOption,
                                     ", which holds no Proton prefix (no folder " + prefix.string() +
                                     "); start the game once from Steam first");
     }
-    return prefix.string();
+    return LauncherPrefix{prefix.string(), "STEAM_COMPAT_DATA_PATH"};
 }
 
 }  // namespace quenor::ctl

@@ -12,7 +12,11 @@ namespace quenor::ctl {
 // (which Lutris, Heroic, Bottles and plain Wine set) or else the search decides. Throws
 // std::invalid_argument saying what is wrong with a STEAM_COMPAT_DATA_PATH that names no
 // prefix, rather than searching elsewhere for a game the launcher did not mean.
-std::optional<std::string> launcherPrefix(const std::string& prefixOption,
-                                          const Environment& environment);
+struct LauncherPrefix {
+    std::string path;
+    std::string source;  // where it came from: "--prefix", "STEAM_COMPAT_DATA_PATH"
+};
+std::optional<LauncherPrefix> launcherPrefix(const std::string& prefixOption,
+                                             const Environment& environment);
 
 }  // namespace quenor::ctl

@@ -24,6 +24,7 @@ bool inputIsTerminal() {
 }
 
 int startCommand(const std::vector<std::string>& command, std::ostream& err) {
+    if (refuseEmptyCommand(command, err)) return 127;
     std::vector<char*> argv;
     argv.reserve(command.size() + 1);
     for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));

@@ -47,6 +47,7 @@ std::string quotedArgument(const std::string& argument) {
 }  // namespace
 
 int startCommand(const std::vector<std::string>& command, std::ostream& err) {
+    if (refuseEmptyCommand(command, err)) return 127;
     std::vector<std::string> quoted;
     quoted.reserve(command.size());
     for (const std::string& argument : command) quoted.push_back(quotedArgument(argument));

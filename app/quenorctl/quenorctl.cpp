@@ -176,9 +176,13 @@ void checkCombinations(const Request& request) {
     }
 }
 
-int statusCommand(const Context& context, const Environment& environment, bool json) {
+// `prefixSource`: where the prefix came from when quenorctl chose it (--prefix, Proton's
+// variable); the platform, which sees it as WINEPREFIX, names it otherwise.
+int statusCommand(const Context& context, const Environment& environment, bool json,
+                  const std::string& prefixSource) {
     auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
-    const Status now = readStatus(*platform);
+    Status now = readStatus(*platform);
+    if (now.prefix && !prefixSource.empty()) now.prefix->launcher = prefixSource;
     context.out << (json ? statusJson(now).dump(2) + "\n" : statusText(now));
     if (!now.archiveError.empty()) {
         context.err << "quenorctl: the game's archive cannot be read: " << now.archiveError << '\n';
@@ -236,10 +240,13 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
     }
 
     std::map<std::string, std::string> overrides;
+    std::string prefixSource;
     try {
         if (!prefixNotSupported()) {
-            if (const auto prefix = launcherPrefix(request.prefix, context.environment))
-                overrides["WINEPREFIX"] = *prefix;
+            if (const auto prefix = launcherPrefix(request.prefix, context.environment)) {
+                overrides["WINEPREFIX"] = prefix->path;
+                prefixSource = prefix->source;
+            }
         }
     } catch (const std::invalid_argument& error) {
         context.err << "quenorctl: " << error.what() << ".\n";
@@ -254,7 +261,7 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         if (*request.list) return listInstallations(context, request.prefix);
         if (*request.restore)
             return restoreCommand(context, environment, request.force, request.forget);
-        if (*request.status) return statusCommand(context, environment, request.json);
+        if (*request.status) return statusCommand(context, environment, request.json, prefixSource);
         if (*request.run) return runCommand(context, environment, request.choices, request.command);
         return changeCommand(context, environment, request);
     } catch (const ToolError& error) {

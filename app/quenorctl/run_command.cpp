@@ -49,7 +49,8 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
                         const Choices& choices, std::ostream& report) {
     std::istringstream noInput;
     // Every box goes to standard error: standard output belongs to the game.
-    ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true);
+    // run answers the window's questions itself, for the launcher that started the game.
+    ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true, "quenorctl run");
     const auto started = host::StartedQuenor::start(
         [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
         boxes, kRunLockWait);
@@ -106,8 +107,17 @@ std::string clause(std::string text) {
 
 }  // namespace
 
+bool refuseEmptyCommand(const std::vector<std::string>& command, std::ostream& err) {
+    if (!command.empty() && !command.front().empty()) return false;
+    err << "quenorctl: the command to start is empty: give the game's command after \"run --\" "
+           "(in a launcher, %command%); nothing was started or changed.\n";
+    return true;
+}
+
 int runCommand(const Context& context, const Environment& environment, const Choices& choices,
                const std::vector<std::string>& command) {
+    // Without a game to start there is nothing to bring in line for.
+    if (refuseEmptyCommand(command, context.err)) return 127;
     Outcome outcome;
     try {
         outcome = bringGameInLine(context, environment, choices, context.err);

@@ -135,8 +135,15 @@ int openLockFile(const std::filesystem::path& path) {
     }
     if (fd < 0 && errno == ELOOP) {
         throw FileIoError("Opening the lock file " + path.string() +
-                              " failed: it is a symbolic link, which a lock file never is.",
+                              " failed: it is a symbolic link, which a lock file never is. Remove "
+                              "it, then try again.",
                           "it is a symbolic link");
+    }
+    if (fd < 0 && errno == EISDIR) {
+        throw FileIoError("Opening the lock file " + path.string() +
+                              " failed: it is a folder, which a lock file never is. Remove it, "
+                              "then try again.",
+                          "it is a folder");
     }
     if (fd < 0) throwErrno("Opening the lock file", path, errno);
     struct stat info {};

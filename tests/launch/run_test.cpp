@@ -316,6 +316,19 @@ TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
     }
 }
 
+// A launcher that gives an empty command (an empty %command%) starts nothing and changes
+// nothing, and is told why.
+TEST(QuenorctlRun, AnEmptyCommandStartsAndChangesNothing) {
+    RunMachine machine;
+    ASSERT_EQ(machine.quenorctl(kStoreSettings).status, 0);
+    machine.changeGfxModeTo1();
+    const std::string userReg = readFileOrMissing(machine.userReg());
+    const Ran ran = machine.quenorctl({"run", "--", ""});
+    EXPECT_EQ(ran.status, 127);
+    EXPECT_NE(ran.err.find("the command to start is empty"), std::string::npos) << ran.err;
+    EXPECT_EQ(readFileOrMissing(machine.userReg()), userReg);
+}
+
 // However a player spaced frame 3's width line, status's frame table, its JSON and its drift
 // read it alike, run writes only where a line does not hold the stored width, and a second run
 // writes nothing. An indented line holds no key: run says which line stands in the way, writes

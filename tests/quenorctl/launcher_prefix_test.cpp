@@ -40,7 +40,11 @@ TEST(LauncherPrefix, TakesTheOptionThenProtonsPrefixThenLeavesItToWineprefix) {
         SCOPED_TRACE(c.option + " " + (c.variables.empty() ? "" : c.variables.begin()->second));
         const MapEnvironment environment(c.variables);
         try {
-            EXPECT_EQ(ctl::launcherPrefix(c.option, environment), c.chosen);
+            const auto chosen = ctl::launcherPrefix(c.option, environment);
+            EXPECT_EQ(chosen ? std::optional(chosen->path) : std::nullopt, c.chosen);
+            if (chosen) {
+                EXPECT_EQ(chosen->source, c.option.empty() ? "STEAM_COMPAT_DATA_PATH" : "--prefix");
+            }
             EXPECT_EQ(c.refused, nullptr);
         } catch (const std::invalid_argument& error) {
             ASSERT_NE(c.refused, nullptr) << error.what();
@@ -60,7 +64,12 @@ TEST(LauncherPrefix, QuenorctlReadsTheGameInProtonsPrefix) {
     std::string out;
     std::string err;
     EXPECT_EQ(machine.quenorctl({"status"}, &out, &err), ctl::kDone) << err;
-    EXPECT_NE(out.find("3141592653/pfx"), std::string::npos) << out;
+    EXPECT_NE(out.find("3141592653/pfx (STEAM_COMPAT_DATA_PATH)"), std::string::npos) << out;
+    // Named by --prefix, it says so.
+    EXPECT_EQ(machine.quenorctl({"--prefix", (compat / "pfx").string(), "status"}, &out, &err),
+              ctl::kDone)
+        << err;
+    EXPECT_NE(out.find("3141592653/pfx (--prefix)"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -70,6 +70,16 @@ ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
                         reason + "\r\rCheck the free space and permissions there, then try again.");
 }
 
+// The originals are kept, but the note that a change begins could not be written beside them.
+[[noreturn]] void cannotNote(Tool& tool, const std::string& reason) {
+    writeFailureLog(tool, "Noting the change failed - " + reason);
+    throw ToolError(error_number::kPathAccess, tool.services.programName,
+                    "Nothing was changed: the originals are kept, but Quenor notes each change "
+                    "beside them before it writes the game, so that a restore can tell its own "
+                    "changes from others', and could not. " +
+                        reason + "\r\rCheck the free space and permissions there, then try again.");
+}
+
 }  // namespace
 
 std::string recordTime(const Clock& clock) {
@@ -120,7 +130,11 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
                 // An archive that cannot be read is the change's to report.
             }
         }
-        noteWritten();
+        try {
+            noteWritten();
+        } catch (const std::runtime_error& error) {  // OriginalsError, files::FileIoError
+            cannotNote(tool, error.what());
+        }
         tool.beforeArchiveChange = [this](const std::string& entry,
                                           const std::filesystem::path& source) {
             aboutToWrite(entry, source);

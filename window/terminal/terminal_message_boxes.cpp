@@ -38,8 +38,14 @@ std::string terminalLines(std::string_view text) {
 }
 
 TerminalMessageBoxes::TerminalMessageBoxes(std::istream& in, std::ostream& out,
-                                           std::ostream& errors, bool interactive, bool answerYes)
-    : in_(in), out_(out), errors_(errors), interactive_(interactive), answerYes_(answerYes) {}
+                                           std::ostream& errors, bool interactive, bool answerYes,
+                                           std::string answeredBy)
+    : in_(in),
+      out_(out),
+      errors_(errors),
+      interactive_(interactive),
+      answerYes_(answerYes),
+      answeredBy_(std::move(answeredBy)) {}
 
 MessageAnswer TerminalMessageBoxes::show(const MessageBoxRequest& request) {
     shown_.push_back(request);
@@ -57,7 +63,7 @@ MessageAnswer TerminalMessageBoxes::show(const MessageBoxRequest& request) {
     const MessageAnswer no = yesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     out_ << (yesNo ? "Yes or no? [y/N] " : "OK or cancel? [y/N] ");
     if (answerYes_) {
-        out_ << "y (--yes)\n" << std::flush;
+        out_ << "y (" << answeredBy_ << ")\n" << std::flush;
         return yes;
     }
     if (!interactive_) {
@@ -80,7 +86,8 @@ MessageAnswer TerminalMessageBoxes::show(const MessageBoxRequest& request) {
 MessageAnswer TerminalMessageBoxes::askRetry() {
     out_ << "Retry or cancel? [r/C] ";
     if (answerYes_ || !interactive_) {
-        out_ << "c (" << (answerYes_ ? "--yes" : "no terminal") << ": no longer wait)\n"
+        out_ << "c (" << (answerYes_ ? answeredBy_ : std::string("no terminal"))
+             << ": no longer wait)\n"
              << std::flush;
         return MessageAnswer::Cancel;
     }

@@ -14,7 +14,8 @@ namespace quenor::ui::terminal {
 // its text, each CR a line break. A box that asks (Yes/No, OK/Cancel) waits for the answer on
 // the input: "y" or "yes" answers Yes (OK), anything else, an empty line or the end of the
 // input No (Cancel). With `answerYes` every question is answered Yes (OK) at once, and the
-// answer is printed. Without a terminal to ask on and without `answerYes`, a question is
+// answer is printed with who gave it (`answeredBy`: "--yes", or "quenorctl run", which answers
+// for the launcher). Without a terminal to ask on and without `answerYes`, a question is
 // answered No (Cancel), as a player who says nothing would, and is remembered, so that the
 // program can say why it changed nothing. A Retry/Cancel box is answered Cancel at once with
 // `answerYes` or without a terminal, as a script must not wait without end. A failure box (the
@@ -25,7 +26,7 @@ std::string terminalLines(std::string_view text);
 class TerminalMessageBoxes : public MessageBoxes {
   public:
     TerminalMessageBoxes(std::istream& in, std::ostream& out, std::ostream& errors,
-                         bool interactive, bool answerYes);
+                         bool interactive, bool answerYes, std::string answeredBy = "--yes");
 
     MessageAnswer show(const MessageBoxRequest& request) override;
     // Printed on `errors`, so that a script's output stays the tool's answer alone.
@@ -45,6 +46,7 @@ class TerminalMessageBoxes : public MessageBoxes {
     std::ostream& errors_;
     bool interactive_;
     bool answerYes_;
+    std::string answeredBy_;
     std::vector<MessageBoxRequest> shown_;
     std::optional<std::string> unasked_;
     bool failed_ = false;

@@ -83,6 +83,27 @@ TEST(TerminalMessageBoxes, OnlyAPlayerAtTheTerminalRetries) {
     }
 }
 
+// The printed answer names who gave it: the player's --yes, or quenorctl run for a launcher.
+TEST(TerminalMessageBoxes, AnAnswerGivenForThePlayerSaysWhoGaveIt) {
+    const MessageBoxRequest ask{"Apply changes?", "Sure?", MessageButtons::YesNo, MessageIcon::None,
+                                0};
+    const MessageBoxRequest busy{"NHL 09 is being changed", "Another Quenor...",
+                                 MessageButtons::RetryCancel, MessageIcon::Exclamation, 0};
+    for (const char* by : {"--yes", "quenorctl run"}) {
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream errors;
+        TerminalMessageBoxes boxes(in, out, errors, false, true, by);
+        boxes.show(ask);
+        boxes.show(busy);
+        EXPECT_NE(out.str().find("[y/N] y (" + std::string(by) + ")\n"), std::string::npos)
+            << out.str();
+        EXPECT_NE(out.str().find("[r/C] c (" + std::string(by) + ": no longer wait)\n"),
+                  std::string::npos)
+            << out.str();
+    }
+}
+
 TEST(TerminalMessageBoxes, AFailureBoxGoesToTheErrorsAndIsRemembered) {
     std::istringstream in;
     std::ostringstream out;
