@@ -130,6 +130,13 @@ while read -r _ file; do
     echo "$package" >>"$work/packages.txt"
 done <"$work/bundled.txt"
 for plugin_package in qt6-qpa-plugins qt6-wayland; do echo "$plugin_package" >>"$work/packages.txt"; done
+# What is linked into the programs: yaml-cpp and libcrypto (all three programs), the C++
+# runtime (quenorctl and quenor-viv).
+linked_in="libyaml-cpp-dev libssl-dev libstdc++-12-dev libgcc-12-dev"
+for package in $linked_in; do
+    [ -f "/usr/share/doc/$package/copyright" ] || fail "no licence of $package (Debian: $package)"
+    echo "$package" >>"$work/packages.txt"
+done
 sort -u "$work/packages.txt" | while read -r package; do
     cp "/usr/share/doc/$package/copyright" "$licences/$package.txt"
 done
@@ -137,7 +144,8 @@ done
     echo "Quenor $version, portable bundle for x86-64 Linux."
     echo
     echo "Quenor is under the MIT licence (LICENSE). The bundle also carries files of these"
-    echo "Debian 12 packages, each under the licence its file here states:"
+    echo "Debian 12 packages, or has them linked into its programs ($linked_in),"
+    echo "each under the licence its file here states:"
     sort -u "$work/packages.txt" | sed 's/^/  /'
     echo
     echo "Left out, since every desktop has them and they must match its own:"
