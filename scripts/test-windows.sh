@@ -20,9 +20,9 @@ export WINEPREFIX="$prefix/wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 cmake --build --preset windows --target windows_zip
-# The zip carries every Windows program, the README and the licence.
+# The zip carries every Windows program, the README, the licence and those of the runtime.
 zip_listing="$(cmake -E tar tf build/windows/quenor-*-windows-x64.zip)"
-for file in quenor.exe quenorctl.exe quenor-viv.exe README.txt LICENSE.txt; do
+for file in quenor.exe quenorctl.exe quenor-viv.exe README.txt LICENSE.txt LICENCES-OF-THE-RUNTIME.txt; do
     if ! grep -q "/$file\$" <<<"$zip_listing"; then
         echo "the Windows zip lacks $file" >&2
         exit 1
