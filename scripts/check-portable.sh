@@ -156,7 +156,7 @@ for link in quenor quenorctl quenor-viv; do
     [ "$(readlink "$root$home/.local/bin/$link")" = "$installed/bin/$link" ] ||
         fail "install.sh did not link ~/.local/bin/$link"
 done
-grep -qx "Exec=$installed/bin/quenor" "$root$home/.local/share/applications/quenor.desktop" ||
+grep -qx "Exec=\"$installed/bin/quenor\"" "$root$home/.local/share/applications/quenor.desktop" ||
     fail "the menu entry does not start $installed/bin/quenor"
 desktop-file-validate "$root$home/.local/share/applications/quenor.desktop" ||
     fail "the installed menu entry is not valid"

@@ -204,9 +204,15 @@ done
 # The menu entry with absolute paths (Steam's "Add a Non-Steam Game" lists it too), and the
 # icons it names.
 make_folder "$prefix/share/applications"
-sed -e "s|^Exec=.*|Exec=$data/bin/quenor|" -e "s|^TryExec=.*||" \
-    "$data/share/applications/quenor.desktop" | grep -v '^$' >"$desktop.new"
-printf 'TryExec=%s\nX-Quenor-Installed-By=install.sh\n' "$data/bin/quenor" >>"$desktop.new"
+# Exec's program in double quotes (a home may hold blanks), with the characters the desktop
+# entry format escapes inside them escaped; TryExec takes the path as it is.
+exec_path="$(printf '%s' "$data/bin/quenor" | sed -e 's/[\\"`$]/\\&/g')"
+grep -v -e '^Exec=' -e '^TryExec=' "$data/share/applications/quenor.desktop" |
+    grep -v '^$' >"$desktop.new"
+{
+    printf 'Exec="%s"\n' "$exec_path"
+    printf 'TryExec=%s\nX-Quenor-Installed-By=install.sh\n' "$data/bin/quenor"
+} >>"$desktop.new"
 mv "$desktop.new" "$desktop"
 note file "$desktop"
 for size in "${icon_sizes[@]}"; do
