@@ -121,6 +121,22 @@ where_the_players_files_are() {
     say "  the originals of each game:      .quenor/originals in its Wine prefix (quenorctl restore)"
 }
 
+# One installer at a time for this user: a second waits for the first.
+if command -v flock >/dev/null 2>&1; then
+    exec 9>"${TMPDIR:-/tmp}/quenor-install-$(id -u).lock"
+    flock 9
+fi
+# What a run that was killed left: its half copy goes, and an earlier copy it had moved aside
+# comes back (or goes, when the new one was already in place).
+for left in "$prefix/share"/.quenor-new.*; do
+    if [ -d "$left" ]; then rm -rf "$left"; fi
+done
+for left in "$prefix/share"/.quenor-old.*; do
+    [ -d "$left" ] || continue
+    if [ ! -e "$data" ] && [ -d "$left/quenor" ]; then mv "$left/quenor" "$data"; fi
+    rm -rf "$left"
+done
+
 if [ "$uninstall" -eq 1 ]; then
     [ -f "$manifest" ] || fail "Quenor is not installed in $data (nothing to remove)"
     remove_installation "$(cat "$manifest")"
@@ -158,17 +174,50 @@ fi
 # The entries of an earlier installation carry over (the folders it made, and what it placed
 # that this version may no longer place), then this one's are added.
 entries="$(mktemp "${TMPDIR:-/tmp}/quenor-install.XXXXXX")"
-trap 'rm -f "$entries"' EXIT
 installed_entries >"$entries"
+fresh=""      # the new copy while it is made
+in_place=0    # 1 once the programs' folder is this version's: its list is kept from then on
+made_now=()   # the folders this run made, in the order made
+# A run that stops (a full disk, a folder it may not write) leaves no half copy and no folder
+# it made for nothing; once the new copy is in place its list names all it made so far, so that
+# --uninstall still removes it.
+finish() {
+    local status=$? i
+    if [ "$status" -ne 0 ]; then
+        if [ -n "$fresh" ]; then rm -rf "$fresh"; fi
+        # Stopped between the two renames: the earlier copy goes back.
+        if [ -n "${earlier:-}" ] && [ ! -e "$data" ] && [ -d "$earlier/quenor" ]; then
+            mv "$earlier/quenor" "$data" && rmdir "$earlier"
+        fi
+        if [ "$in_place" -eq 0 ]; then
+            for ((i = ${#made_now[@]} - 1; i >= 0; i--)); do rmdir "${made_now[i]}" 2>/dev/null || true; done
+            echo "install.sh: the installation stopped (the reason is above); nothing of it stays," \
+                "and an earlier installation is as it was." >&2
+        else
+            echo "install.sh: the installation stopped (the reason is above) after the programs" \
+                "were in place; run it again, or $data/install.sh --uninstall." >&2
+        fi
+    fi
+    rm -f "$entries"
+}
+trap finish EXIT
+save_list() {
+    if [ "$in_place" -eq 1 ]; then sort -u "$entries" >"$manifest"; fi
+}
 make_folder() {
     local folder="$1" parent
     [ -d "$folder" ] && return 0
     parent="$(dirname "$folder")"
     make_folder "$parent"
     mkdir "$folder"
+    made_now+=("$folder")
     echo "dir $folder" >>"$entries"
+    save_list
 }
-note() { echo "$1 $2" >>"$entries"; }
+note() {
+    echo "$1 $2" >>"$entries"
+    save_list
+}
 
 # The programs' folder, replaced as a whole: the new copy is made beside it and renamed into
 # its place, so a cut-off installation leaves the earlier one working.
@@ -179,6 +228,8 @@ if [ "$source_folder" != "$(cd "$data" 2>/dev/null && pwd -P || true)" ]; then
     printf 'Written by install.sh: the programs of this folder keep their log in %s.\n' \
         "${XDG_STATE_HOME:-\$HOME/.local/state}/quenor" >"$fresh/bin/$marker"
     chmod 755 "$fresh"
+    sort -u "$entries" >"$fresh/.installed-files"
+    earlier=""
     if [ -d "$data" ]; then
         earlier="$(mktemp -d "$prefix/share/.quenor-old.XXXXXX")"
         mv "$data" "$earlier/quenor"
@@ -187,7 +238,10 @@ if [ "$source_folder" != "$(cd "$data" 2>/dev/null && pwd -P || true)" ]; then
     else
         mv "$fresh" "$data"
     fi
+    fresh=""
 fi
+in_place=1
+save_list
 
 # The programs on the PATH.
 make_folder "$prefix/bin"
@@ -233,7 +287,7 @@ if [ -n "$flatpak_steam" ]; then
     note file "$inside/quenorctl"
     note file "$inside/$marker"
 fi
-sort -u "$entries" >"$manifest"
+save_list
 
 ctl="$data/bin/quenorctl"
 say "Quenor $version is installed in $data."
