@@ -1,5 +1,6 @@
 #include "core/change_plan.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -39,9 +40,9 @@ std::vector<std::string> registryKeysChangesMake() {
         for (std::size_t at = path.find('\\'); at != std::string::npos;) {
             at = path.find('\\', at + 1);
             const std::string key = path.substr(0, at);
-            bool known = false;
-            for (const std::string& k : keys)
-                known = known || base::equalsIgnoringAsciiCase(k, key);
+            const bool known = std::any_of(keys.begin(), keys.end(), [&](const std::string& k) {
+                return base::equalsIgnoringAsciiCase(k, key);
+            });
             if (!known) keys.push_back(key);
         }
     }
