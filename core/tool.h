@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,9 @@
 #include "core/platform/file_system.h"
 #include "core/platform/message_box.h"
 #include "core/settings_model.h"
+#include "lib/base/failure.h"
 #include "lib/registry/registry_store.h"
+#include "lib/registry/registry_transaction.h"
 
 namespace quenor {
 
@@ -26,6 +29,9 @@ struct PlatformServices {
     const SystemInfo& system;
     MessageBoxes& messageBoxes;
     reg::RegistryStore& registry;
+    // How the registry's changes are saved: at the end of each change for Wine's registry
+    // files, at once (reg::liveRegistry()) for a live registry.
+    reg::RegistryTransaction& registryTransaction;
     std::string toolFolder;   // folder of the executable, without a final separator
     std::string programName;  // executable's file name without folder and extension
     // Where the originals of this machine's (or Wine prefix's) installations are kept before
@@ -34,25 +40,32 @@ struct PlatformServices {
     // Where earlier versions kept them, when elsewhere: a set found there is taken over.
     std::vector<std::filesystem::path> earlierOriginalsFolders = {};
     // How long a change waits for another process's change of the same installation before
-    // it asks whether to wait longer (ChangeLock).
+    // it asks whether to wait longer (InstallationLock).
     std::chrono::milliseconds changeLockWait = std::chrono::seconds(10);
     // Why the game must not be written now (Wine runs for its prefix and holds its registry);
-    // empty when it may. A change asks just before its first write of the game; no function:
+    // nothing when it may. A change asks just before its first write of the game; no function:
     // nothing stands in the way.
-    std::function<std::string()> whyGameMustNotBeWritten = {};
+    std::function<std::optional<quenor::Failure>()> whyGameMustNotBeWritten = {};
 };
 
 // What the change under way has done to the game so far, for the report of a change that
 // stops halfway: the files it wrote, each with the parts of it written (the game archive and
-// its entries), in the order written, and what it could not write (a registry file with the
-// values it misses).
+// its entries), in the order written, what it could not write (a registry file with the
+// values it misses), and why it stopped.
 struct ChangeReport {
     struct Written {
         std::string file;
         std::vector<std::string> parts;
     };
+    // Why a change stopped short, as the player was told: the check that refused it (its title
+    // and text: the values typed, the game's folder) or a failure's cause (no title).
+    struct Stop {
+        std::string title;
+        std::string reason;
+    };
     std::vector<Written> written;
-    std::vector<std::string> notWritten;
+    std::vector<quenor::Failure> notWritten;
+    std::optional<Stop> stopped;
 
     void noteWritten(const std::string& file, const std::string& part) {
         auto known = std::find_if(written.begin(), written.end(),

@@ -39,6 +39,8 @@ class HostPlatform {
     // When the tool must not run now (and must write nothing), the one box that says why;
     // the program shows it and ends.
     virtual std::optional<MessageBoxRequest> refusal() const = 0;
+    // The refusal's reason alone, in a sentence ("Wine is running for the prefix ...").
+    virtual std::string refusalReason() const { return {}; }
 
     // An information box the program shows before start-up: which installation of the game
     // opens, when that needs saying. Empty on most starts.

@@ -19,11 +19,16 @@
 #include "host/wineserver_detection_linux.h"
 #include "host/wow64_registry_view.h"
 #include "lib/files/file_io.h"
+#include "lib/registry/wine/wine_file_store.h"
 
 namespace quenor::host {
 namespace {
 
-constexpr const char* kLookWritesNothing = "a look at the installation writes nothing";
+// The guard of a look at the installation (quenorctl status): it writes nothing.
+std::optional<quenor::Failure> lookWritesNothing() {
+    return quenor::Failure{
+        quenor::Failure::Kind::kRefused, {}, "a look at the installation writes nothing", {}};
+}
 
 // The real path of a folder, or the path as it is when it cannot be resolved.
 std::filesystem::path realPathOf(const std::filesystem::path& folder) {
@@ -86,20 +91,18 @@ class LinuxPlatform : public HostPlatform {
         toolFolder_ =
             chooseToolFolder(executableFolder, environment_, isInstalledFolder(executableFolder))
                 .string();
+        store_ = openStore<reg::wine::WineFileStore>(
+            programName_, location_.folder, reg::wine::WineArch::Win32, files::systemFileIo());
+        if (use_ == Use::Inspect) store_->setSaveGuard(lookWritesNothing);
         if (inPrefix) {
             prefix_ = location_.folder;
-            auto store = openStore<Wow64RegistryView>(programName_, location_.folder, [this] {
-                if (use_ == Use::Inspect) return std::string(kLookWritesNothing);
-                return whyWineStopsTheChange();
+            store_->setSaveGuard([this] {
+                return use_ == Use::Inspect ? lookWritesNothing() : whyWineStopsTheChange();
             });
+            view_ = std::make_unique<Wow64RegistryView>(*store_, store_->systemArch() == "win64");
             system_ = std::make_unique<FixedSystemVersion>(
-                versionToldToPrograms(prefixWindowsVersion(store->hive(reg::kLocalMachine))));
-            store_ = std::move(store);
+                versionToldToPrograms(prefixWindowsVersion(store_->hive(reg::kLocalMachine))));
         } else {
-            store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder);
-            if (use_ == Use::Inspect) {
-                store_->setSaveGuard([] { return std::string(kLookWritesNothing); });
-            }
             system_ =
                 std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
         }
@@ -119,11 +122,18 @@ class LinuxPlatform : public HostPlatform {
                 std::filesystem::create_directories(location_.folder, ignored);
             if (location_.remember) location_.remember();
         }
-        PlatformServices services{*files_,      clock_,
-                                  format_,      environment_,
-                                  *system_,     messageBoxes,
-                                  *store_,      toolFolder_,
-                                  programName_, originalsFolder(environment_, prefix_)};
+        reg::RegistryStore& registry = view_ ? static_cast<reg::RegistryStore&>(*view_) : *store_;
+        PlatformServices services{*files_,
+                                  clock_,
+                                  format_,
+                                  environment_,
+                                  *system_,
+                                  messageBoxes,
+                                  registry,
+                                  *store_,
+                                  toolFolder_,
+                                  programName_,
+                                  originalsFolder(environment_, prefix_)};
         // Earlier versions kept a prefix's originals below the home, named by the path the
         // prefix was reached through.
         if (prefix_) {
@@ -134,6 +144,9 @@ class LinuxPlatform : public HostPlatform {
         return services;
     }
     std::optional<MessageBoxRequest> refusal() const override { return refusal_; }
+    std::string refusalReason() const override {
+        return refusal_ ? wineRunningReason(location_.folder) : std::string();
+    }
     std::optional<MessageBoxRequest> notice() const override { return location_.notice; }
     std::optional<Prefix> prefix() const override {
         if (location_.kind != RegistryLocation::Kind::WinePrefix) return std::nullopt;
@@ -173,11 +186,14 @@ class LinuxPlatform : public HostPlatform {
     }
 
     // Wine, started for the prefix during the run, holds its registry and would write over
-    // a change: the change stops, saying so. Empty when no Wine runs.
-    std::string whyWineStopsTheChange() const {
-        return wineRuns() ? "Wine started running for the prefix " + location_.folder.string() +
-                                "; close every Wine program of it, then try again"
-                          : std::string();
+    // a change: the change stops, saying so. Nothing when no Wine runs.
+    std::optional<quenor::Failure> whyWineStopsTheChange() const {
+        if (!wineRuns()) return std::nullopt;
+        return quenor::Failure{quenor::Failure::Kind::kWineRunning,
+                               location_.folder,
+                               "Wine started running for the prefix " + location_.folder.string() +
+                                   "; close every Wine program of it, then try again",
+                               {}};
     }
 
     bool wineRuns() const {
@@ -202,6 +218,7 @@ class LinuxPlatform : public HostPlatform {
     LocaleRegionalFormat format_;
     std::unique_ptr<SystemInfo> system_;
     std::unique_ptr<reg::wine::WineFileStore> store_;
+    std::unique_ptr<Wow64RegistryView> view_;  // over store_, in a Wine prefix
 };
 
 }  // namespace

@@ -22,12 +22,17 @@ class WindowsHostPlatform : public HostPlatform {
     }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
-        PlatformServices services{
-            files_,       clock_,
-            format_,      environment_,
-            system_,      messageBoxes,
-            store_,       toolFolder_,
-            programName_, windows::originalsFolderOf(environment_, toolFolder_)};
+        PlatformServices services{files_,
+                                  clock_,
+                                  format_,
+                                  environment_,
+                                  system_,
+                                  messageBoxes,
+                                  store_,
+                                  reg::liveRegistry(),
+                                  toolFolder_,
+                                  programName_,
+                                  windows::originalsFolderOf(environment_, toolFolder_)};
         // Earlier versions named the archive's originals by its path as the registry spells it.
         services.earlierOriginalsFolders = {services.originalsFolder};
         return services;

@@ -28,9 +28,11 @@ class StartedQuenor {
                                                 MessageBoxes& boxes);
     // The same with the platform `open` gives (another environment, say); `lockWait`, when
     // given, bounds every wait for another change of the installation instead of the default.
+    // `whyNot`, when given, gets the reason when the result is null, on one line.
     static std::unique_ptr<StartedQuenor> start(
         const std::function<std::unique_ptr<HostPlatform>()>& open, MessageBoxes& boxes,
-        std::optional<std::chrono::milliseconds> lockWait = std::nullopt);
+        std::optional<std::chrono::milliseconds> lockWait = std::nullopt,
+        std::string* whyNot = nullptr);
 
     StartedQuenor(const StartedQuenor&) = delete;
     StartedQuenor& operator=(const StartedQuenor&) = delete;

@@ -130,11 +130,15 @@ std::optional<std::filesystem::path> findRunningWineserver(const std::filesystem
     return std::nullopt;
 }
 
+std::string wineRunningReason(const std::filesystem::path& prefix) {
+    return "Wine is running for the prefix " + prefix.string() + ".";
+}
+
 MessageBoxRequest wineRunningRefusal(const std::filesystem::path& prefix) {
     MessageBoxRequest box;
     box.title = "Wine is running";
-    box.text = "Wine is running for the prefix " + prefix.string() +
-               ".\r\rWhile it runs, Wine keeps this prefix's registry in memory and writes it "
+    box.text = wineRunningReason(prefix) +
+               "\r\rWhile it runs, Wine keeps this prefix's registry in memory and writes it "
                "back when it ends, so changes made now would be lost.\r\rClose NHL 09 and every "
                "other Windows program of this prefix (or run: WINEPREFIX=\"" +
                prefix.string() + "\" wineserver -k), then start Quenor again.";

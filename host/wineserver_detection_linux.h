@@ -37,6 +37,8 @@ bool isLockHeld(const std::filesystem::path& lockFile);
 std::optional<std::filesystem::path> findRunningWineserver(const std::filesystem::path& prefix,
                                                            const WineserverSearch& search);
 
+// Why the tool does not start while the prefix's wineserver runs, in one sentence.
+std::string wineRunningReason(const std::filesystem::path& prefix);
 // The one box the tool shows, instead of starting, while the prefix's wineserver runs.
 MessageBoxRequest wineRunningRefusal(const std::filesystem::path& prefix);
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/change_lock.h"
+#include "core/installation_lock.h"
 #include "core/operation_log.h"
 #include "core/resolution_codes.h"
 #include "core/tool_error.h"
@@ -22,16 +22,22 @@ int validOr(int index, int count, int fallback) {
     return index >= 0 && index < count ? index : fallback;
 }
 
-std::string describeFailure(const std::exception& error) {
+// What failed, without the error's number and source.
+std::string failureCause(const std::exception& error) {
     if (const auto* toolError = dynamic_cast<const ToolError*>(&error)) {
-        std::string text = toolError->description().empty()
-                               ? std::string("An unexpected error occurred.")
-                               : toolError->description();
-        text += "\r\rError number: " + std::to_string(toolError->number());
-        if (!toolError->source().empty()) text += "\rSource: " + toolError->source();
-        return text;
+        return toolError->description().empty() ? std::string("An unexpected error occurred.")
+                                                : toolError->description();
     }
     return std::string("An unexpected error occurred: ") + error.what();
+}
+
+std::string describeFailure(const std::exception& error) {
+    std::string text = failureCause(error);
+    if (const auto* toolError = dynamic_cast<const ToolError*>(&error)) {
+        text += "\r\rError number: " + std::to_string(toolError->number());
+        if (!toolError->source().empty()) text += "\rSource: " + toolError->source();
+    }
+    return text;
 }
 
 }  // namespace
@@ -90,6 +96,7 @@ void Quenor::guarded(const std::function<void()>& handler) {
 
 void Quenor::showFailure(const std::exception& error, bool duringStartUp) {
     std::string text = describeFailure(error);
+    tool_.changeReport.stopped = ChangeReport::Stop{"", failureCause(error)};
     const std::string changed = changeReportText(tool_.changeReport, text);
     text += duringStartUp
                 ? "\r\rQuenor could not start and will close now. Nothing more was written."
@@ -99,8 +106,8 @@ void Quenor::showFailure(const std::exception& error, bool duringStartUp) {
         text += "\r\r" + changed;
         for (const ChangeReport::Written& written : tool_.changeReport.written)
             writeFailureLog(tool_, "Changed before the failure: " + writtenText(written));
-        for (const std::string& missed : tool_.changeReport.notWritten)
-            writeFailureLog(tool_, "Not written: " + missed);
+        for (const quenor::Failure& missed : tool_.changeReport.notWritten)
+            writeFailureLog(tool_, "Not written: " + missed.describe());
     }
     try {
         tool_.services.messageBoxes.show(MessageBoxRequest{
@@ -244,7 +251,9 @@ void Quenor::btnDeleteQuenorlog_Click() {
         "Delete log file?", "Are you sure you want to delete the quenor log file?",
         MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer != MessageAnswer::Yes) return;
-    const ChangeLock lock(tool_);
+    // Another Quenor's change logs while it holds the installation: the log goes between
+    // changes. Nothing else of a change is needed (the registry, the temporary folder).
+    const InstallationLock lock(tool_.services, tool_.settings.strFMISCpath, "");
     const std::string path = logFilePath(tool_);
     if (fileExists(path)) tool_.services.files.removeFile(path);
 }
@@ -316,7 +325,8 @@ std::string changeReportText(const ChangeReport& report, const std::string& caus
     for (std::size_t i = 0; i < report.written.size(); ++i)
         text += (i == 0 ? "" : "; ") + writtenText(report.written[i]);
     text += ".";
-    for (const std::string& missed : report.notWritten) {
+    for (const quenor::Failure& failure : report.notWritten) {
+        const std::string missed = failure.describe();
         if (cause.find(missed) == std::string::npos) text += " Not written: " + missed;
     }
     return text +

@@ -8,49 +8,44 @@
 
 namespace quenor::ctl {
 
-int reportChange(std::optional<patching::ChangeOutcome> recorded,
-                 const std::vector<MessageBoxRequest>& shown, const std::string& refusedBecause,
-                 std::ostream& err, const ChangeReport& report) {
+std::vector<std::string> changeReasons(std::optional<patching::ChangeOutcome> recorded,
+                                       const std::string& refusedBecause,
+                                       const ChangeReport& report) {
     using patching::ChangeOutcome;
     const ChangeOutcome outcome = recorded.value_or(ChangeOutcome::Failed);
-    const MessageBoxRequest* last = shown.empty() ? nullptr : &shown.back();
+    const std::optional<ChangeReport::Stop>& stopped = report.stopped;
     switch (outcome) {
         case ChangeOutcome::Done:
-            return kDone;
+            return {};
         case ChangeOutcome::Declined:
-            err << "quenorctl: the answer was no; nothing was changed.\n";
-            return kFailed;
+            return {"the answer was no; nothing was changed."};
         case ChangeOutcome::InvalidValues:
         case ChangeOutcome::GameNotFound:
-            // Its box said why; the game's own validation text does not say what followed.
-            if (last) {
-                err << "quenorctl: " << last->title << ": "
-                    << ui::terminal::terminalLines(last->text)
-                    << (outcome == ChangeOutcome::InvalidValues ? " Nothing was changed." : "")
-                    << '\n';
-            }
-            return kFailed;
+            // The check's own text; the game's validation text does not say what followed.
+            if (!stopped) return {"the change was refused; nothing was changed."};
+            return {stopped->title + ": " + ui::terminal::terminalLines(stopped->reason) +
+                    (outcome == ChangeOutcome::InvalidValues ? " Nothing was changed." : "")};
         case ChangeOutcome::Refused:
-            err << "quenorctl: " << refusedBecause << '\n';
-            return kFailed;
+            return {refusedBecause};
         case ChangeOutcome::Failed:
             break;
     }
-    bool said = false;
-    std::string causes;
-    for (const MessageBoxRequest& box : shown) {
-        if (box.icon != MessageIcon::Critical) continue;
-        // The cause, without the box's error number and advice.
-        const std::string cause = box.text.substr(0, box.text.find("\r\r"));
-        err << "quenorctl: " << ui::terminal::terminalLines(cause) << '\n';
-        causes += cause;
-        said = true;
-    }
     // Never a failure without a word: the steps it took are in quenor.log.
-    if (!said) err << "quenorctl: the change did not finish; quenor.log has its steps.\n";
-    if (const std::string changed = ui::changeReportText(report, causes); !changed.empty())
-        err << "quenorctl: " << changed << '\n';
-    return kFailed;
+    std::vector<std::string> reasons{stopped
+                                         ? ui::terminal::terminalLines(stopped->reason)
+                                         : "the change did not finish; quenor.log has its steps."};
+    if (const std::string changed =
+            ui::changeReportText(report, stopped ? stopped->reason : std::string());
+        !changed.empty())
+        reasons.push_back(changed);
+    return reasons;
+}
+
+int reportChange(std::optional<patching::ChangeOutcome> outcome, const std::string& refusedBecause,
+                 std::ostream& err, const ChangeReport& report) {
+    const std::vector<std::string> reasons = changeReasons(outcome, refusedBecause, report);
+    for (const std::string& reason : reasons) err << "quenorctl: " << reason << '\n';
+    return reasons.empty() ? kDone : kFailed;
 }
 
 }  // namespace quenor::ctl

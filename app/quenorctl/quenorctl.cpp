@@ -63,7 +63,7 @@ int withTheTool(const Context& context, const Environment& environment, bool ans
         context.err << "quenorctl: " << *refused << ".\n";
         return kUsage;
     }
-    return reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), context.err,
+    return reportChange(window.lastChange(), window.refusedChange(), context.err,
                         window.lastChangeReport());
 }
 

@@ -29,13 +29,6 @@ std::string listOf(const std::vector<patching::Difference>& differences) {
     return text;
 }
 
-// The last box's text, on one line: why the tool could not start.
-std::string lastBoxText(const ui::terminal::TerminalMessageBoxes& boxes) {
-    if (boxes.shown().empty()) return "Quenor could not start";
-    const std::string& text = boxes.shown().back().text;
-    return ui::terminal::terminalLines(text.substr(0, text.find("\r\r")));
-}
-
 // How putting the game right ended: empty when the game holds the choices now (applied, or
 // already so); otherwise why not, and whether quenor.log has it already.
 struct Outcome {
@@ -51,10 +44,11 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
     // Every box goes to standard error: standard output belongs to the game.
     // run answers the window's questions itself, for the launcher that started the game.
     ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true, "quenorctl run");
+    std::string whyNot;
     const auto started = host::StartedQuenor::start(
         [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
-        boxes, kRunLockWait);
-    if (!started) return {lastBoxText(boxes)};
+        boxes, kRunLockWait, &whyNot);
+    if (!started) return {ui::terminal::terminalLines(whyNot)};
     ui::Quenor& window = started->window();
     Tool& tool = started->tool();
     if (const auto refused = selectChoices(window.form(), choices)) {
@@ -71,14 +65,11 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
     writeLog(tool, "quenorctl run: NHL 09 differs from Quenor's settings: " + listOf(differences));
     window.form().userClick(ui::control_names::kBtnApplySettings);
     if (!window.unloaded()) window.Form_Unload();
-    std::ostringstream why;
-    if (reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), why,
-                     window.lastChangeReport()) == kDone)
-        return {};
-    std::string text = why.str();
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    const std::string prefix = "quenorctl: ";
-    if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
+    const std::vector<std::string> reasons =
+        changeReasons(window.lastChange(), window.refusedChange(), window.lastChangeReport());
+    if (reasons.empty()) return {};
+    std::string text;
+    for (const std::string& reason : reasons) text += (text.empty() ? "" : " ") + reason;
     writeFailureLog(tool, "quenorctl run: " + text + "; the game starts all the same");
     return {text, true};
 }

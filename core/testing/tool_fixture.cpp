@@ -5,7 +5,7 @@ namespace quenor::testing {
 ToolFixture::ToolFixture(reg::RegistryStore& registry, MessageBoxes* boxes) {
     tool_ = std::make_unique<Tool>(PlatformServices{files, clock, format, environment, system,
                                                     boxes ? *boxes : ownBoxes, registry,
-                                                    folder_.str(), "quenor"});
+                                                    reg::liveRegistry(), folder_.str(), "quenor"});
 }
 
 std::vector<std::string> ToolFixture::logMessages() const {

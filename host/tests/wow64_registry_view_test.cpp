@@ -4,6 +4,8 @@
 
 #include "core/testing/temp_folder.h"
 #include "host/wow64_registry_view.h"
+#include "lib/registry/testing/memory_store.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "tool/testing/fake_installation.h"
 
 namespace quenor::host {
@@ -39,11 +41,20 @@ reg::Status writeText(reg::RegistryStore& store, reg::Handle root, const std::st
     return status;
 }
 
+// The 32-bit view of a prefix's registry files.
+struct PrefixView {
+    explicit PrefixView(const std::filesystem::path& prefix)
+        : files(prefix), view(files, files.systemArch() == "win64") {}
+    reg::wine::testing::DiskStore files;
+    Wow64RegistryView view;
+};
+
 TEST(Wow64RegistryView, FindsTheGameKeyWhereTheGameDoes) {
     for (bool win64 : {true, false}) {
         SCOPED_TRACE(win64 ? "win64" : "win32");
         FakeInstallation prefix({.win64 = win64, .installDir = kWindowsInstallDir});
-        Wow64RegistryView store(prefix.prefix());
+        PrefixView storeFiles(prefix.prefix());
+        Wow64RegistryView& store = storeFiles.view;
         EXPECT_EQ(store.isWin64(), win64);
         EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
                   "C:\\Games\\NHL 09\\");
@@ -61,7 +72,8 @@ TEST(Wow64RegistryView, ThirtyTwoBitKeyWinsOverTheSixtyFourBitOne) {
     std::string text = prefix.systemReg();
     text += "\n[Software\\\\EA Sports\\\\NHL 09] 1733500000\n\"Install Dir\"=\"D:\\\\64\\\\\"\n";
     writeFileBytes(prefix.prefix() / "system.reg", text);
-    Wow64RegistryView store(prefix.prefix());
+    PrefixView storeFiles(prefix.prefix());
+    Wow64RegistryView& store = storeFiles.view;
     EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
               "C:\\Games\\NHL 09\\");
 }
@@ -71,7 +83,8 @@ TEST(Wow64RegistryView, KeyOnlyInTheSixtyFourBitViewIsStillRead) {
     std::string text = prefix.systemReg();
     text += "\n[Software\\\\Other Game] 1733500000\n\"Path\"=\"C:\\\\Other\"\n";
     writeFileBytes(prefix.prefix() / "system.reg", text);
-    Wow64RegistryView store(prefix.prefix());
+    PrefixView storeFiles(prefix.prefix());
+    Wow64RegistryView& store = storeFiles.view;
     EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\Other Game", "Path"), "C:\\Other");
 }
 
@@ -82,7 +95,8 @@ TEST(Wow64RegistryView, Win32PrefixIgnoresAStrayWow6432Node) {
         "\n[Software\\\\Wow6432Node\\\\EA Sports\\\\NHL 09] 1733500000\n"
         "\"Install Dir\"=\"D:\\\\Stray\\\\\"\n";
     writeFileBytes(prefix.prefix() / "system.reg", text);
-    Wow64RegistryView store(prefix.prefix());
+    PrefixView storeFiles(prefix.prefix());
+    Wow64RegistryView& store = storeFiles.view;
     EXPECT_EQ(readText(store, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
               "C:\\Games\\NHL 09\\");
 }
@@ -109,10 +123,12 @@ TEST(Wow64RegistryView, UserKeysGoToUserRegSharedOrRedirected) {
         }
         const std::string systemBefore = prefix.systemReg();
         {
-            Wow64RegistryView store(prefix.prefix());
+            PrefixView storeFiles(prefix.prefix());
+            Wow64RegistryView& store = storeFiles.view;
             ASSERT_EQ(
                 writeText(store, reg::kCurrentUser, "Software\\Olm\\Quenor", "Version", "1.0"),
                 reg::kSuccess);
+            ASSERT_EQ(reg::wine::testing::committed(storeFiles.files), "");
             EXPECT_EQ(readText(store, reg::kCurrentUser, "Software\\Olm\\Quenor", "Version"),
                       "1.0");
         }
@@ -122,7 +138,8 @@ TEST(Wow64RegistryView, UserKeysGoToUserRegSharedOrRedirected) {
         EXPECT_NE(user.find("\"Version\"=\"1.0\"", at), std::string::npos) << user;
         EXPECT_EQ(prefix.systemReg(), systemBefore);
         // A second run reads back what the first wrote.
-        Wow64RegistryView again(prefix.prefix());
+        PrefixView againFiles(prefix.prefix());
+        Wow64RegistryView& again = againFiles.view;
         EXPECT_EQ(readText(again, reg::kCurrentUser, "Software\\Olm\\Quenor", "Version"), "1.0");
     }
 }
@@ -130,17 +147,67 @@ TEST(Wow64RegistryView, UserKeysGoToUserRegSharedOrRedirected) {
 TEST(Wow64RegistryView, RefusedSaveWritesNothingAndChangesNothing) {
     FakeInstallation prefix({.win64 = true, .installDir = kWindowsInstallDir});
     const std::string before = prefix.userReg();
-    std::string answer = "Wine started running";
-    Wow64RegistryView store(prefix.prefix(), [&] { return answer; });
-    EXPECT_EQ(writeText(store, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x", "1"),
-              reg::kRegistryIoFailed);
-    EXPECT_EQ(store.lastSaveError(), "Wine started running");
-    EXPECT_EQ(prefix.userReg(), before);
-    EXPECT_EQ(readText(store, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x"), "<no key>");
-    answer.clear();
-    EXPECT_EQ(writeText(store, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x", "1"),
+    std::optional<quenor::Failure> answer = quenor::Failure{
+        quenor::Failure::Kind::kWineRunning, prefix.prefix(), "Wine started running", {}};
+    PrefixView store(prefix.prefix());
+    store.files.setSaveGuard([&] { return answer; });
+    EXPECT_EQ(writeText(store.view, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x", "1"),
               reg::kSuccess);
+    const std::vector<quenor::Failure> refused = store.files.commit();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].kind, quenor::Failure::Kind::kWineRunning);
+    EXPECT_NE(refused[0].describe().find("Wine started running."), std::string::npos);
+    EXPECT_EQ(prefix.userReg(), before);
+    EXPECT_EQ(readText(store.view, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x"),
+              "<no key>");
+    answer.reset();
+    EXPECT_EQ(writeText(store.view, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "x", "1"),
+              reg::kSuccess);
+    EXPECT_EQ(reg::wine::testing::committed(store.files), "");
     EXPECT_NE(prefix.userReg(), before);
+}
+
+// The view maps paths over any store: here one in memory, in both kinds of prefix.
+TEST(Wow64RegistryView, WorksOverAStoreInMemory) {
+    for (const bool win64 : {true, false}) {
+        SCOPED_TRACE(win64 ? "win64" : "win32");
+        reg::MemoryStore memory;
+        ASSERT_EQ(writeText(memory, reg::kLocalMachine, "Software\\Wow6432Node\\EA Sports\\NHL 09",
+                            "Install Dir", "C:\\32\\"),
+                  reg::kSuccess);
+        ASSERT_EQ(writeText(memory, reg::kLocalMachine, "Software\\EA Sports\\NHL 09",
+                            "Install Dir", "C:\\64\\"),
+                  reg::kSuccess);
+        ASSERT_EQ(writeText(memory, reg::kLocalMachine, "Software\\Only64", "v", "64"),
+                  reg::kSuccess);
+        Wow64RegistryView view(memory, win64);
+        EXPECT_EQ(readText(view, reg::kLocalMachine, "Software\\EA Sports\\NHL 09", "Install Dir"),
+                  win64 ? "C:\\32\\" : "C:\\64\\");
+        // Step by step from an opened key.
+        reg::Handle software = 0;
+        ASSERT_EQ(view.openKey(reg::kLocalMachine, "software", reg::kAllAccess, software),
+                  reg::kSuccess);
+        EXPECT_EQ(readText(view, software, "EA Sports\\NHL 09", "Install Dir"),
+                  win64 ? "C:\\32\\" : "C:\\64\\");
+        EXPECT_EQ(readText(view, software, "Only64", "v"), "64");
+        // A new key goes where a 32-bit program's goes, and is deleted from there.
+        ASSERT_EQ(writeText(view, software, "Olm\\Quenor", "Version", "1.0"), reg::kSuccess);
+        const char* const landed =
+            win64 ? "Software\\Wow6432Node\\Olm\\Quenor" : "Software\\Olm\\Quenor";
+        EXPECT_EQ(readText(memory, reg::kLocalMachine, landed, "Version"), "1.0");
+        EXPECT_EQ(view.deleteKey(software, "Olm\\Quenor"), reg::kSuccess);
+        EXPECT_EQ(readText(memory, reg::kLocalMachine, landed, "Version"), "<no key>");
+        // A key opened for reading makes no sub-keys, as the store's own keys do not.
+        reg::Handle readOnly = 0;
+        ASSERT_EQ(view.openKey(reg::kLocalMachine, "Software", reg::kQueryValue, readOnly),
+                  reg::kSuccess);
+        reg::Handle made = 0;
+        EXPECT_EQ(view.createKey(readOnly, "New", reg::kAllAccess, made, nullptr),
+                  reg::kAccessDenied);
+        view.closeKey(readOnly);
+        view.closeKey(software);
+        EXPECT_EQ(memory.openHandleCount(), 0u);
+    }
 }
 
 }  // namespace

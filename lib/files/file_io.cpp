@@ -58,10 +58,53 @@ std::filesystem::path temporarySibling(const std::filesystem::path& path) {
 
 namespace {
 
-// Reads a file back in pieces and compares it with what was written to it: a device or file
-// system that drops a write without an error must not get the file renamed into place.
+// Reads a file back and compares it with what was written to it: a device or file system that
+// drops a write without an error must not get the file renamed into place.
 void requireContent(FileIo& io, const std::filesystem::path& path,
                     std::span<const std::uint8_t> content) {
+    if (!sameContent(io, path, content)) {
+        throw FileIoError(
+            "Writing " + path.string() + " failed: the file does not read back as it was written.",
+            "the file does not read back as it was written");
+    }
+}
+
+// Writes the temporary file, reads it back, and renames it over `path` once `mayReplace` agrees
+// (no function: at once); returns whether it did. The temporary file never stays behind.
+bool replaceThroughTemporary(FileIo& io, const std::filesystem::path& path,
+                             std::span<const std::uint8_t> content,
+                             std::uint32_t newFilePermissions,
+                             const std::function<bool()>& mayReplace) {
+    const std::uint32_t permissions =
+        io.kind(path) == FileKind::kRegularFile ? io.permissions(path) : newFilePermissions;
+    const std::filesystem::path temp = temporarySibling(path);
+    bool replace = false;
+    try {
+        {
+            auto file = io.open(temp, OpenMode::kCreate, permissions);
+            file->writeAt(0, content);
+            file->sync();
+        }
+        requireContent(io, temp, content);
+        replace = !mayReplace || mayReplace();
+        if (replace) io.rename(temp, path);
+    } catch (...) {
+        try {
+            io.remove(temp);
+        } catch (const FileIoError&) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
+    if (!replace) io.remove(temp);
+    return replace;
+}
+
+}  // namespace
+
+bool sameContent(FileIo& io, const std::filesystem::path& path,
+                 std::span<const std::uint8_t> content) {
+    if (io.kind(path) != FileKind::kRegularFile) return false;
     constexpr std::size_t kPiece = 1u << 20;
     auto file = io.open(path, OpenMode::kRead);
     bool same = file->size() == content.size();
@@ -72,54 +115,65 @@ void requireContent(FileIo& io, const std::filesystem::path& path,
         same = std::equal(piece.begin(), piece.end(),
                           content.begin() + static_cast<std::ptrdiff_t>(done));
     }
-    if (!same) {
-        throw FileIoError(
-            "Writing " + path.string() + " failed: the file does not read back as it was written.",
-            "the file does not read back as it was written");
-    }
+    return same;
 }
 
-}  // namespace
+bool unchangedSince(FileIo& io, const std::filesystem::path& path, const ReadBefore& read) {
+    if (read.missing) return io.kind(path) == FileKind::kMissing;
+    return sameContent(io, path, read.content);
+}
 
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
-                         std::span<const std::uint8_t> content, std::uint32_t newFilePermissions,
-                         const std::function<void()>& beforeReplacing) {
-    const std::uint32_t permissions =
-        io.kind(path) == FileKind::kRegularFile ? io.permissions(path) : newFilePermissions;
-    const std::filesystem::path temp = temporarySibling(path);
-    try {
-        {
-            auto file = io.open(temp, OpenMode::kCreate, permissions);
-            file->writeAt(0, content);
-            file->sync();
-        }
-        requireContent(io, temp, content);
-        if (beforeReplacing) beforeReplacing();
-        io.rename(temp, path);
-    } catch (...) {
-        try {
-            io.remove(temp);
-        } catch (const FileIoError&) {
-            // The first failure is the one to report.
-        }
-        throw;
-    }
+                         std::span<const std::uint8_t> content, std::uint32_t newFilePermissions) {
+    replaceThroughTemporary(io, path, content, newFilePermissions, {});
 }
 
-std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,
-                                        std::uint64_t maxBytes) {
+std::optional<Failure> replaceFileIfUnchanged(FileIo& io, const std::filesystem::path& path,
+                                              std::span<const std::uint8_t> content,
+                                              const ReadBefore& read,
+                                              std::uint32_t newFilePermissions) {
+    try {
+        if (replaceThroughTemporary(io, path, content, newFilePermissions,
+                                    [&] { return unchangedSince(io, path, read); }))
+            return std::nullopt;
+    } catch (const FileIoError& error) {
+        return Failure{Failure::Kind::kIo, path, error.what(), {}};
+    }
+    return Failure{Failure::Kind::kChangedOnDisk,
+                   path,
+                   path.string() +
+                       " was changed by another program since Quenor read it, and Quenor did not "
+                       "write over it; run Quenor again to start from what it holds now.",
+                   {}};
+}
+
+namespace {
+
+template <typename Bytes>
+Bytes readWhole(FileIo& io, const std::filesystem::path& path, std::uint64_t maxBytes) {
     auto file = io.open(path, OpenMode::kRead);
-    std::uint64_t size = file->size();
+    const std::uint64_t size = file->size();
     if (size > maxBytes) {
         throw FileIoError("Reading " + path.string() + " failed: the file has " +
                               std::to_string(size) + " bytes, more than the " +
                               std::to_string(maxBytes) + " this tool accepts.",
-                          "the file has " + std::to_string(size) + " bytes, more than " +
-                              std::to_string(maxBytes));
+                          "the file has " + std::to_string(size) + " bytes, more than the " +
+                              std::to_string(maxBytes) + " this tool accepts");
     }
-    std::vector<std::uint8_t> bytes(size);
-    file->readAt(0, bytes);
+    Bytes bytes(static_cast<std::size_t>(size), 0);
+    file->readAt(0, std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()));
     return bytes;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,
+                                        std::uint64_t maxBytes) {
+    return readWhole<std::vector<std::uint8_t>>(io, path, maxBytes);
+}
+
+std::string readWholeText(FileIo& io, const std::filesystem::path& path, std::uint64_t maxBytes) {
+    return readWhole<std::string>(io, path, maxBytes);
 }
 
 void FileIo::copyContent(const std::filesystem::path& from, const std::filesystem::path& to,

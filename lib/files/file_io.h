@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "lib/base/failure.h"
 #include "lib/files/file_error.h"
 
 namespace quenor::files {
@@ -170,17 +172,38 @@ std::uint64_t currentProcessId();
 // Replaces a file's whole content safely: a temporary file in the same folder is written,
 // synced, read back and compared, and renamed over the target, keeping the target's permissions
 // when it exists (a new file gets `newFilePermissions`). The target holds either its old or its new
-// content, never a part; on failure the temporary file is removed. `beforeReplacing`, when
-// given, runs last, just before the rename: what it throws stops the replacement (a writer that
-// must not replace a file someone else changed looks at the disk there, as late as it can).
+// content, never a part; on failure the temporary file is removed.
 void writeFileAtomically(FileIo& io, const std::filesystem::path& path,
                          std::span<const std::uint8_t> content,
-                         std::uint32_t newFilePermissions = 0644,
-                         const std::function<void()>& beforeReplacing = {});
+                         std::uint32_t newFilePermissions = 0644);
+
+// What a writer read of a file before it replaces it: its bytes, or that it was missing.
+struct ReadBefore {
+    bool missing = false;
+    std::span<const std::uint8_t> content;
+};
+
+// Whether the file at `path` holds exactly `content`, compared piece by piece (nothing of the
+// file's size is held for it). A missing file, or one that is not a regular file, does not.
+bool sameContent(FileIo& io, const std::filesystem::path& path,
+                 std::span<const std::uint8_t> content);
+// Whether the disk holds what was read of the file still.
+bool unchangedSince(FileIo& io, const std::filesystem::path& path, const ReadBefore& read);
+
+// writeFileAtomically over the file only while it is as the caller read it: the disk is looked
+// at once the new content is written and read back, just before the rename, so that another
+// program's save has as little time as can be to fall between the look and the rename. Returns
+// the failure (kChangedOnDisk: the file was left as the other program wrote it; kIo: a step the
+// system refused), nothing when the file holds `content` now.
+[[nodiscard]] std::optional<Failure> replaceFileIfUnchanged(
+    FileIo& io, const std::filesystem::path& path, std::span<const std::uint8_t> content,
+    const ReadBefore& read, std::uint32_t newFilePermissions = 0644);
 
 // Reads a whole file, refusing one larger than maxBytes before reading it.
 std::vector<std::uint8_t> readWholeFile(FileIo& io, const std::filesystem::path& path,
                                         std::uint64_t maxBytes);
+// The same read straight into a text: a file of many megabytes is held once, not twice.
+std::string readWholeText(FileIo& io, const std::filesystem::path& path, std::uint64_t maxBytes);
 
 // Copies a file's content over another file (created or emptied), not synced: io.copyContent.
 void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to);

@@ -91,21 +91,6 @@ class RegistryStore {
     // As RegConnectRegistryA: machine is "\\" and the machine's name.
     virtual Status connectRegistry(std::string_view machine, Handle root, Handle& key) = 0;
     virtual Status closeKey(Handle key) = 0;
-
-    // Brings a store that holds a copy of the registry (Wine's registry files, read once) up
-    // to date with what another process saved since it read them. Returns why it could not,
-    // empty when done; the store then keeps what it had. A live registry has nothing to do.
-    virtual std::string refresh() { return {}; }
-    // Keeps the changes made from now on in memory, to be saved together by saveHeld(): a store
-    // over registry files then writes each file once, however many values an operation changes.
-    // A live registry saves every change at once and holds nothing.
-    virtual void holdSaves() {}
-    // Saves what was held and stops holding. Returns why a file could not be saved (the file,
-    // the cause and the values not saved, which are undone in memory), empty when all was saved.
-    virtual std::string saveHeld() { return {}; }
-    // Why the last change that failed with kRegistryIoFailed did ("Writing .../user.reg...
-    // failed: No space left on device."), where the store knows more than its status says.
-    virtual std::string lastFailure() const { return {}; }
 };
 
 }  // namespace quenor::reg

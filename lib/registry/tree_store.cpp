@@ -83,7 +83,6 @@ Status TreeStore::open(Handle parent, std::string_view path, std::uint32_t acces
     if (!splitKeyPath(path, names)) return kBadPathName;
     if (create && !names.empty() && (where.access & kCreateSubKey) == 0) return kAccessDenied;
     where.path.insert(where.path.end(), names.begin(), names.end());
-    if (where.machine.empty()) mapPath(where.hive, where.path);
 
     auto machine = machines_.find(where.machine);
     if (machine == machines_.end()) return kInvalidHandle;
@@ -156,7 +155,6 @@ Status TreeStore::deleteKey(Handle parent, std::string_view path) {
     std::vector<std::string> names;
     if (!splitKeyPath(path, names) || names.empty()) return kBadPathName;
     where.path.insert(where.path.end(), names.begin(), names.end());
-    if (where.machine.empty()) mapPath(where.hive, where.path);
     RegKey* node = resolve(where);
     if (!node) return kFileNotFound;
     if (!node->subKeys().empty()) return kAccessDenied;

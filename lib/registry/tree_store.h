@@ -48,12 +48,6 @@ class TreeStore : public RegistryStore {
     }
     // Adds a remote machine that connectRegistry can reach, with empty hives.
     void addMachine(const std::string& name);
-    // A store that maps key paths (for example to a 32-bit view) rewrites them here; the
-    // names given are the full path below the hive.
-    virtual void mapPath(Handle hiveRoot, std::vector<std::string>& names) {
-        (void)hiveRoot;
-        (void)names;
-    }
 
   private:
     struct Machine {

@@ -22,6 +22,7 @@
 #include "core/testing/temp_folder.h"
 #include "lib/files/file_io.h"
 #include "lib/registry/store_values.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/wine_file_store.h"
 #include "lib/viv/archive_reader.h"
 #include "tool/testing/fake_installation.h"
@@ -122,7 +123,7 @@ GameState stateOf(const FakeInstallation& game) {
         for (const char* key : {"devicewidth", "deviceheight", "enablevsync"})
             state.lines[entry + " " + key] = keyedValue(entries[entry], key);
     }
-    reg::wine::WineFileStore store(game.prefix());
+    reg::wine::testing::DiskStore store(game.prefix());
     const char* gameKey = "Software\\EA Sports\\NHL 09";
     state.gfxMode = dword(reg::readStoreValue(store, reg::kCurrentUser, gameKey, "GFX Mode"));
     state.onPlayPlayer = dword(reg::readStoreValue(

@@ -1,6 +1,7 @@
 #include "tests/originals/originals_test_support.h"
 
 #include "lib/registry/store_values.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/wine_file_store.h"
 #include "window/quenor_layout.h"
 
@@ -48,7 +49,7 @@ std::string gameValues(const HeadlessTool& tool) {
         tool.registryValue(reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "GFX Mode");
     const auto player = tool.registryValue(
         reg::kCurrentUser, "Software\\EA Sports\\NHL 09\\Details Settings", "OnPlay Player");
-    reg::wine::WineFileStore store(tool.prefixFolder());
+    reg::wine::testing::DiskStore store(tool.prefixFolder());
     const bool key = reg::storeKeyExists(store, reg::kCurrentUser, "Software\\EA Sports");
     return "GFX Mode=" + gfx.value_or("<absent>") +
            " OnPlay Player=" + player.value_or("<absent>") +

@@ -6,6 +6,7 @@
 
 #include "app/quenorctl/quenorctl.h"
 #include "host/start_quenor.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/wine_file_store.h"
 #include "window/quenor_layout.h"
 #include "window/testing/scripted_input.h"
@@ -70,7 +71,7 @@ std::vector<std::string> Machine::log() const {
 }
 
 std::string Machine::registryValues() const {
-    reg::wine::WineFileStore store(installation_.prefix());
+    reg::wine::testing::DiskStore store(installation_.prefix());
     std::string values;
     const std::pair<const char*, const char*> wanted[] = {
         {"Software\\EA Sports\\NHL 09", "GFX Mode"},

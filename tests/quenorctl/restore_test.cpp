@@ -10,6 +10,7 @@
 
 #include "app/quenorctl/quenorctl.h"
 #include "lib/registry/store_values.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/wine_file_store.h"
 #include "tests/quenorctl/machine.h"
 #include "window/quenor_layout.h"
@@ -29,7 +30,7 @@ struct GameRegistry {
     bool eaSports = false, game = false, details = false;
 
     static GameRegistry of(const Machine& machine) {
-        reg::wine::WineFileStore store(machine.installation().prefix());
+        reg::wine::testing::DiskStore store(machine.installation().prefix());
         auto value = [&](const char* key, const char* name) {
             return reg::readStoreValue(store, reg::kCurrentUser, key, name);
         };
@@ -48,7 +49,7 @@ struct GameRegistry {
 
 void setValue(const Machine& machine, const char* key, const char* name, std::uint32_t type,
               std::vector<std::uint8_t> data) {
-    reg::wine::WineFileStore store(machine.installation().prefix());
+    reg::wine::testing::DiskStore store(machine.installation().prefix());
     reg::Handle handle = 0;
     ASSERT_EQ(store.createKey(reg::kCurrentUser, key, reg::kAllAccess, handle, nullptr),
               reg::kSuccess);
@@ -56,6 +57,7 @@ void setValue(const Machine& machine, const char* key, const char* name, std::ui
         store.setValue(handle, name, type, data.data(), static_cast<std::uint32_t>(data.size())),
         reg::kSuccess);
     store.closeKey(handle);
+    ASSERT_EQ(reg::wine::testing::committed(store), "");
 }
 
 struct Scenario {

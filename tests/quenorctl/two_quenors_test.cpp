@@ -12,6 +12,7 @@
 #include "core/testing/fake_platform.h"
 #include "host/user_folders_posix.h"
 #include "lib/registry/store_values.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/wine_file_store.h"
 #include "tests/quenorctl/machine.h"
 #include "window/quenor_layout.h"
@@ -183,7 +184,7 @@ TEST(TwoQuenors, AWindowKeepsWhatAnotherQuenorWroteWhileItWasOpen) {
         ui::testing::clickControl(form, names::kBtnApplySettings);
     });
     // quenorctl's GFX Mode stays; the window's FPS boost (OFF, as it loaded it) is the last.
-    reg::wine::WineFileStore store(machine.installation().prefix());
+    reg::wine::testing::DiskStore store(machine.installation().prefix());
     const auto gfx =
         reg::readStoreValue(store, reg::kCurrentUser, "Software\\EA Sports\\NHL 09", "GFX Mode");
     const auto fps = reg::readStoreValue(

@@ -42,7 +42,7 @@ TEST(WineStartedDuringAChange, ItsReportNamesTheArchivesChangeAndTheWayBack) {
     ASSERT_TRUE(lastLook);
     std::unique_ptr<host::testing::LockHolder> wine;
     tool.services.whyGameMustNotBeWritten = [&] {
-        const std::string why = lastLook();
+        const auto why = lastLook();
         wine = std::make_unique<host::testing::LockHolder>(
             serverLockOf(machine.installation().prefix()));
         return why;
@@ -70,7 +70,7 @@ TEST(WineStartedDuringAChange, ItsReportNamesTheArchivesChangeAndTheWayBack) {
     EXPECT_TRUE(logged);
 
     std::ostringstream err;
-    EXPECT_EQ(ctl::reportChange(window.lastChange(), boxes.shown(), window.refusedChange(), err,
+    EXPECT_EQ(ctl::reportChange(window.lastChange(), window.refusedChange(), err,
                                 window.lastChangeReport()),
               1);
     EXPECT_NE(err.str().find("Not saved: "), std::string::npos) << err.str();

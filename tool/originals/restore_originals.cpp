@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "core/change_lock.h"
 #include "core/change_plan.h"
+#include "core/installation_lock.h"
+#include "core/registry_change.h"
 #include "core/tool_error.h"
 #include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
@@ -307,7 +308,8 @@ void requireRestored(PlatformServices& services, const std::string& archiveToolP
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force) {
     files::FileIo& io = services.files.fileIo();
-    ChangeLock lock(services, archiveToolPath, "");
+    const InstallationLock lock(services, archiveToolPath, "");
+    RegistryChange registryChange(services);
     OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
     if (!place.others.empty()) refuseSeveralSets(place);
     KeptOriginals& kept = place.kept;
@@ -335,7 +337,7 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
         if (record->registry) {
             restoreRegistry(services.registry, *record->registry, done);
             try {
-                lock.saveRegistry();
+                registryChange.commit();
             } catch (const ToolError& error) {
                 throw OriginalsError(error.description() +
                                      " The restore stopped there; run it again to finish it.");
@@ -363,7 +365,7 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
 std::optional<std::string> forgetOriginals(PlatformServices& services,
                                            const std::string& archiveToolPath,
                                            const std::string& folder) {
-    const ChangeLock lock(services, archiveToolPath, "");
+    const InstallationLock lock(services, archiveToolPath, "");
     const OriginalsPlace place = findOriginals(services, archiveToolPath);
     std::vector<KeptOriginals> sets{place.kept};
     sets.insert(sets.end(), place.others.begin(), place.others.end());

@@ -1,9 +1,10 @@
 #include "tool/patching/apply_reset.h"
 
-#include "core/change_lock.h"
 #include "core/change_plan.h"
 #include "core/game_installation.h"
+#include "core/installation_lock.h"
 #include "core/operation_log.h"
+#include "core/registry_change.h"
 #include "core/resolution_codes.h"
 #include "core/tool_error.h"
 #include "tool/originals/keep_originals.h"
@@ -27,9 +28,9 @@ void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std:
 void requireGameMayBeWritten(Tool& tool) {
     const auto& why = tool.services.whyGameMustNotBeWritten;
     if (!why) return;
-    if (const std::string reason = why(); !reason.empty()) {
+    if (const std::optional<quenor::Failure> failure = why()) {
         throw ToolError(error_number::kPathAccess, tool.services.programName,
-                        "The game was not changed: " + reason + ".");
+                        "The game was not changed: " + failure->cause + ".");
     }
 }
 
@@ -81,7 +82,8 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         return ChangeOutcome::InvalidValues;
     }
     {
-        ChangeLock lock(tool);
+        const InstallationLock lock(tool);
+        RegistryChange registry(tool);
         const ChangePlan planned = plannedApply(tool, window);
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
@@ -94,7 +96,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
                        tool.patch.fpsNumber);
         writeLog(tool, "setRegistryValue - OK");
         createQuenorRegistry(tool);
-        saveRegistryValues(tool, lock);
+        saveRegistryValues(tool, registry);
     }
     tool.services.messageBoxes.show(MessageBoxRequest{
         "All done!",
@@ -124,13 +126,14 @@ ChangeOutcome btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     }
     writeLog(tool, "MsgBox 'Reset all changes' CLICK OK");
     {
-        ChangeLock lock(tool);
+        const InstallationLock lock(tool);
+        RegistryChange registry(tool);
         const ChangePlan planned = plannedReset();
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
         requireGameMayBeWritten(tool);
         writeRetailValues(tool, window, planned);
-        saveRegistryValues(tool, lock);
+        saveRegistryValues(tool, registry);
     }
     tool.services.messageBoxes.show(
         MessageBoxRequest{"All done!",

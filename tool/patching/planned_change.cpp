@@ -74,7 +74,7 @@ bool gameFolderKnown(const SettingsModel& settings) {
 
 void showGameNotFound(Tool& tool) {
     const std::string& folder = tool.settings.strGamePath;
-    tool.services.messageBoxes.show(MessageBoxRequest{
+    const MessageBoxRequest box{
         "NHL 09 not found",
         "Quenor does not know where NHL 09 is installed: " +
             (folder.empty() ? std::string("the registry holds no \"Install Dir\" for it")
@@ -84,7 +84,9 @@ void showGameNotFound(Tool& tool) {
             "Start Quenor for the Wine prefix the game is installed in: "
             "WINEPREFIX=\"/path/to/prefix\" quenor, or quenorctl --prefix /path/to/prefix. On "
             "Windows, install or repair NHL 09, then start Quenor again.",
-        MessageButtons::Ok, MessageIcon::Exclamation, 0});
+        MessageButtons::Ok, MessageIcon::Exclamation, 0};
+    tool.changeReport.stopped = ChangeReport::Stop{box.title, box.text};
+    tool.services.messageBoxes.show(box);
 }
 
 void requireKeyedLines(Tool& tool, const ChangePlan& plan) {

@@ -60,9 +60,11 @@ bool rejectsUserDefinedValues(const PatchWindow& window, std::int16_t code) {
 bool validateResolution(Tool& tool, const std::string& widthText, const std::string& heightText,
                         std::int16_t frameIndex) {
     if (validValues(widthText, heightText, frameIndex)) return true;
-    tool.services.messageBoxes.show(MessageBoxRequest{
-        "Invalid resolution specified", "Invalid Width or Height or missing Resolution Frame.",
-        MessageButtons::Ok, MessageIcon::Exclamation, 0});
+    const MessageBoxRequest box{"Invalid resolution specified",
+                                "Invalid Width or Height or missing Resolution Frame.",
+                                MessageButtons::Ok, MessageIcon::Exclamation, 0};
+    tool.changeReport.stopped = ChangeReport::Stop{box.title, box.text};
+    tool.services.messageBoxes.show(box);
     return false;
 }
 

@@ -42,13 +42,9 @@ std::string cRegistry::rootText() const {
     return rootKeyText(classKey_);
 }
 
-std::string cRegistry::setValueError(const TaggedValue& value, reg::Status status) const {
-    // After the registry class's own text, the store's words for a save that failed: a full disk, a
-    // read-only one, no permission.
-    const std::string cause = status == reg::kRegistryIoFailed ? store_.lastFailure() : "";
+std::string cRegistry::setValueError(const TaggedValue& value) const {
     return "Failed to set registry value Key: '" + rootText() + "',Section: '" + sectionKey_ +
-           "',Key: '" + valueKey_ + "' to value: '" + value.text() + "'" +
-           (cause.empty() ? "" : "\r" + cause);
+           "',Key: '" + valueKey_ + "' to value: '" + value.text() + "'";
 }
 
 void cRegistry::Machine(const std::string& sMachine) {
@@ -159,7 +155,7 @@ void cRegistry::Value(const TaggedValue& vValue) {
     if (const reg::Status made = store_.createKey(root, sectionKey_, reg::kAllAccess, key, nullptr);
         made != reg::kSuccess) {
         disconnect(root);
-        raise(registry_error::kKeyOperation, setValueError(vValue, made));
+        raise(registry_error::kKeyOperation, setValueError(vValue));
     }
 
     reg::Status status = reg::kSuccess;
@@ -208,7 +204,7 @@ void cRegistry::Value(const TaggedValue& vValue) {
     store_.closeKey(key);
     disconnect(root);
     if (!supported || status != reg::kSuccess) {
-        raise(registry_error::kSetValue, setValueError(vValue, status));
+        raise(registry_error::kSetValue, setValueError(vValue));
     }
 }
 

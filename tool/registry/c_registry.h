@@ -79,7 +79,7 @@ class cRegistry {
 
     [[noreturn]] void raise(std::int32_t number, const std::string& description) const;
     std::string rootText() const;
-    std::string setValueError(const TaggedValue& value, reg::Status status = reg::kSuccess) const;
+    std::string setValueError(const TaggedValue& value) const;
     // The handle under which keys are opened for Value: the local root, or the root of
     // the remote machine when Machine is set. False when the remote cannot be reached.
     bool connect(reg::Handle& root);

@@ -29,19 +29,13 @@ void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& ke
     registry.SectionKey(keyPath.text());
     registry.ValueKey(valueName.text());
     registry.ValueType(asUnsigned32(valueType));
-    try {
-        registry.Value(value);
-    } catch (const ToolError&) {
-        if (const std::string cause = tool.services.registry.lastFailure(); !cause.empty())
-            writeFailureLog(tool, "setRegistryValue failed - " + cause);
-        throw;
-    }
+    registry.Value(value);
     writeLog(tool, "setRegistryValue done - OK");
 }
 
-void saveRegistryValues(Tool& tool, ChangeLock& lock) {
+void saveRegistryValues(Tool& tool, RegistryChange& registry) {
     try {
-        lock.saveRegistry();
+        registry.commit();
     } catch (const ToolError& error) {
         writeFailureLog(tool, "Saving the registry failed - " + error.description());
         throw;

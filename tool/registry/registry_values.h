@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "core/change_lock.h"
+#include "core/registry_change.h"
 #include "core/tagged_value.h"
 #include "core/tool.h"
 #include "lib/registry/registry_store.h"
@@ -26,9 +26,9 @@ void setRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& ke
                       const TaggedValue& valueName, const TaggedValue& valueType,
                       const TaggedValue& value);
 
-// Saves the values written under the change's lock (ChangeLock::saveRegistry); a failure is
+// Saves the values the change wrote (RegistryChange::commit); a failure is
 // logged ("Saving the registry failed - " and why) and thrown on.
-void saveRegistryValues(Tool& tool, ChangeLock& lock);
+void saveRegistryValues(Tool& tool, RegistryChange& registry);
 
 // Reads one value as REG_SZ asks for it; empty when the key or value is missing.
 TaggedValue getRegistryValue(Tool& tool, const TaggedValue& root, const TaggedValue& keyPath,

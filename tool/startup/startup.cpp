@@ -1,8 +1,9 @@
 #include "tool/startup/startup.h"
 
-#include "core/change_lock.h"
 #include "core/game_installation.h"
+#include "core/installation_lock.h"
 #include "core/operation_log.h"
+#include "core/registry_change.h"
 #include "tool/registry/c_registry.h"
 #include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
@@ -42,11 +43,12 @@ void runStartUp(Tool& tool, StartUpWindow& window) {
     if (version.equalsEmpty()) {
         // The first start writes the settings key, as a change does. Another Quenor may have
         // written it meanwhile: then it is loaded, as on any later start.
-        ChangeLock lock(tool.services, "", "");
+        const InstallationLock lock(tool.services, "", "");
+        RegistryChange registry(tool.services);
         if (settingsKeyAbsent(tool)) {
             setDefaultValues(tool);
             createQuenorRegistry(tool);
-            saveRegistryValues(tool, lock);
+            saveRegistryValues(tool, registry);
         } else {
             getQuenorRegistry(tool);
         }

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "lib/registry/wine/testing/disk_store.h"
 #include "window/testing/scripted_input.h"
 
 namespace quenor::testing {
@@ -61,8 +62,8 @@ bool HeadlessTool::start() {
     store_ = std::make_unique<reg::wine::WineFileStore>(prefixFolder(), reg::wine::WineArch::Win32,
                                                         files_.fileIo());
     tool_ = std::make_unique<Tool>(PlatformServices{
-        files_, clock_, format_, environment_, system_, boxes(), *store_, toolFolder(), "quenor",
-        setup_.keepOriginals ? originalsFolder() : std::filesystem::path()});
+        files_, clock_, format_, environment_, system_, boxes(), *store_, *store_, toolFolder(),
+        "quenor", setup_.keepOriginals ? originalsFolder() : std::filesystem::path()});
     window_ = std::make_unique<ui::Quenor>(*tool_);
     return window_->Form_Load();
 }
@@ -134,7 +135,7 @@ std::string HeadlessTool::archiveEntry(std::string_view name) const {
 
 std::optional<std::string> HeadlessTool::registryValue(reg::Handle root, std::string_view path,
                                                        std::string_view name) const {
-    reg::wine::WineFileStore store(prefixFolder());
+    reg::wine::testing::DiskStore store(prefixFolder());
     reg::Handle key = 0;
     if (store.openKey(root, path, reg::kQueryValue, key) != reg::kSuccess) return std::nullopt;
     std::uint32_t type = 0;
@@ -158,7 +159,7 @@ std::optional<std::string> HeadlessTool::registryValue(reg::Handle root, std::st
 
 void HeadlessTool::storeText(reg::Handle root, std::string_view path, std::string_view name,
                              std::string_view text) {
-    reg::wine::WineFileStore store(prefixFolder());
+    reg::wine::testing::DiskStore store(prefixFolder());
     reg::Handle key = 0;
     checkStatus(store.createKey(root, path, reg::kAllAccess, key, nullptr), "creating a key");
     std::string bytes(text);
@@ -168,6 +169,8 @@ void HeadlessTool::storeText(reg::Handle root, std::string_view path, std::strin
                        static_cast<std::uint32_t>(bytes.size())),
         "storing a value");
     store.closeKey(key);
+    if (const std::string failed = reg::wine::testing::committed(store); !failed.empty())
+        throw std::runtime_error("saving a value failed: " + failed);
 }
 
 }  // namespace quenor::testing

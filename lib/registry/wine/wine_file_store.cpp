@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace quenor::reg::wine {
 
@@ -43,13 +42,16 @@ std::string sentence(std::string text) {
     return text;
 }
 
-constexpr std::size_t kComparePiece = std::size_t{1} << 20;
-
-// Thrown from a save's last look at the disk: another program saved the file since the store
-// read it.
-struct ChangedOnDisk {};
+std::span<const std::uint8_t> bytesOf(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
 
 }  // namespace
+
+// What the store last read or wrote of a file: the disk must hold it still for a save.
+files::ReadBefore WineFileStore::readBefore(const HiveFile& file) {
+    return {!file.onDisk, bytesOf(file.hive->text())};
+}
 
 WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSystemArch,
                              files::FileIo& io)
@@ -67,27 +69,15 @@ WineFileStore::WineFileStore(std::filesystem::path prefixFolder, WineArch newSys
 WineFileStore::~WineFileStore() = default;
 
 std::string WineFileStore::readText(const HiveFile& file, Handle hiveRoot, WineArch newArch) const {
-    const std::string name = file.path.string();
     const files::FileKind kind = io_.kind(file.path);
     if (kind == files::FileKind::kMissing) return newFileText(hiveRoot, newArch);
     if (kind != files::FileKind::kRegularFile) {
-        throw WineRegistryError(name, 0, "it is not a regular file");
+        throw WineRegistryError(file.path.string(), 0, "it is not a regular file");
     }
     try {
-        const auto handle = io_.open(file.path, files::OpenMode::kRead);
-        const std::uint64_t size = handle->size();
-        if (size > kMaxRegistryFileSize) {
-            throw WineRegistryError(
-                name, 0,
-                "the file has " + std::to_string(size) + " bytes, more than the " +
-                    std::to_string(kMaxRegistryFileSize) + " this tool accepts");
-        }
-        // Read straight into the text: a file of many megabytes is held once, not twice.
-        std::string text(size, '\0');
-        handle->readAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
-        return text;
+        return files::readWholeText(io_, file.path, kMaxRegistryFileSize);
     } catch (const files::FileIoError& error) {
-        throw WineRegistryError(name, 0, "cannot read it: " + error.reason());
+        throw WineRegistryError(file.path.string(), 0, "cannot read it: " + error.reason());
     }
 }
 
@@ -99,41 +89,25 @@ void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
     file.unsaved = false;
 }
 
-bool WineFileStore::sameOnDisk(const HiveFile& file) {
-    const files::FileKind kind = io_.kind(file.path);
-    if (kind == files::FileKind::kMissing) return !file.onDisk;
-    if (kind != files::FileKind::kRegularFile || !file.onDisk) return false;
-    const std::string& text = file.hive->text();
-    const auto handle = io_.open(file.path, files::OpenMode::kRead);
-    if (handle->size() != text.size()) return false;
-    // Compared piece by piece: nothing of the file's size is held for it.
-    std::vector<std::uint8_t> piece(std::min(kComparePiece, text.size()));
-    for (std::size_t at = 0; at < text.size(); at += piece.size()) {
-        const std::size_t count = std::min(piece.size(), text.size() - at);
-        handle->readAt(at, std::span(piece.data(), count));
-        if (std::memcmp(piece.data(), text.data() + at, count) != 0) return false;
-    }
-    return true;
-}
-
-std::string WineFileStore::refresh() {
+std::optional<quenor::Failure> WineFileStore::refresh() {
     const WineArch userArch = systemArch() == "win64" ? WineArch::Win64 : WineArch::Win32;
     const std::pair<HiveFile*, Handle> files[] = {{system_.get(), kLocalMachine},
                                                   {user_.get(), kCurrentUser}};
     for (const auto& [file, hiveRoot] : files) {
         files::removeLeftoverSiblings(io_, file->path);
         try {
-            if (sameOnDisk(*file)) continue;
+            if (files::unchangedSince(io_, file->path, readBefore(*file))) continue;
             // A file this store never saw stays a new one: nobody has written it.
             if (!file->onDisk && !io_.exists(file->path)) continue;
             load(*file, hiveRoot, userArch);
         } catch (const WineRegistryError& error) {
-            return error.what();
+            return quenor::Failure{
+                quenor::Failure::Kind::kUnreadable, file->path, error.what(), {}};
         } catch (const files::FileIoError& error) {
-            return error.what();
+            return quenor::Failure{quenor::Failure::Kind::kIo, file->path, error.what(), {}};
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 const std::string& WineFileStore::systemArch() const {
@@ -152,9 +126,10 @@ std::string WineFileStore::renderedHive(Handle hiveRoot) {
     return file->hive->render(hive(hiveRoot), nowSeconds());
 }
 
-std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChanges) {
+std::optional<quenor::Failure> WineFileStore::save(HiveFile& file, Handle hiveRoot) {
+    using quenor::Failure;
     RegKey& current = hive(hiveRoot);
-    std::string error;
+    std::optional<Failure> failure;
     try {
         // Read back what is about to be written: a save never writes a file it could not load.
         // The lines copied from the file as it was read are known to read; what is written anew
@@ -163,72 +138,54 @@ std::string WineFileStore::save(HiveFile& file, Handle hiveRoot, bool nameChange
         std::string rendered = file.hive->render(current, nowSeconds(), &layout);
         // Values written as the file already holds them change nothing: the file is not written
         // again while the disk still holds what the store read (then the values are on it).
-        if (rendered == file.hive->text() && sameOnDisk(file)) {
+        if (rendered == file.hive->text() &&
+            files::unchangedSince(io_, file.path, readBefore(file))) {
             file.unsaved = false;
-            return {};
+            return std::nullopt;
         }
         auto written = std::make_unique<WineHive>(std::move(rendered), *file.hive, layout);
-        if (guard_) error = guard_();
-        if (error.empty()) {
-            // The disk is compared with what the store read last, once the new file is written
-            // and read back: the later the look, the less time another program's save has to
-            // fall between it and the rename.
-            const std::string& text = written->text();
-            files::writeFileAtomically(
-                io_, file.path,
-                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), 0644,
-                [&] {
-                    if (!sameOnDisk(file)) throw ChangedOnDisk{};
-                });
+        if (guard_) failure = guard_();
+        if (!failure)
+            failure = files::replaceFileIfUnchanged(io_, file.path, bytesOf(written->text()),
+                                                    readBefore(file));
+        if (!failure) {
             written->attach(current);
             file.hive = std::move(written);
             file.onDisk = true;
             file.unsaved = false;
-            return {};
+            return std::nullopt;
         }
-    } catch (const ChangedOnDisk&) {
-        error = file.path.string() +
-                " was changed by another program since Quenor read it, and Quenor did not "
-                "write over it; run Quenor again to start from what it holds now.";
     } catch (const WineRegistryError& e) {
-        error = std::string("the new content would not be readable: ") + e.what();
+        failure = Failure{Failure::Kind::kUnreadable,
+                          file.path,
+                          std::string("the new content would not be readable: ") + e.what(),
+                          {}};
     } catch (const files::FileIoError& e) {
-        error = e.what();
+        failure = Failure{Failure::Kind::kIo, file.path, e.what(), {}};
     }
     file.hive->indexAgain();  // the new text's index had taken it over
-    if (nameChanges) {
-        std::string list;
-        for (const std::string& change : file.hive->changes(current))
-            list += (list.empty() ? "" : ", ") + std::string(hiveName(hiveRoot)) + "\\" + change;
-        error = "Saving " + file.path.string() + " failed: " + sentence(error) +
-                (list.empty() ? "" : " Not saved: " + list + ".");
-    }
+    failure->file = file.path;
+    failure->cause = "Saving " + file.path.string() + " failed: " + sentence(failure->cause);
+    failure->notSaved = file.hive->changes(current, hiveName(hiveRoot));
     file.hive->attach(current);  // undo: memory matches the file
     file.unsaved = false;
-    return error;
+    return failure;
 }
 
 Status WineFileStore::changed(Handle hiveRoot) {
-    HiveFile* file = fileOf(hiveRoot);
-    if (!file) return kSuccess;  // HKEY_USERS lives in memory only
-    file->unsaved = true;
-    if (holding_) return kSuccess;
-    lastSaveError_ = save(*file, hiveRoot, false);
-    return lastSaveError_.empty() ? kSuccess : kRegistryIoFailed;
+    if (HiveFile* file = fileOf(hiveRoot)) file->unsaved = true;  // HKEY_USERS: memory only
+    return kSuccess;
 }
 
-std::string WineFileStore::saveHeld() {
-    holding_ = false;
-    std::string errors;
+std::vector<quenor::Failure> WineFileStore::commit() {
+    std::vector<quenor::Failure> failures;
     const std::pair<HiveFile*, Handle> files[] = {{system_.get(), kLocalMachine},
                                                   {user_.get(), kCurrentUser}};
     for (const auto& [file, hiveRoot] : files) {
         if (!file->unsaved) continue;
-        const std::string error = save(*file, hiveRoot, true);
-        if (!error.empty()) errors += (errors.empty() ? "" : " ") + error;
+        if (auto failure = save(*file, hiveRoot)) failures.push_back(std::move(*failure));
     }
-    lastSaveError_ = errors;
-    return errors;
+    return failures;
 }
 
 }  // namespace quenor::reg::wine

@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "lib/files/file_io.h"
+#include "lib/registry/registry_transaction.h"
 #include "lib/registry/tree_store.h"
 #include "lib/registry/wine/wine_hive.h"
 
@@ -23,50 +25,41 @@ enum class WineArch { Win32, Win64 };
 //
 // Texts of the 8-bit API are Windows-1252 (see wine_text.h). A file is read once, checked
 // whole and indexed; a key's values are read from its text when the key is first reached, so a
-// file of many megabytes takes little more memory than its text. Every change is saved at once
-// to the one file it concerns, atomically, and leaves every line it did not change as it was;
-// or, while saves are held (holdSaves), each changed file is saved once by saveHeld. A file
-// whose values were only written as it holds them already is not written again. A save
-// that fails undoes the changes in memory too (memory matches the file), leaves the file as it
-// was, and is reported: the change returns kRegistryIoFailed (lastSaveError() says why), or
-// saveHeld returns the reason with the values not saved.
+// file of many megabytes takes little more memory than its text. Changes stay in memory until
+// commit(), which saves each changed file once, atomically, leaving every line it did not
+// change as it was. A file whose values were only written as it holds them already is not
+// written again. A save that fails undoes the changes in memory too (memory matches the file),
+// leaves the file as it was, and is reported with the values not saved.
 //
 // A file that another program changed since the store read or wrote it is never written over:
 // the save is refused (refresh() reads such a file again).
-//
-class WineFileStore : public TreeStore {
+class WineFileStore : public TreeStore, public RegistryTransaction {
   public:
-    // Asked before every save; a non-empty answer (the reason) refuses the save, which then
-    // fails as any failed save does: nothing written, nothing changed.
-    using SaveGuard = std::function<std::string()>;
+    // Asked before every save; a failure refuses the save, which then fails as any failed save
+    // does: nothing written, nothing changed.
+    using SaveGuard = std::function<std::optional<quenor::Failure>()>;
 
     // Loads system.reg and user.reg from the folder through `io`; a missing file is an empty
     // hive that the first save creates. Throws WineRegistryError for a file that cannot be
     // read or parsed (naming the file, the line and the defect); such a file is never
     // written.
-    explicit WineFileStore(std::filesystem::path prefixFolder,
-                           WineArch newSystemArch = WineArch::Win32,
-                           files::FileIo& io = files::systemFileIo());
+    WineFileStore(std::filesystem::path prefixFolder, WineArch newSystemArch, files::FileIo& io);
     ~WineFileStore() override;
 
     const std::filesystem::path& folder() const { return folder_; }
     // The architecture system.reg names in its "#arch=" line ("win32", "win64"), or empty.
     const std::string& systemArch() const;
-    // The reason of the last failed save; empty when none failed.
-    const std::string& lastSaveError() const { return lastSaveError_; }
-    std::string lastFailure() const override { return lastSaveError_; }
     // The file text the hive would be saved as now (for checks and tests).
     std::string renderedHive(Handle hiveRoot);
 
     void setSaveGuard(SaveGuard guard) { guard_ = std::move(guard); }
 
     // Loads again each file whose bytes differ from what the store last read or wrote; a file
-    // that cannot be read or parsed now leaves the store as it was, and its reason is returned.
+    // that cannot be read or parsed now leaves the store as it was (kIo, kUnreadable).
     // Called by a process that alone may write the files now, it also removes the temporary
     // files of saves that were killed.
-    std::string refresh() override;
-    void holdSaves() override { holding_ = true; }
-    std::string saveHeld() override;
+    std::optional<quenor::Failure> refresh() override;
+    std::vector<quenor::Failure> commit() override;
 
   protected:
     Status changed(Handle hiveRoot) override;
@@ -77,18 +70,15 @@ class WineFileStore : public TreeStore {
     void load(HiveFile& file, Handle hiveRoot, WineArch newSystemArch);
     // The file's text as the disk holds it, or that of a new file when it is missing.
     std::string readText(const HiveFile& file, Handle hiveRoot, WineArch newArch) const;
-    // Whether the disk holds what the store last read or wrote of the file.
-    bool sameOnDisk(const HiveFile& file);
-    // Saves the hive's changes; the reason when it could not (the changes are then undone).
-    std::string save(HiveFile& file, Handle hiveRoot, bool nameChanges);
+    static files::ReadBefore readBefore(const HiveFile& file);
+    // Saves the hive's changes; the failure when it could not (the changes are then undone).
+    std::optional<quenor::Failure> save(HiveFile& file, Handle hiveRoot);
 
     std::filesystem::path folder_;
     files::FileIo& io_;
     SaveGuard guard_;
     std::unique_ptr<HiveFile> system_;
     std::unique_ptr<HiveFile> user_;
-    std::string lastSaveError_;
-    bool holding_ = false;
 };
 
 }  // namespace quenor::reg::wine

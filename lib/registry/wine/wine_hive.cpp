@@ -407,9 +407,10 @@ void listChanges(const WineHive& hive, const RegKey& key, bool isRoot, const std
 
 }  // namespace
 
-std::vector<std::string> WineHive::changes(const RegKey& current) const {
+std::vector<std::string> WineHive::changes(const RegKey& current,
+                                           const std::string& rootName) const {
     std::vector<std::string> out;
-    listChanges(*this, current, true, "", out);
+    listChanges(*this, current, true, rootName, out);
     return out;
 }
 

@@ -43,9 +43,10 @@ class WineHive : public KeySource {
     std::string render(const RegKey& current, std::int64_t nowSeconds,
                        HiveIndex::Layout* layout = nullptr) const;
 
-    // What a save of `current` would change, named for a person ("Software\Game\Value",
-    // "the key Software\Old"), in tree order.
-    std::vector<std::string> changes(const RegKey& current) const;
+    // What a save of `current` would change, named for a person below `rootName`
+    // ("HKEY_CURRENT_USER\Software\Game\Value", "the key HKEY_CURRENT_USER\Software\Old"), in
+    // tree order.
+    std::vector<std::string> changes(const RegKey& current, const std::string& rootName) const;
 
     // The values of a key as the file holds them (every section of it, merged).
     void readValues(std::uint32_t origin, RegKey& into) const;

@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "lib/files/testing/fault_file_io.h"
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/tests/wine_test_support.h"
 #include "lib/registry/wine/wine_file_store.h"
 
 namespace quenor::reg::wine {
 namespace {
 
+using testing::committed;
+using testing::DiskStore;
 using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
@@ -37,7 +40,7 @@ Bytes query(RegistryStore& store, Handle root, std::string_view path, std::strin
     return Bytes(buffer, buffer + size);
 }
 
-Status set(RegistryStore& store, Handle root, std::string_view path, std::string_view name,
+Status put(RegistryStore& store, Handle root, std::string_view path, std::string_view name,
            std::uint32_t type, const Bytes& data) {
     Handle key = 0;
     if (Status s = store.createKey(root, path, kAllAccess, key, nullptr); s != kSuccess) return s;
@@ -45,6 +48,16 @@ Status set(RegistryStore& store, Handle root, std::string_view path, std::string
         store.setValue(key, name, type, data.data(), static_cast<std::uint32_t>(data.size()));
     store.closeKey(key);
     return status;
+}
+
+// One value written and saved, as a change of one value does it; why the save failed goes to
+// lastSaveError.
+std::string lastSaveError;
+Status set(WineFileStore& store, Handle root, std::string_view path, std::string_view name,
+           std::uint32_t type, const Bytes& data) {
+    const Status status = put(store, root, path, name, type, data);
+    lastSaveError = committed(store);
+    return status != kSuccess || lastSaveError.empty() ? status : kRegistryIoFailed;
 }
 
 const std::string kSample =
@@ -137,7 +150,7 @@ TEST(WineFileStore, ChangingOneValueRewritesOnlyItsLine) {
         TempFolder folder;
         const auto file = folder.path() / "system.reg";
         writeFile(file, kSample);
-        WineFileStore store(folder.path());
+        DiskStore store(folder.path());
         ASSERT_EQ(set(store, kLocalMachine, edit.path, edit.name, edit.type, edit.data), kSuccess)
             << edit.what;
         std::string expected = kSample;
@@ -153,7 +166,7 @@ TEST(WineFileStore, ChangingOneValueRewritesOnlyItsLine) {
         EXPECT_EQ(readFile(file), expected) << edit.what;
 
         // What was written reads back as what was set, and nothing else moved.
-        WineFileStore reloaded(folder.path());
+        DiskStore reloaded(folder.path());
         std::uint32_t type = 0;
         EXPECT_EQ(query(reloaded, kLocalMachine, edit.path, edit.name, &type), edit.data)
             << edit.what;
@@ -165,7 +178,7 @@ TEST(WineFileStore, ChangingOneValueRewritesOnlyItsLine) {
 TEST(WineFileStore, ReadsTextsInWindows1252) {
     TempFolder folder;
     writeFile(folder.path() / "system.reg", kSample);
-    WineFileStore store(folder.path());
+    DiskStore store(folder.path());
     EXPECT_EQ(query(store, kLocalMachine, "Software\\NoTime", ""), sz("caf\xe9 ?"));
     EXPECT_EQ(query(store, kLocalMachine, "Software\\EA Sports\\NHL 09",
                     "Esc\xe9"
@@ -181,7 +194,7 @@ TEST(WineFileStore, DeletesKeysAndValuesAndAddsKeys) {
     TempFolder folder;
     const auto file = folder.path() / "system.reg";
     writeFile(file, kSample);
-    WineFileStore store(folder.path());
+    DiskStore store(folder.path());
     Handle key = 0;
     ASSERT_EQ(store.openKey(kLocalMachine, "Software\\EA Sports\\NHL 09", kAllAccess, key),
               kSuccess);
@@ -205,7 +218,7 @@ TEST(WineFileStore, DeletesKeysAndValuesAndAddsKeys) {
     // The untouched sections are still there as they were.
     EXPECT_NE(text.find("[Software\\\\NoTime]\n@=\"caf\\xe9 \\x4e2d\"\n"), std::string::npos);
 
-    WineFileStore reloaded(folder.path());
+    DiskStore reloaded(folder.path());
     EXPECT_EQ(reloaded.openKey(kLocalMachine, "Software\\New\\Empty", kQueryValue, key), kSuccess);
     reloaded.closeKey(key);
     EXPECT_EQ(reloaded.openKey(kLocalMachine, "Software\\Key]Name", kQueryValue, key),
@@ -228,7 +241,7 @@ TEST(WineFileStore, KeepsLineEndsCommentsAndRepeatedSections) {
     TempFolder folder;
     const auto file = folder.path() / "user.reg";
     writeFile(file, text);
-    WineFileStore store(folder.path());
+    DiskStore store(folder.path());
     EXPECT_EQ(query(store, kCurrentUser, "A", "y"), sz("newer"));  // the last one wins
     ASSERT_EQ(set(store, kCurrentUser, "A", "y", kSz, sz("set")), kSuccess);
     ASSERT_EQ(set(store, kCurrentUser, "A", "z", kSz, sz("new")), kSuccess);
@@ -252,7 +265,7 @@ TEST(WineFileStore, LoadsWineWrittenFilesAndSavesThemUnchanged) {
     for (const char* name : {"system.reg", "user.reg"}) {
         std::filesystem::copy_file(testing::dataFile(name), folder.path() / name);
     }
-    WineFileStore store(folder.path());
+    DiskStore store(folder.path());
     std::uint32_t type = 0;
     EXPECT_EQ(query(store, kLocalMachine, "Software\\Quenor Test", "Text", &type),
               sz("C:\\Games\\NHL 09\\"));
@@ -302,7 +315,7 @@ TEST(WineFileStore, NewFilesGetWineHeaders) {
     };
     for (const auto& c : cases) {
         TempFolder folder;
-        WineFileStore store(folder.path(), c.arch);
+        DiskStore store(folder.path(), c.arch);
         EXPECT_FALSE(std::filesystem::exists(folder.path() / "system.reg"));
         ASSERT_EQ(set(store, kLocalMachine, "Software\\X", "v", kDword, {1, 0, 0, 0}), kSuccess);
         ASSERT_EQ(set(store, kCurrentUser, "Software\\X", "v", kDword, {1, 0, 0, 0}), kSuccess);
@@ -330,7 +343,7 @@ TEST(WineFileStore, RefusesBrokenFilesAndLeavesThemAlone) {
         TempFolder folder;
         writeFile(folder.path() / c.file, c.text);
         try {
-            WineFileStore store(folder.path());
+            DiskStore store(folder.path());
             ADD_FAILURE() << "accepted " << c.text;
         } catch (const WineRegistryError& e) {
             EXPECT_NE(std::string(e.what()).find(c.where), std::string::npos) << e.what();
@@ -352,11 +365,19 @@ TEST(WineFileStore, FailedSaveIsReportedAndUndone) {
     EXPECT_EQ(
         set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
         kRegistryIoFailed);
-    EXPECT_NE(store.lastSaveError().find("injected fault"), std::string::npos)
-        << store.lastSaveError();
-    EXPECT_EQ(store.createKey(kLocalMachine, "Software\\Brand New", kAllAccess, key, nullptr),
-              kRegistryIoFailed);
-    EXPECT_EQ(store.deleteKey(kLocalMachine, "Software\\NoTime"), kRegistryIoFailed);
+    EXPECT_NE(lastSaveError.find("injected fault"), std::string::npos) << lastSaveError;
+    // A change of several steps: all of it undone when its save fails, and named.
+    ASSERT_EQ(store.createKey(kLocalMachine, "Software\\Brand New", kAllAccess, key, nullptr),
+              kSuccess);
+    store.closeKey(key);
+    ASSERT_EQ(store.deleteKey(kLocalMachine, "Software\\NoTime"), kSuccess);
+    const std::vector<::quenor::Failure> failures = store.commit();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].kind, ::quenor::Failure::Kind::kIo);
+    EXPECT_EQ(failures[0].file, file);
+    EXPECT_EQ(failures[0].notSaved,
+              (std::vector<std::string>{"the key HKEY_LOCAL_MACHINE\\Software\\NoTime (deleted)",
+                                        "the key HKEY_LOCAL_MACHINE\\Software\\Brand New"}));
     EXPECT_EQ(readFile(file), kSample);
     // Memory matches the file again.
     EXPECT_EQ(query(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode"),
@@ -370,7 +391,7 @@ TEST(WineFileStore, FailedSaveIsReportedAndUndone) {
     EXPECT_EQ(
         set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
         kSuccess);
-    EXPECT_TRUE(store.lastSaveError().empty());
+    EXPECT_TRUE(lastSaveError.empty());
 }
 
 TEST(WineFileStore, ADiskThatDropsWritesFailsTheSaveInsteadOfTearingTheFile) {
@@ -384,8 +405,7 @@ TEST(WineFileStore, ADiskThatDropsWritesFailsTheSaveInsteadOfTearingTheFile) {
     EXPECT_EQ(
         set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, {9, 0, 0, 0}),
         kRegistryIoFailed);
-    EXPECT_NE(store.lastSaveError().find("does not read back"), std::string::npos)
-        << store.lastSaveError();
+    EXPECT_NE(lastSaveError.find("does not read back"), std::string::npos) << lastSaveError;
     EXPECT_EQ(readFile(file), kSample);
 }
 
@@ -393,10 +413,10 @@ TEST(WineFileStore, RealWriteFailureLeavesNoTemporaryFiles) {
     TempFolder folder;
     const auto sub = folder.path() / "prefix";
     std::filesystem::create_directory(sub);
-    WineFileStore store(sub);
+    DiskStore store(sub);
     std::filesystem::remove_all(sub);  // the folder vanished under the store
     EXPECT_EQ(set(store, kCurrentUser, "Software\\X", "v", kSz, sz("1")), kRegistryIoFailed);
-    EXPECT_NE(store.lastSaveError().find("prefix"), std::string::npos) << store.lastSaveError();
+    EXPECT_NE(lastSaveError.find("prefix"), std::string::npos) << lastSaveError;
     Handle key = 0;
     EXPECT_EQ(store.openKey(kCurrentUser, "Software\\X", kQueryValue, key), kFileNotFound);
 }
@@ -407,7 +427,7 @@ TEST(WineFileStore, KeepsPermissionsAndUsersHiveStaysInMemory) {
     writeFile(file, kSample);
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
     {
-        WineFileStore store(folder.path());
+        DiskStore store(folder.path());
         ASSERT_EQ(set(store, kLocalMachine, "Software\\Y", "v", kSz, sz("1")), kSuccess);
         ASSERT_EQ(set(store, kUsers, ".Default\\Software", "v", kSz, sz("1")), kSuccess);
         EXPECT_EQ(query(store, kUsers, ".Default\\Software", "v"), sz("1"));
@@ -420,7 +440,7 @@ TEST(WineFileStore, KeepsPermissionsAndUsersHiveStaysInMemory) {
         names.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(names, std::vector<std::string>{"system.reg"});  // no user.reg, no temporaries
-    WineFileStore reloaded(folder.path());
+    DiskStore reloaded(folder.path());
     Handle key = 0;
     EXPECT_EQ(reloaded.openKey(kUsers, ".Default", kQueryValue, key), kFileNotFound);
 }
@@ -451,7 +471,7 @@ TEST(WineFileStore, ALastLineWithoutItsLineEndStaysALineOfItsOwn) {
             TempFolder folder;
             writeFile(folder.path() / "user.reg", withEnds(header) + ending);
             {
-                WineFileStore store(folder.path());
+                DiskStore store(folder.path());
                 ASSERT_EQ(
                     set(store, kCurrentUser, "Software\\Olm\\Quenor", "Version", kSz, sz("1.0")),
                     kSuccess);
@@ -461,7 +481,7 @@ TEST(WineFileStore, ALastLineWithoutItsLineEndStaysALineOfItsOwn) {
             const std::string completed = ending.back() == '\r' ? "\n" : crlf ? "\r\n" : "\n";
             EXPECT_NE(saved.find(ending + completed), std::string::npos) << saved;
             EXPECT_EQ(saved.find("\r\r"), std::string::npos) << saved;
-            WineFileStore reloaded(folder.path());
+            DiskStore reloaded(folder.path());
             EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
             EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\New", "v"), sz("2"));
         }
@@ -479,9 +499,9 @@ namespace {
 TEST(WineFileStore, RefreshTakesWhatAnotherProcessSaved) {
     TempFolder folder;
     writeFile(folder.path() / "system.reg", kSample);
-    WineFileStore mine(folder.path());
+    DiskStore mine(folder.path());
     {
-        WineFileStore other(folder.path());
+        DiskStore other(folder.path());
         ASSERT_EQ(set(other, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword,
                       {2, 0, 0, 0}),
                   kSuccess);
@@ -489,13 +509,13 @@ TEST(WineFileStore, RefreshTakesWhatAnotherProcessSaved) {
                   kSuccess);
     }
     EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Version"), Bytes{0xEE});
-    EXPECT_EQ(mine.refresh(), "");
+    EXPECT_FALSE(mine.refresh());
     EXPECT_EQ(query(mine, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode"),
               (Bytes{2, 0, 0, 0}));
     EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
 
     ASSERT_EQ(set(mine, kCurrentUser, "Software\\Olm\\Quenor", "Log", kSz, sz("0")), kSuccess);
-    WineFileStore after(folder.path());
+    DiskStore after(folder.path());
     EXPECT_EQ(query(after, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode"),
               (Bytes{2, 0, 0, 0}));
     EXPECT_EQ(query(after, kCurrentUser, "Software\\Olm\\Quenor", "Version"), sz("1.0"));
@@ -503,7 +523,8 @@ TEST(WineFileStore, RefreshTakesWhatAnotherProcessSaved) {
 
     // A file broken since is reported, and the store keeps what it had.
     writeFile(folder.path() / "user.reg", "REGEDIT4\n");
-    EXPECT_NE(mine.refresh().find("user.reg, line 1"), std::string::npos);
+    EXPECT_NE(mine.refresh().value_or(::quenor::Failure{}).describe().find("user.reg, line 1"),
+              std::string::npos);
     EXPECT_EQ(query(mine, kCurrentUser, "Software\\Olm\\Quenor", "Log"), sz("0"));
 }
 
@@ -530,14 +551,13 @@ TEST(WineFileStore, HeldSavesWriteEachFileOnce) {
     writeFile(folder.path() / "system.reg", kSample);
     CountingFileIo disk;
     WineFileStore store(folder.path(), WineArch::Win32, disk);
-    store.holdSaves();
     for (const char* name : {"a", "b", "c"})
-        ASSERT_EQ(set(store, kCurrentUser, "Software\\Q", name, kSz, sz(name)), kSuccess);
-    ASSERT_EQ(set(store, kLocalMachine, "Software\\Q", "d", kSz, sz("d")), kSuccess);
+        ASSERT_EQ(put(store, kCurrentUser, "Software\\Q", name, kSz, sz(name)), kSuccess);
+    ASSERT_EQ(put(store, kLocalMachine, "Software\\Q", "d", kSz, sz("d")), kSuccess);
     EXPECT_TRUE(disk.replaced.empty());
-    EXPECT_EQ(store.saveHeld(), "");
+    EXPECT_EQ(committed(store), "");
     EXPECT_EQ(disk.replaced, (std::map<std::string, int>{{"system.reg", 1}, {"user.reg", 1}}));
-    WineFileStore reloaded(folder.path());
+    DiskStore reloaded(folder.path());
     EXPECT_EQ(query(reloaded, kCurrentUser, "Software\\Q", "c"), sz("c"));
     EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Q", "d"), sz("d"));
 }
@@ -552,19 +572,16 @@ TEST(WineFileStore, ValuesTheFileHoldsAlreadyAreNotWrittenAgain) {
     CountingFileIo disk;
     WineFileStore store(folder.path(), WineArch::Win32, disk);
     const Bytes mode{4, 0, 0, 0};
-    store.holdSaves();
     ASSERT_EQ(set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, mode),
               kSuccess);
-    EXPECT_EQ(store.saveHeld(), "");
     EXPECT_TRUE(disk.replaced.empty());
     EXPECT_EQ(readFile(file), kSample);
 
     const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n";
     writeFile(file, theirs);
-    store.holdSaves();
     ASSERT_EQ(set(store, kLocalMachine, "Software\\EA Sports\\NHL 09", "GFX Mode", kDword, mode),
-              kSuccess);
-    EXPECT_NE(store.saveHeld().find("was changed by another program"), std::string::npos);
+              kRegistryIoFailed);
+    EXPECT_NE(lastSaveError.find("was changed by another program"), std::string::npos);
     EXPECT_EQ(readFile(file), theirs);
 }
 
@@ -585,47 +602,38 @@ class SaveBesideFileIo : public files::FileIoWrapper {
 };
 
 // Another program (Wine, an editor, another tool) saves a registry file after the store read it,
-// or while the store writes its own: the store's save never writes over it, held or not, and says
-// which file and which values.
+// or while the store writes its own: the store's save never writes over it, and says which file
+// and which values.
 TEST(WineFileStore, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten) {
-    for (const bool held : {true, false}) {
-        for (const bool whileWriting : {false, true}) {
-            SCOPED_TRACE(std::string(held ? "saves held" : "saved at once") +
-                         (whileWriting ? ", theirs while the store writes" : ""));
-            TempFolder folder;
-            const auto file = folder.path() / "system.reg";
-            writeFile(file, kSample);
-            const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n\"t\"=\"1\"\n";
-            SaveBesideFileIo disk([&] {
-                if (whileWriting) writeFile(file, theirs);
-            });
-            WineFileStore store(folder.path(), WineArch::Win32, disk);
-            if (held) store.holdSaves();
-            if (!whileWriting) writeFile(file, theirs);
-            const Status status = set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1"));
-            const std::string why = held ? store.saveHeld() : store.lastSaveError();
-            EXPECT_EQ(status, held ? kSuccess : kRegistryIoFailed);
-            EXPECT_NE(why.find(file.string() + " was changed by another program"),
-                      std::string::npos)
-                << why;
-            if (held) {
-                EXPECT_NE(why.find("Not saved: HKEY_LOCAL_MACHINE\\Software\\Mine\\m."),
-                          std::string::npos)
-                    << why;
-            }
-            EXPECT_EQ(readFile(file), theirs);
-            EXPECT_EQ(disk.namesIn(folder.path()), std::vector<std::string>{"system.reg"});
-            EXPECT_EQ(query(store, kLocalMachine, "Software\\Mine", "m"), Bytes{0xEE});
-            // Read again, the store takes their change and saves on top of it.
-            EXPECT_EQ(store.refresh(), "");
-            EXPECT_EQ(set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
-            if (held) {
-                EXPECT_EQ(store.saveHeld(), "");
-            }
-            WineFileStore reloaded(folder.path());
-            EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Theirs", "t"), sz("1"));
-            EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Mine", "m"), sz("1"));
-        }
+    for (const bool whileWriting : {false, true}) {
+        SCOPED_TRACE(whileWriting ? "theirs while the store writes" : "theirs before");
+        TempFolder folder;
+        const auto file = folder.path() / "system.reg";
+        writeFile(file, kSample);
+        const std::string theirs = kSample + "\n[Software\\\\Theirs] 1\n\"t\"=\"1\"\n";
+        SaveBesideFileIo disk([&] {
+            if (whileWriting) writeFile(file, theirs);
+        });
+        WineFileStore store(folder.path(), WineArch::Win32, disk);
+        if (!whileWriting) writeFile(file, theirs);
+        ASSERT_EQ(put(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
+        const std::vector<::quenor::Failure> failures = store.commit();
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0].kind, ::quenor::Failure::Kind::kChangedOnDisk);
+        const std::string why = failures[0].describe();
+        EXPECT_NE(why.find(file.string() + " was changed by another program"), std::string::npos)
+            << why;
+        EXPECT_NE(why.find("Not saved: HKEY_LOCAL_MACHINE\\Software\\Mine\\m."), std::string::npos)
+            << why;
+        EXPECT_EQ(readFile(file), theirs);
+        EXPECT_EQ(disk.namesIn(folder.path()), std::vector<std::string>{"system.reg"});
+        EXPECT_EQ(query(store, kLocalMachine, "Software\\Mine", "m"), Bytes{0xEE});
+        // Read again, the store takes their change and saves on top of it.
+        EXPECT_FALSE(store.refresh());
+        EXPECT_EQ(set(store, kLocalMachine, "Software\\Mine", "m", kSz, sz("1")), kSuccess);
+        DiskStore reloaded(folder.path());
+        EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Theirs", "t"), sz("1"));
+        EXPECT_EQ(query(reloaded, kLocalMachine, "Software\\Mine", "m"), sz("1"));
     }
 }
 

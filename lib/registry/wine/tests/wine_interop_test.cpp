@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/registry/wine/testing/disk_store.h"
 #include "lib/registry/wine/testing/wine_programs.h"
 #include "lib/registry/wine/tests/wine_test_support.h"
 #include "lib/registry/wine/wine_file_store.h"
@@ -42,7 +43,7 @@ class WineInterop : public ::testing::Test {
 
 TEST_F(WineInterop, WineReadsWhatTheStoreWrote) {
     {
-        WineFileStore store(prefix);
+        testing::DiskStore store(prefix);
         struct Value {
             Handle root;
             const char* path;
@@ -67,6 +68,7 @@ TEST_F(WineInterop, WineReadsWhatTheStoreWrote) {
                       kSuccess);
             store.closeKey(key);
         }
+        ASSERT_EQ(testing::committed(store), "");
     }
 
     const std::string machine = testing::runInPrefix(

@@ -1,12 +1,13 @@
 // Two changes of one installation never overlap: the second waits, then asks, and gives up
-// without holding anything while the player decides.
-#include "core/change_lock.h"
+// without holding anything while the player decides. A change reads the registry again first.
+#include "core/installation_lock.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "core/platform/host_file_system.h"
+#include "core/registry_change.h"
 #include "core/testing/fake_platform.h"
 #include "core/tool_error.h"
 #include "lib/files/testing/memory_file_io.h"
@@ -17,14 +18,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A registry that counts how often it was brought up to date, and can fail to be.
-struct CountingStore : reg::MemoryStore {
-    std::string refresh() override {
+// A registry's saving that counts how often it was brought up to date, and can fail to be.
+struct CountingTransaction : reg::RegistryTransaction {
+    std::optional<quenor::Failure> refresh() override {
         ++refreshes;
         return failure;
     }
+    std::vector<quenor::Failure> commit() override { return {}; }
     int refreshes = 0;
-    std::string failure;
+    std::optional<quenor::Failure> failure;
 };
 
 // Answers each box from a list, running `duringBox` while the box is up.
@@ -45,11 +47,11 @@ struct AnsweringBoxes : MessageBoxes {
     std::vector<std::string> notes;
 };
 
-class ChangeLockTest : public ::testing::Test {
+class InstallationLockTest : public ::testing::Test {
   protected:
     PlatformServices services() {
-        PlatformServices s{files, clock, format,  environment, system,
-                           boxes, store, "/tool", "quenor"};
+        PlatformServices s{files, clock, format,      environment, system,
+                           boxes, store, transaction, "/tool",     "quenor"};
         s.changeLockWait = 20ms;
         return s;
     }
@@ -68,16 +70,19 @@ class ChangeLockTest : public ::testing::Test {
     testing::MapEnvironment environment;
     testing::FixedSystemInfo system;
     AnsweringBoxes boxes;
-    CountingStore store;
+    reg::MemoryStore store;
+    CountingTransaction transaction;
 };
 
-TEST_F(ChangeLockTest, HoldsBothLocksInOrderAndReadsTheRegistryAgain) {
+TEST_F(InstallationLockTest, HoldsBothLocksInOrderAndReadsTheRegistryAgain) {
     PlatformServices s = services();
     {
-        const ChangeLock lock(s, "C:\\Games\\NHL 09\\preload\\fmisc.viv", "/temp");
+        const InstallationLock lock(s, "C:\\Games\\NHL 09\\preload\\fmisc.viv", "/temp");
         EXPECT_EQ(holdInstallation(), nullptr);
         EXPECT_EQ(holdScratch(), nullptr);
-        EXPECT_EQ(store.refreshes, 1);
+        EXPECT_EQ(transaction.refreshes, 0) << "the lock only locks";
+        const RegistryChange registry(s);
+        EXPECT_EQ(transaction.refreshes, 1);
     }
     EXPECT_NE(holdInstallation(), nullptr);
     EXPECT_NE(holdScratch(), nullptr);
@@ -85,7 +90,7 @@ TEST_F(ChangeLockTest, HoldsBothLocksInOrderAndReadsTheRegistryAgain) {
     EXPECT_TRUE(boxes.notes.empty());
 }
 
-TEST_F(ChangeLockTest, ABusyInstallationOrFolderIsWaitedForThenAskedAbout) {
+TEST_F(InstallationLockTest, ABusyInstallationOrFolderIsWaitedForThenAskedAbout) {
     struct Case {
         const char* what;
         bool holdInstallation;  // else the scratch folder is held
@@ -119,11 +124,11 @@ TEST_F(ChangeLockTest, ABusyInstallationOrFolderIsWaitedForThenAskedAbout) {
         };
         PlatformServices s = services();
         if (c.proceeds) {
-            const ChangeLock lock(s, "", "/temp");
+            const InstallationLock lock(s, "", "/temp");
             EXPECT_EQ(holdInstallation(), nullptr);
         } else {
             try {
-                const ChangeLock lock(s, "", "/temp");
+                const InstallationLock lock(s, "", "/temp");
                 ADD_FAILURE() << "the change went ahead";
             } catch (const ChangeRefused& refused) {
                 EXPECT_EQ(refused.number(), error_number::kInUse);
@@ -137,17 +142,40 @@ TEST_F(ChangeLockTest, ABusyInstallationOrFolderIsWaitedForThenAskedAbout) {
     }
 }
 
-TEST_F(ChangeLockTest, ARegistryThatCannotBeReadAgainStopsTheChangeUnlocked) {
-    store.failure = "user.reg: line 3: a broken value";
-    PlatformServices s = services();
-    try {
-        const ChangeLock lock(s, "", "/temp");
-        ADD_FAILURE() << "the change went ahead";
-    } catch (const ToolError& error) {
-        EXPECT_NE(error.description().find("a broken value"), std::string::npos);
+// A registry that cannot be read again stops the change before it writes, with nothing held; an
+// I/O error says so and gives the system's words, a file broken by another program says that.
+TEST_F(InstallationLockTest, ARegistryThatCannotBeReadAgainStopsTheChangeUnlocked) {
+    using Kind = quenor::Failure::Kind;
+    struct Case {
+        Kind kind;
+        const char* cause;
+        std::int32_t number;
+        const char* said;
+    };
+    const Case cases[] = {
+        {Kind::kUnreadable, "user.reg, line 3: a broken value", error_number::kBadFileFormat,
+         "The registry was changed by another program and cannot be read again: user.reg, line "
+         "3: a broken value. Nothing was changed."},
+        {Kind::kIo, "Reading /prefix/user.reg failed: Input/output error.",
+         error_number::kPathAccess,
+         "Quenor could not read the registry again: Reading /prefix/user.reg failed: "
+         "Input/output error. Nothing was changed; correct the cause and try again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cause);
+        transaction.failure = quenor::Failure{c.kind, "/prefix/user.reg", c.cause, {}};
+        PlatformServices s = services();
+        try {
+            const InstallationLock lock(s, "", "/temp");
+            const RegistryChange registry(s);
+            ADD_FAILURE() << "the change went ahead";
+        } catch (const ToolError& error) {
+            EXPECT_EQ(error.number(), c.number);
+            EXPECT_EQ(error.description(), c.said);
+        }
+        EXPECT_NE(holdInstallation(), nullptr);
+        EXPECT_NE(holdScratch(), nullptr);
     }
-    EXPECT_NE(holdInstallation(), nullptr);
-    EXPECT_NE(holdScratch(), nullptr);
 }
 
 }  // namespace
