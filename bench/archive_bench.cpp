@@ -95,7 +95,8 @@ int runChild(const SizeCase& size, const ArchiveShape& shape, int argc, char** a
     const std::filesystem::path folder = pattern;
     const auto archive = quenor::bench::writeBenchArchive(folder, shape);
     const std::filesystem::path exported = folder / archive.targetName;
-    quenor::viv::exportEntry(archive.path, archive.targetName, exported);
+    quenor::viv::exportEntry(archive.path, archive.targetName, exported,
+                             quenor::files::systemFileIo());
     const std::string original = readAll(exported);
 
     const std::string name = "ExportAdd4KiB/" + size.key +
@@ -105,7 +106,8 @@ int runChild(const SizeCase& size, const ArchiveShape& shape, int argc, char** a
         name.c_str(),
         [&](benchmark::State& state) {
             for (auto _ : state) {
-                quenor::viv::exportEntry(archive.path, archive.targetName, exported);
+                quenor::viv::exportEntry(archive.path, archive.targetName, exported,
+                                         quenor::files::systemFileIo());
                 quenor::viv::addFile(archive.path, exported, quenor::files::systemFileIo(),
                                      archive.targetName);
             }
@@ -120,7 +122,8 @@ int runChild(const SizeCase& size, const ArchiveShape& shape, int argc, char** a
     const auto loopPeak = quenor::bench::peakResidentKiB();
 
     // The loop must have done real work: the entry still reads back whole.
-    quenor::viv::exportEntry(archive.path, archive.targetName, folder / "check.ini");
+    quenor::viv::exportEntry(archive.path, archive.targetName, folder / "check.ini",
+                             quenor::files::systemFileIo());
     const bool intact = readAll(folder / "check.ini") == original;
     const auto finalSize = std::filesystem::file_size(archive.path);
     std::filesystem::remove_all(folder);

@@ -8,6 +8,7 @@
 #include "core/platform/environment.h"
 #include "core/platform/message_box.h"
 #include "core/tool.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::host {
 
@@ -23,13 +24,15 @@ class HostPlatform {
     // Finds everything the run needs; `executable` is the program's own path. Throws
     // ToolError when the registry cannot be opened (naming the file and the defect).
     // Opening writes nothing.
+    // Every file of the run is reached through `io`, which must outlive the platform.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
-                                              Use use = Use::Run);
+                                              files::FileIo& io, Use use = Use::Run);
     // The same, with every variable (the tool's "Temp" included) looked up in
     // `environment`, which must outlive the platform. Defined by the hosts that look names
     // up themselves (Linux); others need not define it.
     static std::unique_ptr<HostPlatform> open(const std::filesystem::path& executable,
-                                              const Environment& environment, Use use = Use::Run);
+                                              const Environment& environment, files::FileIo& io,
+                                              Use use = Use::Run);
     virtual ~HostPlatform() = default;
 
     // The services for Tool, with the front end's message boxes. Throws ToolError when the

@@ -64,12 +64,13 @@ class LinuxPlatform : public HostPlatform {
   public:
     LinuxPlatform(const std::filesystem::path& executable,
                   std::unique_ptr<Environment> ownEnvironment, const Environment& environment,
-                  Use use)
+                  files::FileIo& io, Use use)
         : programName_(executable.stem().string()),
           ownEnvironment_(std::move(ownEnvironment)),
           environment_(environment),
+          io_(io),
           use_(use),
-          location_(findRegistryLocation(environment_, programName_)),
+          location_(findRegistryLocation(io_, environment_, programName_)),
           reachedFolder_(location_.folder) {
         // One installation, one identity: the prefix by its real path, however it was reached
         // (a symbolic link to another disk, "..", a trailing "/"). It keys the originals and
@@ -78,7 +79,7 @@ class LinuxPlatform : public HostPlatform {
         const bool inPrefix = location_.kind == RegistryLocation::Kind::WinePrefix;
         if (inPrefix) {
             search_ = wineserverSearchFor(environment_);
-            processes_ = processSearchFor(location_);
+            processes_ = processSearchFor(io_, location_);
             wineRunning_ = wineRuns();
             if (wineRunning_ && use_ == Use::Run) {
                 refusal_ = wineRunningRefusal(location_.folder);
@@ -91,8 +92,8 @@ class LinuxPlatform : public HostPlatform {
         toolFolder_ =
             chooseToolFolder(executableFolder, environment_, isInstalledFolder(executableFolder))
                 .string();
-        store_ = openStore<reg::wine::WineFileStore>(
-            programName_, location_.folder, reg::wine::WineArch::Win32, files::systemFileIo());
+        store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder,
+                                                     reg::wine::WineArch::Win32, io_);
         if (use_ == Use::Inspect) store_->setSaveGuard(lookWritesNothing);
         if (inPrefix) {
             prefix_ = location_.folder;
@@ -106,7 +107,7 @@ class LinuxPlatform : public HostPlatform {
             system_ =
                 std::make_unique<FixedSystemVersion>(versionToldToPrograms(kWineDefaultVersion));
         }
-        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix_, location_.folder);
+        files_ = std::make_unique<WinePathFileSystem>(programName_, prefix_, location_.folder, io_);
     }
 
     PlatformServices services(MessageBoxes& messageBoxes) override {
@@ -116,10 +117,8 @@ class LinuxPlatform : public HostPlatform {
         }
         // The folders are made only now: a refused run, and a look, write nothing.
         if (use_ == Use::Run) {
-            std::error_code ignored;
-            std::filesystem::create_directories(toolFolder_, ignored);
-            if (location_.kind == RegistryLocation::Kind::ToolStore)
-                std::filesystem::create_directories(location_.folder, ignored);
+            makeFolder(toolFolder_);
+            if (location_.kind == RegistryLocation::Kind::ToolStore) makeFolder(location_.folder);
             if (location_.remember) location_.remember();
         }
         reg::RegistryStore& registry = view_ ? static_cast<reg::RegistryStore&>(*view_) : *store_;
@@ -162,7 +161,8 @@ class LinuxPlatform : public HostPlatform {
 
   private:
     // The game's folder and "Install Dir", so that the game itself counts as Wine running.
-    static PrefixProcessSearch processSearchFor(const RegistryLocation& location) {
+    static PrefixProcessSearch processSearchFor(files::FileIo& io,
+                                                const RegistryLocation& location) {
         PrefixProcessSearch search;
         search.prefix = location.folder;
         std::optional<std::string> installDir;
@@ -170,16 +170,14 @@ class LinuxPlatform : public HostPlatform {
             installDir = location.installation->installDir;
         } else {
             try {
-                installDir =
-                    installDirInSystemReg(files::systemFileIo(), location.folder / "system.reg");
+                installDir = installDirInSystemReg(io, location.folder / "system.reg");
             } catch (const std::exception&) {
                 // The store reports the file when it loads it.
             }
         }
         if (installDir) {
             search.installDir = *installDir;
-            const MappedPath folder =
-                mapToolPath(files::systemFileIo(), location.folder, *installDir);
+            const MappedPath folder = mapToolPath(io, location.folder, *installDir);
             if (folder.error.empty()) search.gameFolder = folder.host;
         }
         return search;
@@ -196,14 +194,23 @@ class LinuxPlatform : public HostPlatform {
                                {}};
     }
 
+    // A folder the run needs; one that cannot be made shows as the first write into it fails.
+    void makeFolder(const std::filesystem::path& folder) {
+        try {
+            io_.createFolders(folder);
+        } catch (const files::FileIoError&) {
+        }
+    }
+
     bool wineRuns() const {
-        return findRunningWineserver(location_.folder, search_) ||
+        return findRunningWineserver(io_, location_.folder, search_) ||
                findProcessOfPrefix(processes_).has_value();
     }
 
     std::string programName_;
     std::unique_ptr<Environment> ownEnvironment_;
     const Environment& environment_;
+    files::FileIo& io_;
     Use use_;
     bool wineRunning_ = false;
     RegistryLocation location_;
@@ -223,15 +230,17 @@ class LinuxPlatform : public HostPlatform {
 
 }  // namespace
 
-std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable, Use use) {
+std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
+                                                 files::FileIo& io, Use use) {
     auto environment = std::make_unique<ProcessEnvironment>();
     const Environment& view = *environment;
-    return std::make_unique<LinuxPlatform>(executable, std::move(environment), view, use);
+    return std::make_unique<LinuxPlatform>(executable, std::move(environment), view, io, use);
 }
 
 std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& executable,
-                                                 const Environment& environment, Use use) {
-    return std::make_unique<LinuxPlatform>(executable, nullptr, environment, use);
+                                                 const Environment& environment, files::FileIo& io,
+                                                 Use use) {
+    return std::make_unique<LinuxPlatform>(executable, nullptr, environment, io, use);
 }
 
 }  // namespace quenor::host

@@ -12,11 +12,11 @@ namespace {
 
 class WindowsHostPlatform : public HostPlatform {
   public:
-    explicit WindowsHostPlatform(Use use)
+    WindowsHostPlatform(files::FileIo& io, Use use)
         : executable_(windows::executablePath()),
           programName_(windows::programNameOf(executable_)),
           toolFolder_(windows::folderOf(executable_)),
-          files_(programName_, windows::virtualStoreFoldersOf(environment_),
+          files_(programName_, io, windows::virtualStoreFoldersOf(environment_),
                  windows::lockFolderOf(environment_, toolFolder_),
                  use == Use::Run ? VirtualStoreCopies::MakeWhenNeeded : VirtualStoreCopies::Never) {
     }
@@ -56,8 +56,8 @@ class WindowsHostPlatform : public HostPlatform {
 // The executable's path comes from Windows itself (GetModuleFileNameA), not from the
 // caller, so the tool folder is right however the program was started.
 std::unique_ptr<HostPlatform> HostPlatform::open(const std::filesystem::path& /*executable*/,
-                                                 Use use) {
-    return std::make_unique<WindowsHostPlatform>(use);
+                                                 files::FileIo& io, Use use) {
+    return std::make_unique<WindowsHostPlatform>(io, use);
 }
 
 }  // namespace quenor::host

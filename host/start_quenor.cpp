@@ -5,8 +5,8 @@
 namespace quenor::host {
 
 std::unique_ptr<StartedQuenor> StartedQuenor::start(const std::filesystem::path& executable,
-                                                    MessageBoxes& boxes) {
-    return start([&executable] { return HostPlatform::open(executable); }, boxes);
+                                                    files::FileIo& io, MessageBoxes& boxes) {
+    return start([&executable, &io] { return HostPlatform::open(executable, io); }, boxes);
 }
 
 std::unique_ptr<StartedQuenor> StartedQuenor::start(

@@ -25,7 +25,7 @@ class StartedQuenor {
     // why has been shown by then: the settings store could not be opened, the platform
     // refused the run (Wine is running for the prefix), or start-up failed.
     static std::unique_ptr<StartedQuenor> start(const std::filesystem::path& executable,
-                                                MessageBoxes& boxes);
+                                                files::FileIo& io, MessageBoxes& boxes);
     // The same with the platform `open` gives (another environment, say); `lockWait`, when
     // given, bounds every wait for another change of the installation instead of the default.
     // `whyNot`, when given, gets the reason when the result is null, on one line.

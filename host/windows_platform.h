@@ -64,10 +64,10 @@ VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment);
 // and every account that changes one archive meets on one lock file.
 class WindowsFileSystem : public HostFileSystem {
   public:
-    WindowsFileSystem(std::string programName, VirtualStoreFolders folders,
+    WindowsFileSystem(std::string programName, files::FileIo& io, VirtualStoreFolders folders,
                       std::filesystem::path lockFolder,
                       VirtualStoreCopies copies = VirtualStoreCopies::MakeWhenNeeded)
-        : HostFileSystem(programName),
+        : HostFileSystem(programName, io),
           programName_(std::move(programName)),
           folders_(std::move(folders)),
           lockFolder_(std::move(lockFolder)),

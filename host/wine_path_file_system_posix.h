@@ -36,8 +36,7 @@ class WinePathFileSystem : public FileSystem {
     // `changeLockFolder` holds the lock file of every change: the prefix itself (so that two
     // accounts or two homes on one prefix meet there), or the tool's own registry folder.
     WinePathFileSystem(std::string programName, std::optional<std::filesystem::path> prefix,
-                       std::filesystem::path changeLockFolder,
-                       files::FileIo& io = files::systemFileIo());
+                       std::filesystem::path changeLockFolder, files::FileIo& io);
 
     bool isRegularFile(const std::string& path) const override;
     void appendToFile(const std::string& path, std::string_view bytes) override;

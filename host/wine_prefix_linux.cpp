@@ -24,7 +24,7 @@ std::filesystem::path withoutTrailingSlashes(std::string text) {
 
 }  // namespace
 
-RegistryLocation findRegistryLocation(const Environment& environment,
+RegistryLocation findRegistryLocation(files::FileIo& io, const Environment& environment,
                                       const std::string& programName) {
     const std::filesystem::path state = stateFolder(environment);
     const std::filesystem::path memoryFile = state / "installations";
@@ -46,21 +46,21 @@ RegistryLocation findRegistryLocation(const Environment& environment,
                 "WINEPREFIX names " + prefix.string() + ", which is not a folder." + advice);
         }
         RegistryLocation location{RegistryLocation::Kind::WinePrefix, prefix, {}, {}, {}};
-        location.remember = [memoryFile, prefix] {
-            InstallationMemory memory = InstallationMemory::load(memoryFile);
+        location.remember = [&io, memoryFile, prefix] {
+            InstallationMemory memory = InstallationMemory::load(io, memoryFile);
             std::error_code error;
             const auto chosen = std::filesystem::weakly_canonical(prefix, error);
             memory.opened = error ? prefix : chosen;
-            memory.save(memoryFile);
+            memory.save(io, memoryFile);
         };
         return location;
     }
 
     const std::filesystem::path cacheFile = state / "prefix-cache";
-    auto cache = std::make_shared<PrefixScanCache>(PrefixScanCache::load(cacheFile));
-    const SearchResult search =
-        searchInstallations(files::systemFileIo(), homeFolder(environment), *cache);
-    InstallationChoice choice = chooseInstallation(search, InstallationMemory::load(memoryFile));
+    auto cache = std::make_shared<PrefixScanCache>(PrefixScanCache::load(io, cacheFile));
+    const SearchResult search = searchInstallations(io, homeFolder(environment), *cache);
+    InstallationChoice choice =
+        chooseInstallation(search, InstallationMemory::load(io, memoryFile));
     RegistryLocation location;
     if (choice.chosen) {
         location.kind = RegistryLocation::Kind::WinePrefix;
@@ -71,9 +71,9 @@ RegistryLocation findRegistryLocation(const Environment& environment,
         location.folder = configFolder(environment);
     }
     location.notice = choice.notice;
-    location.remember = [memoryFile, cacheFile, cache, memory = choice.memory] {
-        memory.save(memoryFile);
-        if (cache->changed()) cache->save(cacheFile);
+    location.remember = [&io, memoryFile, cacheFile, cache, memory = choice.memory] {
+        memory.save(io, memoryFile);
+        if (cache->changed()) cache->save(io, cacheFile);
     };
     return location;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lib/files/file_io.h"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -34,7 +36,7 @@ struct RegistryLocation {
 // and chooseInstallation; the tool's state folder keeps what it needs between starts); else
 // the tool's own store under $XDG_CONFIG_HOME/quenor. A WINEPREFIX that is not an absolute
 // path or names no folder is refused with ToolError.
-RegistryLocation findRegistryLocation(const Environment& environment,
+RegistryLocation findRegistryLocation(files::FileIo& io, const Environment& environment,
                                       const std::string& programName);
 
 // Refuses, with ToolError, a prefix folder without system.reg: the tool does not create or

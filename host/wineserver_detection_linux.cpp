@@ -19,11 +19,12 @@ namespace {
 
 // The folder name Debian's build records in the prefix's file "wineserver": one line of
 // letters, digits, "-", "_" and ".", at most 255 bytes; anything else is ignored.
-std::optional<std::string> recordedFolderName(const std::filesystem::path& prefix) {
+std::optional<std::string> recordedFolderName(files::FileIo& io,
+                                              const std::filesystem::path& prefix) {
     std::string name;
     try {
         // Through the file layer: a pipe planted there is refused, not waited on.
-        auto file = files::systemFileIo().open(prefix / "wineserver", files::OpenMode::kRead);
+        auto file = io.open(prefix / "wineserver", files::OpenMode::kRead);
         std::vector<std::uint8_t> buffer(
             static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), 257)));
         file->readAt(0, buffer);
@@ -112,14 +113,15 @@ bool isLockHeld(const std::filesystem::path& lockFile) {
     return result == 0 && probe.l_type != F_UNLCK;
 }
 
-std::optional<std::filesystem::path> findRunningWineserver(const std::filesystem::path& prefix,
+std::optional<std::filesystem::path> findRunningWineserver(files::FileIo& io,
+                                                           const std::filesystem::path& prefix,
                                                            const WineserverSearch& search) {
     const std::string folderName = serverFolderName(prefix);
     if (folderName.empty()) return std::nullopt;
     std::vector<std::filesystem::path> candidates;
     candidates.push_back(search.upstreamRoot / (".wine-" + std::to_string(::getuid())) /
                          folderName);
-    if (auto recorded = recordedFolderName(prefix)) {
+    if (auto recorded = recordedFolderName(io, prefix)) {
         for (const auto& base : search.debianBases)
             candidates.push_back(base / *recorded / folderName);
     }

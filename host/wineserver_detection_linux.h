@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lib/files/file_io.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -33,8 +35,10 @@ std::string serverFolderName(const std::filesystem::path& prefix);
 // True when a process holds a lock on the file (tested without creating or changing it).
 bool isLockHeld(const std::filesystem::path& lockFile);
 
-// The server folder of the prefix's running wineserver, or nothing when none runs.
-std::optional<std::filesystem::path> findRunningWineserver(const std::filesystem::path& prefix,
+// The server folder of the prefix's running wineserver, or nothing when none runs. The prefix's
+// own files are read through `io`.
+std::optional<std::filesystem::path> findRunningWineserver(files::FileIo& io,
+                                                           const std::filesystem::path& prefix,
                                                            const WineserverSearch& search);
 
 // Why the tool does not start while the prefix's wineserver runs, in one sentence.

@@ -15,7 +15,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetProcessDPIAware();
     using namespace quenor;
     host::windows::WindowsMessageBoxes boxes;
-    const auto started = host::StartedQuenor::start(host::windows::executablePath(), boxes);
+    const auto started = host::StartedQuenor::start(host::windows::executablePath(),
+                                                    quenor::files::systemFileIo(), boxes);
     if (!started) return 1;
     ui::Quenor& quenor = started->window();
     try {

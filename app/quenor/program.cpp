@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "host/start_quenor.h"
+#include "lib/files/file_io.h"
 #include "window/qt/font_choice.h"
 #include "window/qt/font_configuration_preload.h"
 #include "window/qt/qt_message_boxes.h"
@@ -20,8 +21,8 @@ int runQuenor(int& argc, char** argv, const std::function<void(QWidget&)>& befor
     QApplication::setWindowIcon(ui::qt::quenorIcon());
 
     ui::qt::QtMessageBoxes boxes;
-    const auto started =
-        host::StartedQuenor::start(QCoreApplication::applicationFilePath().toStdString(), boxes);
+    const auto started = host::StartedQuenor::start(
+        QCoreApplication::applicationFilePath().toStdString(), files::systemFileIo(), boxes);
     if (!started) return 1;
     ui::Quenor& quenor = started->window();
 

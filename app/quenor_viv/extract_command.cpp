@@ -108,10 +108,7 @@ class Extraction {
             }
         }
         // Files already renamed into place stay (they are whole); only empty folders go.
-        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) {
-            std::error_code ec;
-            std::filesystem::remove(*it, ec);
-        }
+        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) io_.removeEmptyFolder(*it);
     }
 
     files::FileIo& io_;

@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const int status = quenor::vivtool::runViv(args, std::cout, std::cerr);
+    const int status =
+        quenor::vivtool::runViv(args, std::cout, std::cerr, quenor::files::systemFileIo());
     std::cout.flush();
     return std::cout ? status : 1;
 }

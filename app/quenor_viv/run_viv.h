@@ -12,6 +12,6 @@ namespace quenor::vivtool {
 // `out`, errors to `err`. Returns the exit status: 0 success, 1 the command failed (nothing
 // was written), 2 wrong usage.
 int runViv(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           files::FileIo& io = files::systemFileIo());
+           files::FileIo& io);
 
 }  // namespace quenor::vivtool

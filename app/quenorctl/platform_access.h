@@ -17,7 +17,7 @@ namespace quenor::ctl {
 std::optional<std::string> prefixNotSupported();
 
 // `environment` is the process's with --prefix as WINEPREFIX; it must outlive the platform.
-std::unique_ptr<host::HostPlatform> openPlatform(const std::filesystem::path& executable,
+std::unique_ptr<host::HostPlatform> openPlatform(const Context& context,
                                                  const Environment& environment,
                                                  host::HostPlatform::Use use);
 

@@ -13,16 +13,16 @@ std::optional<std::string> prefixNotSupported() {
     return std::nullopt;
 }
 
-std::unique_ptr<host::HostPlatform> openPlatform(const std::filesystem::path& executable,
+std::unique_ptr<host::HostPlatform> openPlatform(const Context& context,
                                                  const Environment& environment,
                                                  host::HostPlatform::Use use) {
-    return host::HostPlatform::open(executable, environment, use);
+    return host::HostPlatform::open(context.executable, environment, context.io, use);
 }
 
 int listInstallations(const Context& context, const std::string& prefix) {
     if (!prefix.empty()) {
         std::string whyNot;
-        const auto found = host::gameInPrefix(files::systemFileIo(), prefix, "--prefix", whyNot);
+        const auto found = host::gameInPrefix(context.io, prefix, "--prefix", whyNot);
         if (!found) {
             context.out << "No NHL 09 in " << prefix << ": " << whyNot << ".\n";
             return kFailed;
@@ -31,13 +31,13 @@ int listInstallations(const Context& context, const std::string& prefix) {
                     << found->installDir << "\n  archive " << found->archive.string() << '\n';
         return kDone;
     }
-    host::PrefixScanCache cache =
-        host::PrefixScanCache::load(host::stateFolder(context.environment) / "prefix-cache");
-    const host::SearchResult search = host::searchInstallations(
-        files::systemFileIo(), host::homeFolder(context.environment), cache);
+    host::PrefixScanCache cache = host::PrefixScanCache::load(
+        context.io, host::stateFolder(context.environment) / "prefix-cache");
+    const host::SearchResult search =
+        host::searchInstallations(context.io, host::homeFolder(context.environment), cache);
     const host::InstallationChoice choice = host::chooseInstallation(
-        search,
-        host::InstallationMemory::load(host::stateFolder(context.environment) / "installations"));
+        search, host::InstallationMemory::load(
+                    context.io, host::stateFolder(context.environment) / "installations"));
     if (search.found.empty()) {
         context.out << "NHL 09 was not found in any Wine prefix.\n";
     } else {

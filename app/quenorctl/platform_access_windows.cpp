@@ -10,7 +10,7 @@ std::optional<std::string> prefixNotSupported() {
 
 std::unique_ptr<host::HostPlatform> openPlatform(const std::filesystem::path& executable,
                                                  const Environment&, host::HostPlatform::Use use) {
-    return host::HostPlatform::open(executable, use);
+    return host::HostPlatform::open(context.executable, context.io, use);
 }
 
 int listInstallations(const Context& context, const std::string&) {

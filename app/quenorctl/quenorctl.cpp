@@ -50,8 +50,7 @@ int withTheTool(const Context& context, const Environment& environment, bool ans
     ui::terminal::TerminalMessageBoxes boxes(context.in, context.out, context.err,
                                              context.interactive, answerYes);
     const auto started = host::StartedQuenor::start(
-        [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
-        boxes);
+        [&] { return openPlatform(context, environment, host::HostPlatform::Use::Run); }, boxes);
     if (!started) {
         context.err << "quenorctl: Quenor could not " << doing << "; nothing was changed.\n";
         return kFailed;
@@ -180,7 +179,7 @@ void checkCombinations(const Request& request) {
 // variable); the platform, which sees it as WINEPREFIX, names it otherwise.
 int statusCommand(const Context& context, const Environment& environment, bool json,
                   const std::string& prefixSource) {
-    auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
+    auto platform = openPlatform(context, environment, host::HostPlatform::Use::Inspect);
     Status now = readStatus(*platform);
     if (now.prefix && !prefixSource.empty()) now.prefix->launcher = prefixSource;
     context.out << (json ? statusJson(now).dump(2) + "\n" : statusText(now));

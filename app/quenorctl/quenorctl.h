@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/platform/environment.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::ctl {
 
@@ -17,6 +18,8 @@ struct Context {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
+    // The file layer every file of the run goes through.
+    files::FileIo& io;
     bool interactive = false;  // the input is a terminal a question can be asked on
 };
 

@@ -36,7 +36,7 @@ int restoreCommand(const Context& context, const Environment& environment, bool 
     NoBoxes noBoxes(&context.err);
     std::string archive;
     {
-        auto platform = openPlatform(context.executable, environment, host::HostPlatform::Use::Run);
+        auto platform = openPlatform(context, environment, host::HostPlatform::Use::Run);
         if (const auto refusal = platform->refusal()) {
             context.err << "quenorctl: " << ui::terminal::terminalLines(refusal->text)
                         << "\nNothing was changed.\n";
@@ -78,7 +78,7 @@ int restoreCommand(const Context& context, const Environment& environment, bool 
         }
     }
     // Read back from the files themselves: a platform opened afresh loads the registry again.
-    auto fresh = openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
+    auto fresh = openPlatform(context, environment, host::HostPlatform::Use::Inspect);
     PlatformServices services = fresh->services(noBoxes);
     const auto differences = originals::differencesFromOriginals(services, archive);
     RestoreLog log(services);

@@ -46,8 +46,8 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
     ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true, "quenorctl run");
     std::string whyNot;
     const auto started = host::StartedQuenor::start(
-        [&] { return openPlatform(context.executable, environment, host::HostPlatform::Use::Run); },
-        boxes, kRunLockWait, &whyNot);
+        [&] { return openPlatform(context, environment, host::HostPlatform::Use::Run); }, boxes,
+        kRunLockWait, &whyNot);
     if (!started) return {ui::terminal::terminalLines(whyNot)};
     ui::Quenor& window = started->window();
     Tool& tool = started->tool();
@@ -80,8 +80,7 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
 void logWithoutTheTool(const Context& context, const Environment& environment,
                        const std::string& line) {
     try {
-        auto platform =
-            openPlatform(context.executable, environment, host::HostPlatform::Use::Inspect);
+        auto platform = openPlatform(context, environment, host::HostPlatform::Use::Inspect);
         NoBoxes noBoxes;
         Tool tool(platform->services(noBoxes));
         tool.settings.intLog = storedLogSetting(tool.services);

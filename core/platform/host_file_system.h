@@ -16,8 +16,8 @@ class HostFileSystem : public FileSystem {
   public:
     // Every change of every installation reached through this file system takes the one lock
     // file in `changeLockFolder` (the system's temporary folder when none is given).
-    explicit HostFileSystem(std::string programName, files::FileIo& io = files::systemFileIo(),
-                            std::filesystem::path changeLockFolder = {});
+    HostFileSystem(std::string programName, files::FileIo& io,
+                   std::filesystem::path changeLockFolder = {});
 
     bool isRegularFile(const std::string& path) const override;
     void appendToFile(const std::string& path, std::string_view bytes) override;

@@ -1,5 +1,7 @@
 #include "host/finding/installation_choice.h"
 
+#include "host/finding/state_file.h"
+
 #include <algorithm>
 #include <sstream>
 
@@ -53,16 +55,12 @@ MessageBoxRequest noneFound(const SearchResult& search) {
 
 }  // namespace
 
-InstallationMemory InstallationMemory::load(const fs::path& file) {
+InstallationMemory InstallationMemory::load(files::FileIo& io, const fs::path& file) {
     InstallationMemory memory;
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes = files::readWholeFile(files::systemFileIo(), file, kMaxMemoryFile);
-    } catch (const files::FileIoError&) {
-        return memory;
-    }
+    const std::optional<std::string> text = readStateFile(io, file, kMaxMemoryFile);
+    if (!text) return memory;
     memory.remembered = true;
-    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    std::istringstream in(*text);
     std::string line;
     while (std::getline(in, line)) {
         if (line.rfind("opened ", 0) == 0) memory.opened = line.substr(7);
@@ -71,19 +69,11 @@ InstallationMemory InstallationMemory::load(const fs::path& file) {
     return memory;
 }
 
-void InstallationMemory::save(const fs::path& file) const {
+void InstallationMemory::save(files::FileIo& io, const fs::path& file) const {
     std::string text;
     if (opened) text += "opened " + opened->string() + "\n";
     for (const fs::path& prefix : found) text += "found " + prefix.string() + "\n";
-    try {
-        std::error_code ignored;
-        fs::create_directories(file.parent_path(), ignored);
-        files::writeFileAtomically(
-            files::systemFileIo(), file,
-            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    } catch (const files::FileIoError&) {
-        // Forgotten: the next start chooses and tells again.
-    }
+    writeStateFile(io, file, text);  // forgotten: the next start chooses and tells again
 }
 
 InstallationChoice chooseInstallation(const SearchResult& search, const InstallationMemory& last) {

@@ -7,6 +7,7 @@
 
 #include "core/platform/message_box.h"
 #include "host/finding/installation.h"
+#include "lib/files/file_io.h"
 
 namespace quenor::host {
 
@@ -18,9 +19,9 @@ struct InstallationMemory {
     bool remembered = false;  // read from a file: the tool has started here before
 
     // A missing or unreadable file gives an empty memory (as before the first start).
-    static InstallationMemory load(const std::filesystem::path& file);
+    static InstallationMemory load(files::FileIo& io, const std::filesystem::path& file);
     // Writes the file atomically; a failure is ignored (the next start only asks again).
-    void save(const std::filesystem::path& file) const;
+    void save(files::FileIo& io, const std::filesystem::path& file) const;
 };
 
 // The installation a start without WINEPREFIX opens, and the box it shows first, if any.

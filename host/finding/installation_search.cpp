@@ -1,5 +1,7 @@
 #include "host/finding/installation_search.h"
 
+#include "host/finding/state_file.h"
+
 #include <sys/stat.h>
 
 #include <set>
@@ -25,15 +27,11 @@ std::int64_t nanoseconds(const struct timespec& time) {
 }  // namespace
 
 // One line per system.reg: size, modification time (ns), "Install Dir" or "-", a tab, the path.
-PrefixScanCache PrefixScanCache::load(const fs::path& file) {
+PrefixScanCache PrefixScanCache::load(files::FileIo& io, const fs::path& file) {
     PrefixScanCache cache;
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes = files::readWholeFile(files::systemFileIo(), file, kMaxCacheFile);
-    } catch (const files::FileIoError&) {
-        return cache;
-    }
-    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    const std::optional<std::string> text = readStateFile(io, file, kMaxCacheFile);
+    if (!text) return cache;
+    std::istringstream in(*text);
     std::string line;
     while (std::getline(in, line)) {
         const std::size_t tab = line.find('\t');
@@ -49,22 +47,14 @@ PrefixScanCache PrefixScanCache::load(const fs::path& file) {
     return cache;
 }
 
-void PrefixScanCache::save(const fs::path& file) const {
+void PrefixScanCache::save(files::FileIo& io, const fs::path& file) const {
     std::string text;
     for (const auto& [systemReg, scan] : scans_) {
         text += std::to_string(scan.size) + " " + std::to_string(scan.modified) + " " +
                 (scan.installDir.empty() ? "-" : scan.installDir) + "\t" + systemReg.string() +
                 "\n";
     }
-    try {
-        std::error_code ignored;
-        fs::create_directories(file.parent_path(), ignored);
-        files::writeFileAtomically(
-            files::systemFileIo(), file,
-            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    } catch (const files::FileIoError&) {
-        // Only costs the next search a full read.
-    }
+    writeStateFile(io, file, text);  // a failure only costs the next search a full read
 }
 
 const PrefixScanCache::Scan* PrefixScanCache::find(const fs::path& systemReg, std::int64_t size,

@@ -19,9 +19,9 @@ namespace quenor::host {
 class PrefixScanCache {
   public:
     // A cache file that is missing or cannot be read gives an empty cache.
-    static PrefixScanCache load(const std::filesystem::path& file);
+    static PrefixScanCache load(files::FileIo& io, const std::filesystem::path& file);
     // Writes the cache atomically; a failure only costs the next search a full read.
-    void save(const std::filesystem::path& file) const;
+    void save(files::FileIo& io, const std::filesystem::path& file) const;
 
     struct Scan {
         std::int64_t size = -1;

@@ -69,7 +69,8 @@ TEST_F(DemoPrefixTest, SamplesAreCrLfTextWithTheDisplayLines) {
 }
 
 TEST_F(DemoPrefixTest, ApplyThenResetGivesBackTheRetailInstallation) {
-    auto platform = HostPlatform::open(folder_.path() / "home" / "bin" / "quenor", env_);
+    auto platform =
+        HostPlatform::open(folder_.path() / "home" / "bin" / "quenor", env_, files::systemFileIo());
     ASSERT_FALSE(platform->refusal());
     quenor::testing::ScriptedMessageBoxes boxes;
     Tool tool(platform->services(boxes));

@@ -79,7 +79,7 @@ TEST(RegistryLocation, ChosenFromWineprefixTheGameFoundOrTheToolsOwnStore) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const RegistryLocation location =
-            findRegistryLocation(MapEnvironment(c.variables), "quenor");
+            findRegistryLocation(files::systemFileIo(), MapEnvironment(c.variables), "quenor");
         EXPECT_EQ(location.kind, c.kind);
         EXPECT_EQ(location.folder, c.folder);
         EXPECT_EQ(location.notice.has_value(), c.notice);
@@ -98,7 +98,8 @@ TEST(RegistryLocation, RefusesAWineprefixThatIsNoPrefix) {
         SCOPED_TRACE(value);
         try {
             requireRegistryFiles(
-                findRegistryLocation(MapEnvironment(std::map<std::string, std::string>{
+                findRegistryLocation(files::systemFileIo(),
+                                     MapEnvironment(std::map<std::string, std::string>{
                                          {"WINEPREFIX", value}, {"HOME", folder.str()}}),
                                      "quenor"),
                 "quenor");

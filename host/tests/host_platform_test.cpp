@@ -69,7 +69,8 @@ TEST(HostPlatform, AppliesToTheGameInAFakePrefix) {
         SCOPED_TRACE(c.win64 ? "win64" : "win32");
         Machine machine(c.win64, c.installDir);
         const std::string systemBefore = machine.prefix.systemReg();
-        auto platform = HostPlatform::open(machine.executable(), machine.env);
+        auto platform =
+            HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
         ASSERT_FALSE(platform->refusal());
         EXPECT_EQ(platform->registryDescription(),
                   "Wine prefix " + machine.prefix.prefix().string());
@@ -120,7 +121,7 @@ TEST(HostPlatform, AppliesToTheGameInAFakePrefix) {
 
 TEST(HostPlatform, UnmappableInstallDirFailsAtTheArchiveStepNamingIt) {
     Machine machine(true, "D:\\Games\\NHL 09\\");
-    auto platform = HostPlatform::open(machine.executable(), machine.env);
+    auto platform = HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
     ScriptedMessageBoxes boxes;
     Tool tool(platform->services(boxes));
     ui::Quenor window(tool);
@@ -143,7 +144,7 @@ TEST(HostPlatform, ToolStoreWithoutWineKeepsItsFilesUnderTheConfigFolder) {
     TempFolder home;
     std::filesystem::create_directories(home.path() / "bin");
     MapEnvironment env(std::map<std::string, std::string>{{"HOME", home.str()}});
-    auto platform = HostPlatform::open(home.path() / "bin" / "quenor", env);
+    auto platform = HostPlatform::open(home.path() / "bin" / "quenor", env, files::systemFileIo());
     ASSERT_FALSE(platform->refusal());
     ScriptedMessageBoxes boxes;
     Tool tool(platform->services(boxes));
@@ -202,7 +203,8 @@ TEST(HostPlatform, RunningWineserverRefusesTheRunAndNothingIsWritten) {
             const auto prefixBefore = snapshot(machine.prefix.base());
             const auto homeBefore = snapshot(machine.home.path());
 
-            auto platform = HostPlatform::open(machine.executable(), machine.env);
+            auto platform =
+                HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
             const auto refusal = platform->refusal();
             ASSERT_TRUE(refusal);
             EXPECT_NE(refusal->text.find(machine.prefix.prefix().string()), std::string::npos);
@@ -214,7 +216,7 @@ TEST(HostPlatform, RunningWineserverRefusesTheRunAndNothingIsWritten) {
 
             // Once the server has ended, the same machine runs.
             lock.reset();
-            platform = HostPlatform::open(machine.executable(), machine.env);
+            platform = HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
             EXPECT_FALSE(platform->refusal());
         }
     }
@@ -227,11 +229,12 @@ TEST(HostPlatform, ServerOfAPrefixNotSavedYetIsARefusalNotAnError) {
     {
         ServerLock lock(false, machine);
         ASSERT_TRUE(lock.locked());
-        auto platform = HostPlatform::open(machine.executable(), machine.env);
+        auto platform =
+            HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
         EXPECT_TRUE(platform->refusal());
     }
     try {
-        HostPlatform::open(machine.executable(), machine.env);
+        HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
         ADD_FAILURE() << "a prefix without system.reg was accepted";
     } catch (const ToolError& e) {
         EXPECT_NE(e.description().find("it has no system.reg"), std::string::npos);
@@ -241,7 +244,7 @@ TEST(HostPlatform, ServerOfAPrefixNotSavedYetIsARefusalNotAnError) {
 
 TEST(HostPlatform, WineStartedDuringTheRunMakesTheSaveFailNotOverwrite) {
     Machine machine(true);
-    auto platform = HostPlatform::open(machine.executable(), machine.env);
+    auto platform = HostPlatform::open(machine.executable(), machine.env, files::systemFileIo());
     ASSERT_FALSE(platform->refusal());
     ScriptedMessageBoxes boxes;
     Tool tool(platform->services(boxes));

@@ -98,7 +98,7 @@ TEST(WindowsHostTest, ToolFolderIsTheExecutablesFolder) {
     ASSERT_FALSE(exe.empty());
     EXPECT_TRUE(std::filesystem::exists(exe)) << exe;
     quenor::testing::ScriptedMessageBoxes boxes;
-    auto platform = HostPlatform::open("ignored");
+    auto platform = HostPlatform::open("ignored", files::systemFileIo());
     PlatformServices services = platform->services(boxes);
     EXPECT_EQ(services.programName, "host_windows_tests");
     EXPECT_EQ(services.toolFolder + "\\host_windows_tests.exe", exe);

@@ -48,7 +48,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     const auto executable = folder.path() / "home" / "bin" / "quenor";
 
     // "reg add" has just ended: its wineserver still runs, so the tool refuses to start.
-    auto refused = HostPlatform::open(executable, env);
+    auto refused = HostPlatform::open(executable, env, files::systemFileIo());
     ASSERT_TRUE(refused->refusal()) << "the running wineserver was not noticed";
     EXPECT_NE(refused->refusal()->text.find(prefix.string()), std::string::npos);
     refused.reset();
@@ -64,7 +64,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     const std::string pristine = testing::readFileOrMissing(archive);
 
     {
-        auto platform = HostPlatform::open(executable, env);
+        auto platform = HostPlatform::open(executable, env, files::systemFileIo());
         ASSERT_FALSE(platform->refusal()) << platform->refusal()->text;
         quenor::testing::ScriptedMessageBoxes boxes;
         Tool tool(platform->services(boxes));
@@ -114,7 +114,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     // The originals back: the archive byte for byte, and the game's keys, which Apply made,
     // gone again as Wine sees the registry.
     {
-        auto platform = HostPlatform::open(executable, env);
+        auto platform = HostPlatform::open(executable, env, files::systemFileIo());
         ASSERT_FALSE(platform->refusal()) << platform->refusal()->text;
         quenor::testing::ScriptedMessageBoxes boxes;
         PlatformServices services = platform->services(boxes);

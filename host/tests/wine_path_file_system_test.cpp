@@ -81,7 +81,7 @@ TEST_F(WinePathTest, FollowsARepointedDriveLink) {
     writeFileBytes(other.path() / "Games" / "NHL 09" / "preload" / "fmisc.viv", "elsewhere");
     std::filesystem::remove(prefix_ / "dosdevices" / "c:");
     std::filesystem::create_directory_symlink(other.path(), prefix_ / "dosdevices" / "c:");
-    WinePathFileSystem files("quenor", prefix_, prefix_);
+    WinePathFileSystem files("quenor", prefix_, prefix_, files::systemFileIo());
     EXPECT_EQ(files.readFile("C:\\games\\nhl 09\\PRELOAD\\FMISC.viv", 100), "elsewhere");
     // A second drive letter, lowercase link name.
     std::filesystem::create_directory_symlink(driveC_, prefix_ / "dosdevices" / "e:");
@@ -109,7 +109,7 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
         {"C:\\Games\\fmisc?.viv", "does not allow"},
         {"C:\\Games\\fmisc\x01.viv", "does not allow"},
     };
-    WinePathFileSystem files("quenor", prefix_, prefix_);
+    WinePathFileSystem files("quenor", prefix_, prefix_, files::systemFileIo());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_NE(mapToolPath(files::systemFileIo(), prefix_, c.path).error.find(c.reason),
@@ -133,7 +133,7 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
 
 TEST(WinePathNoPrefix, DrivePathsNeedAPrefixHostPathsWork) {
     TempFolder folder;
-    WinePathFileSystem files("quenor", std::nullopt, folder.path());
+    WinePathFileSystem files("quenor", std::nullopt, folder.path(), files::systemFileIo());
     try {
         files.readFile("C:\\Games\\NHL 09\\preload\\fmisc.viv", 10);
         ADD_FAILURE() << "no error";
@@ -149,7 +149,7 @@ TEST(WinePathNoPrefix, DrivePathsNeedAPrefixHostPathsWork) {
 }
 
 TEST_F(WinePathTest, FileStepErrorsNameTheWindowsPath) {
-    WinePathFileSystem files("quenor", prefix_, prefix_);
+    WinePathFileSystem files("quenor", prefix_, prefix_, files::systemFileIo());
     try {
         files.copyFile("C:\\Games\\NHL 09\\preload\\missing.cfg", "C:\\Games\\copy.cfg");
         ADD_FAILURE() << "no error";

@@ -110,7 +110,7 @@ TEST(WineProcesses, TheToolRefusesToStartWhileOneRuns) {
     MapEnvironment environment(
         {{"HOME", home.str()}, {"WINEPREFIX", prefix.prefix().string()}, {"TMPDIR", home.str()}});
     Child wine({"wineserver"}, {"WINEPREFIX=" + prefix.prefix().string()});
-    auto platform = HostPlatform::open(home.path() / "quenor", environment);
+    auto platform = HostPlatform::open(home.path() / "quenor", environment, files::systemFileIo());
     ASSERT_TRUE(platform->refusal());
     EXPECT_EQ(platform->refusal()->title, "Wine is running");
 }

@@ -52,17 +52,19 @@ TEST(WineserverDetection, HeldLockIsFoundInBothLayouts) {
         TempFolder runtime;
         const auto lock = lockFileFor(layout, prefix, runtime.path());
         const WineserverSearch search = searchBelow(runtime.path());
-        EXPECT_FALSE(findRunningWineserver(prefix.prefix(), search));  // no server folder yet
+        EXPECT_FALSE(findRunningWineserver(files::systemFileIo(), prefix.prefix(),
+                                           search));  // no server folder yet
         {
             LockHolder server(lock);
             ASSERT_TRUE(server.locked());
-            const auto found = findRunningWineserver(prefix.prefix(), search);
+            const auto found =
+                findRunningWineserver(files::systemFileIo(), prefix.prefix(), search);
             ASSERT_TRUE(found);
             EXPECT_EQ(*found, lock.parent_path());
         }
         // The server ended: its folder and lock file stay, unlocked.
         EXPECT_TRUE(std::filesystem::exists(lock));
-        EXPECT_FALSE(findRunningWineserver(prefix.prefix(), search));
+        EXPECT_FALSE(findRunningWineserver(files::systemFileIo(), prefix.prefix(), search));
     }
 }
 
@@ -72,7 +74,8 @@ TEST(WineserverDetection, LockOfAnotherPrefixOrAForgedNameDoesNotCount) {
     TempFolder runtime;
     LockHolder otherServer(lockFileFor(Layout::Upstream, other, runtime.path()));
     ASSERT_TRUE(otherServer.locked());
-    EXPECT_FALSE(findRunningWineserver(prefix.prefix(), searchBelow(runtime.path())));
+    EXPECT_FALSE(
+        findRunningWineserver(files::systemFileIo(), prefix.prefix(), searchBelow(runtime.path())));
 
     // A recorded name that would lead out of the base folder is ignored: with ".." the
     // lock below would be reached.
@@ -85,13 +88,14 @@ TEST(WineserverDetection, LockOfAnotherPrefixOrAForgedNameDoesNotCount) {
     search.debianBases = {base.path() / "inner"};
     for (const char* forged : {"..", "../", "/abs", ""}) {
         writeFileBytes(prefix.prefix() / "wineserver", forged);
-        EXPECT_FALSE(findRunningWineserver(prefix.prefix(), search)) << forged;
+        EXPECT_FALSE(findRunningWineserver(files::systemFileIo(), prefix.prefix(), search))
+            << forged;
     }
     writeFileBytes(prefix.prefix() / "wineserver", "inner");
     search.debianBases = {base.path()};
     std::filesystem::create_directories(base.path() / "inner" / server);
     LockHolder inner(base.path() / "inner" / server / "lock");
-    EXPECT_TRUE(findRunningWineserver(prefix.prefix(), search));
+    EXPECT_TRUE(findRunningWineserver(files::systemFileIo(), prefix.prefix(), search));
 }
 
 TEST(WineserverDetection, LockHeldByThisProcessCounts) {

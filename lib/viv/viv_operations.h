@@ -16,13 +16,11 @@ namespace quenor::viv {
 // Writes the plain content (decoded when stored compressed) of the entry a loader uses for
 // `name` to `destination`, replacing that file safely (temporary file, sync, rename).
 void exportEntry(const std::filesystem::path& archive, std::string_view name,
-                 const std::filesystem::path& destination,
-                 files::FileIo& io = files::systemFileIo());
+                 const std::filesystem::path& destination, files::FileIo& io);
 
 // Stores the content of `source` under its own file name (or `name` when given): replaces the
 // entry of that name, compressed again when it was stored compressed, or adds it at the end.
 UpdateResult addFile(const std::filesystem::path& archive, const std::filesystem::path& source,
-                     files::FileIo& io = files::systemFileIo(),
-                     std::optional<std::string> name = std::nullopt);
+                     files::FileIo& io, std::optional<std::string> name = std::nullopt);
 
 }  // namespace quenor::viv

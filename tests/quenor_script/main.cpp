@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
         app::script::runScript(
             steps, argv[1],
             [&]() -> ui::Quenor* {
-                started = host::StartedQuenor::start(executable, boxes);
+                started = host::StartedQuenor::start(executable, files::systemFileIo(), boxes);
                 return started ? &started->window() : nullptr;
             },
             boxes, std::cout);

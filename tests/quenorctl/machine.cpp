@@ -37,8 +37,13 @@ int Machine::quenorctl(std::vector<std::string> arguments, std::string* out, std
     std::istringstream in;
     std::ostringstream output;
     std::ostringstream errors;
-    const ctl::Context context{
-        folder_.path() / "bin" / "quenorctl", environment_, in, output, errors, false};
+    const ctl::Context context{folder_.path() / "bin" / "quenorctl",
+                               environment_,
+                               in,
+                               output,
+                               errors,
+                               files::systemFileIo(),
+                               false};
     const int status = ctl::runQuenorctl(arguments, context);
     if (out) *out = output.str();
     if (err) *err = errors.str();
@@ -48,7 +53,10 @@ int Machine::quenorctl(std::vector<std::string> arguments, std::string* out, std
 void Machine::window(const std::function<void(ui::FormModel&, ScriptedMessageBoxes&)>& act) {
     ScriptedMessageBoxes boxes;
     auto started = host::StartedQuenor::start(
-        [&] { return host::HostPlatform::open(folder_.path() / "bin" / "quenor", environment_); },
+        [&] {
+            return host::HostPlatform::open(folder_.path() / "bin" / "quenor", environment_,
+                                            files::systemFileIo());
+        },
         boxes);
     ASSERT_TRUE(started);
     act(started->window().form(), boxes);

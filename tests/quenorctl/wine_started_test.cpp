@@ -34,8 +34,8 @@ fs::path serverLockOf(const fs::path& prefix) {
 TEST(WineStartedDuringAChange, ItsReportNamesTheArchivesChangeAndTheWayBack) {
     Machine machine;
     ScriptedMessageBoxes boxes;
-    auto platform =
-        host::HostPlatform::open(machine.root() / "bin" / "quenorctl", machine.environment());
+    auto platform = host::HostPlatform::open(machine.root() / "bin" / "quenorctl",
+                                             machine.environment(), files::systemFileIo());
     ASSERT_FALSE(platform->refusal());
     Tool tool(platform->services(boxes));
     const auto lastLook = tool.services.whyGameMustNotBeWritten;
@@ -85,8 +85,8 @@ TEST(WineStartedDuringAChange, ItsReportNamesTheArchivesChangeAndTheWayBack) {
 TEST(WineStartedDuringAChange, BeforeTheLastLookNothingOfTheGameIsWritten) {
     Machine machine;
     ScriptedMessageBoxes boxes;
-    auto platform =
-        host::HostPlatform::open(machine.root() / "bin" / "quenorctl", machine.environment());
+    auto platform = host::HostPlatform::open(machine.root() / "bin" / "quenorctl",
+                                             machine.environment(), files::systemFileIo());
     Tool tool(platform->services(boxes));
     ui::Quenor window(tool);
     ASSERT_TRUE(window.Form_Load());

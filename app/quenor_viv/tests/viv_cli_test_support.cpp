@@ -11,7 +11,7 @@ VivRun runVivCommand(const std::vector<std::string>& args) {
     std::ostringstream out;
     std::ostringstream err;
     VivRun run;
-    run.status = runViv(args, out, err);
+    run.status = runViv(args, out, err, files::systemFileIo());
     run.out = out.str();
     run.err = err.str();
     return run;

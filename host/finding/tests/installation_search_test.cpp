@@ -215,7 +215,7 @@ TEST(InstallationSearch, ARegistryFileUnchangedSinceTheLastSearchIsNotReadAgain)
     PrefixScanCache cache;
     ASSERT_EQ(searchInstallations(files::systemFileIo(), home.path(), cache).found.size(), 1u);
     const fs::path cacheFile = home.path() / "state/prefix-cache";
-    cache.save(cacheFile);
+    cache.save(files::systemFileIo(), cacheFile);
 
     // The same size and time, other bytes: the cached answer stands.
     struct stat before {};
@@ -223,7 +223,7 @@ TEST(InstallationSearch, ARegistryFileUnchangedSinceTheLastSearchIsNotReadAgain)
     writeFileBytes(systemReg, std::string(static_cast<std::size_t>(before.st_size), '#'));
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, systemReg.c_str(), times, 0), 0);
-    PrefixScanCache loaded = PrefixScanCache::load(cacheFile);
+    PrefixScanCache loaded = PrefixScanCache::load(files::systemFileIo(), cacheFile);
     EXPECT_EQ(searchInstallations(files::systemFileIo(), home.path(), loaded).found.size(), 1u);
 
     // A newer file is read again.
