@@ -33,7 +33,7 @@ class WindowsLockTest : public ::testing::Test {
 };
 
 TEST_F(WindowsLockTest, OneLockFileForOneArchiveHoweverItIsSpelled) {
-    WindowsFileSystem files("quenor", {}, folder / "locks");
+    WindowsFileSystem files("quenor", quenor::files::systemFileIo(), {}, folder / "locks");
     const fs::path lock = files.changeLockFile(game() + "\\preload\\fmisc.viv");
     EXPECT_EQ(lock.parent_path(), folder / "locks");
     for (const std::string& spelling :
@@ -46,7 +46,7 @@ TEST_F(WindowsLockTest, OneLockFileForOneArchiveHoweverItIsSpelled) {
 }
 
 TEST_F(WindowsLockTest, AnotherProcessHoldsItUntilItIsKilled) {
-    WindowsFileSystem files("quenor", {}, folder / "locks");
+    WindowsFileSystem files("quenor", quenor::files::systemFileIo(), {}, folder / "locks");
     const fs::path lock = files.changeLockFile(game() + "\\preload\\fmisc.viv");
     wchar_t own[MAX_PATH];
     GetModuleFileNameW(nullptr, own, MAX_PATH);

@@ -135,7 +135,8 @@ TEST(WindowsFileSystemTest, PathsUseTheSystemCodePage) {
     const auto folder = std::filesystem::temp_directory_path() /
                         ("quenor-cp-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
-    WindowsFileSystem files("quenor", {}, std::filesystem::temp_directory_path());
+    WindowsFileSystem files("quenor", quenor::files::systemFileIo(), {},
+                            std::filesystem::temp_directory_path());
     std::string narrowFolder;
     for (wchar_t c : folder.wstring()) narrowFolder += static_cast<char>(c);  // ASCII temp path
     const std::string path = narrowFolder + "\\caf\xE9.cfg";
@@ -160,7 +161,8 @@ TEST(WindowsFileSystemTest, AFileTheToolMayNotWriteIsPatchedInTheVirtualStore) {
     std::string narrowRoot;
     for (wchar_t c : root.wstring()) narrowRoot += static_cast<char>(c);  // ASCII temp path
     const std::string store = narrowRoot + "\\Local\\VirtualStore";
-    WindowsFileSystem files("quenor", {{narrowRoot + "\\Program Files"}, store},
+    WindowsFileSystem files("quenor", quenor::files::systemFileIo(),
+                            {{narrowRoot + "\\Program Files"}, store},
                             std::filesystem::temp_directory_path());
 
     const std::string toolPath = narrowRoot + "\\Program Files\\NHL 09\\fmisc.viv";
