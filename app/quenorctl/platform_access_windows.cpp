@@ -8,8 +8,8 @@ std::optional<std::string> prefixNotSupported() {
     return "--prefix names a Wine prefix; on Windows the game is where its registry says";
 }
 
-std::unique_ptr<host::HostPlatform> openPlatform(const std::filesystem::path& executable,
-                                                 const Environment&, host::HostPlatform::Use use) {
+std::unique_ptr<host::HostPlatform> openPlatform(const Context& context, const Environment&,
+                                                 host::HostPlatform::Use use) {
     return host::HostPlatform::open(context.executable, context.io, use);
 }
 
