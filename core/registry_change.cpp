@@ -35,10 +35,8 @@ RegistryChange::~RegistryChange() {
     // A step failed before the change saved its values: what the steps before it wrote is
     // saved all the same (its log lines say it was written); the failure is reported already.
     try {
-        const std::vector<Failure> failures = services_.registryTransaction.commit();
+        const std::vector<Failure> failures = save();
         if (failures.empty()) return;
-        if (report_)
-            report_->notWritten.insert(report_->notWritten.end(), failures.begin(), failures.end());
         services_.messageBoxes.note(
             "The registry values written before the failure were not saved either: " +
             quenor::describeAll(failures));
@@ -47,12 +45,17 @@ RegistryChange::~RegistryChange() {
     }
 }
 
-void RegistryChange::commit() {
+std::vector<Failure> RegistryChange::save() {
     committed_ = true;
-    const std::vector<Failure> failures = services_.registryTransaction.commit();
-    if (failures.empty()) return;
+    std::vector<Failure> failures = services_.registryTransaction.commit();
     if (report_)
         report_->notWritten.insert(report_->notWritten.end(), failures.begin(), failures.end());
+    return failures;
+}
+
+void RegistryChange::commit() {
+    const std::vector<Failure> failures = save();
+    if (failures.empty()) return;
     throw ToolError(error_number::kPathAccess, services_.programName,
                     "Quenor could not save the registry. " + quenor::describeAll(failures));
 }

@@ -27,6 +27,9 @@ class RegistryChange {
     void commit();
 
   private:
+    // Commits once, noting in the report what could not be saved.
+    std::vector<Failure> save();
+
     PlatformServices& services_;
     ChangeReport* report_;
     bool committed_ = false;

@@ -94,12 +94,13 @@ class LinuxPlatform : public HostPlatform {
                 .string();
         store_ = openStore<reg::wine::WineFileStore>(programName_, location_.folder,
                                                      reg::wine::WineArch::Win32, io_);
-        if (use_ == Use::Inspect) store_->setSaveGuard(lookWritesNothing);
+        if (use_ == Use::Inspect) {
+            store_->setSaveGuard(lookWritesNothing);
+        } else if (inPrefix) {
+            store_->setSaveGuard([this] { return whyWineStopsTheChange(); });
+        }
         if (inPrefix) {
             prefix_ = location_.folder;
-            store_->setSaveGuard([this] {
-                return use_ == Use::Inspect ? lookWritesNothing() : whyWineStopsTheChange();
-            });
             view_ = std::make_unique<Wow64RegistryView>(*store_, store_->systemArch() == "win64");
             system_ = std::make_unique<FixedSystemVersion>(
                 versionToldToPrograms(prefixWindowsVersion(store_->hive(reg::kLocalMachine))));

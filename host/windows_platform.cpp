@@ -154,9 +154,11 @@ bool WindowsFileAccess::canWrite(const std::string& path) {
 }
 
 std::string WindowsFileAccess::copyMakingFolders(const std::string& from, const std::string& to) {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(wideOf(to)).parent_path(), error);
-    if (error) return error.message();
+    try {
+        io_.createFolders(std::filesystem::path(wideOf(to)).parent_path());
+    } catch (const files::FileIoError& error) {
+        return error.reason().empty() ? error.what() : error.reason();
+    }
     if (!CopyFileW(wideOf(from).c_str(), wideOf(to).c_str(), TRUE)) return reasonOf(GetLastError());
     // A copy of a read-only file is read-only too; the game's own copy never is.
     const DWORD attributes = GetFileAttributesW(wideOf(to).c_str());
@@ -200,7 +202,7 @@ VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment) {
 }
 
 std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const {
-    WindowsFileAccess access;
+    WindowsFileAccess access(fileIo());
     const FileToPatch chosen = fileTheGameReads(path, folders_, access, copies_);
     if (!chosen.error.empty()) {
         throw ToolError(error_number::kPathAccess, programName_,
@@ -245,8 +247,11 @@ std::filesystem::path WindowsFileSystem::changeLockFile(const std::string& archi
     const std::string key = base::asciiLowered(identityPath(archivePath));
     digest::Sha256 sha;
     sha.update({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
-    std::error_code ignored;  // a folder that cannot be made fails the lock, naming it
-    std::filesystem::create_directories(lockFolder_, ignored);
+    try {
+        fileIo().createFolders(lockFolder_);
+    } catch (const files::FileIoError&) {
+        // A folder that cannot be made fails the lock, naming it.
+    }
     return lockFolder_ / ("archive-" + digest::hex(sha.finish()).substr(0, 16) + ".lock");
 }
 

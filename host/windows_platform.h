@@ -45,9 +45,15 @@ class WindowsRegionalFormat : public RegionalFormat {
 // The files of Windows, through Win32 calls, for the VirtualStore choice.
 class WindowsFileAccess : public FileAccess {
   public:
+    // Folders are made through `io`.
+    explicit WindowsFileAccess(files::FileIo& io) : io_(io) {}
+
     bool exists(const std::string& path) override;
     bool canWrite(const std::string& path) override;
     std::string copyMakingFolders(const std::string& from, const std::string& to) override;
+
+  private:
+    files::FileIo& io_;
 };
 
 // The folders Windows virtualizes for the game (Program Files in both views, Windows,

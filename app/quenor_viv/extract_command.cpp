@@ -47,16 +47,13 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return std::filesystem::equivalent(a, b, ec);
 }
 
-// Creates the folders a destination needs, remembering the ones it made.
-void makeFolders(const std::filesystem::path& folder, std::vector<std::filesystem::path>& made) {
-    std::error_code ec;
-    if (folder.empty() || std::filesystem::is_directory(folder, ec)) return;
-    makeFolders(folder.parent_path(), made);
-    if (!std::filesystem::create_directory(folder, ec) &&
-        !std::filesystem::is_directory(folder, ec)) {
-        throw files::FileIoError("Creating the folder " + folder.string() + " failed: " +
-                                 (ec ? ec.message() : "a file of that name exists") + ".");
-    }
+// Creates the folders a destination needs, remembering the ones it made (FileIoError names
+// one that cannot be made).
+void makeFolders(files::FileIo& io, const std::filesystem::path& folder,
+                 std::vector<std::filesystem::path>& made) {
+    if (folder.empty() || io.kind(folder) == files::FileKind::kFolder) return;
+    makeFolders(io, folder.parent_path(), made);
+    io.createFolders(folder);
     made.push_back(folder);
 }
 
@@ -81,7 +78,7 @@ class Extraction {
 
   private:
     void write(const Job& job) {
-        makeFolders(job.destination.parent_path(), folders_);
+        makeFolders(io_, job.destination.parent_path(), folders_);
         const std::uint32_t permissions =
             io_.exists(job.destination) ? io_.permissions(job.destination) : 0644;
         auto file = io_.open(job.temp, files::OpenMode::kCreate, permissions);
