@@ -11,15 +11,19 @@ namespace {
 
 namespace names = ui::control_names;
 
-constexpr std::array<const char*, 3> kPresets{"1280x800", "1600x1000", "1024x768"};
-constexpr std::array<const char*, 5> kFpsLevels{"off", "low", "med", "high", "extreme"};
-
 // A click on an option button; one already selected changes nothing, as in the window.
 void click(ui::FormModel& form, std::string_view array, int index) {
     form.userClickOption(array, index);
 }
 
 }  // namespace
+
+std::string namesText(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
 
 TypedSize splitSize(const std::string& size) {
     const std::size_t x = size.find('x');
@@ -30,8 +34,8 @@ std::optional<ChoiceRefused> selectChoices(ui::FormModel& form, const Choices& c
     if (choices.resolution) {
         const std::string& wanted = *choices.resolution;
         int preset = -1;
-        for (std::size_t i = 0; i < kPresets.size(); ++i) {
-            if (wanted == kPresets[i]) preset = static_cast<int>(i);
+        for (std::size_t i = 0; i < kResolutionPresets.size(); ++i) {
+            if (wanted == kResolutionPresets[i]) preset = static_cast<int>(i);
         }
         if (wanted == "nochange") {
             click(form, names::kOptResolution, resolution::kNoChange);

@@ -1,11 +1,26 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "window/form_model.h"
 
 namespace quenor::ctl {
+
+// The values of --resolution that are the window's presets, in the order of its options, and
+// those of --fps, in the order of its FPS Boost options.
+inline constexpr std::array<const char*, 3> kResolutionPresets{"1280x800", "1600x1000",
+                                                               "1024x768"};
+inline constexpr std::array<const char*, 5> kFpsLevels{"off", "low", "med", "high", "extreme"};
+
+// The names as a text ("a, b or c"), and as a list.
+std::string namesText(const std::vector<std::string>& names);
+template <std::size_t N>
+std::vector<std::string> namesOf(const std::array<const char*, N>& names) {
+    return {names.begin(), names.end()};
+}
 
 // The options of "quenorctl apply", as the window's controls take them.
 struct Choices {

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
@@ -26,15 +27,23 @@ namespace {
 
 // --resolution: a preset, nochange, or WIDTHxHEIGHT of at most four digits each (the window's
 // boxes take no fifth character).
+// The values --resolution takes, for its help and its refusals.
+std::string resolutionValues() {
+    std::vector<std::string> values = namesOf(kResolutionPresets);
+    values.insert(values.end(), {"nochange", "WIDTHxHEIGHT"});
+    return namesText(values);
+}
+
 std::string checkResolution(const std::string& value) {
-    if (value == "1280x800" || value == "1600x1000" || value == "1024x768" || value == "nochange")
+    const std::vector<std::string> named = namesOf(kResolutionPresets);
+    if (value == "nochange" || std::find(named.begin(), named.end(), value) != named.end())
         return {};
     const auto [width, height] = splitSize(value);
     auto digits = [](const std::string& text) {
         return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
     };
     if (!digits(width) || !digits(height)) {
-        return "takes 1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT in digits";
+        return "takes " + resolutionValues() + " in digits";
     }
     if (width.size() > 4 || height.size() > 4) {
         return "takes at most 4 digits for the width and the height, as the window's boxes do";
@@ -85,8 +94,7 @@ struct Request {
 
 void addChoiceOptions(CLI::App& apply, Request& request) {
     apply
-        .add_option("--resolution", request.choices.resolution,
-                    "1280x800, 1600x1000, 1024x768, nochange or WIDTHxHEIGHT")
+        .add_option("--resolution", request.choices.resolution, resolutionValues())
         ->check(CLI::Validator(checkResolution, "RESOLUTION"));
     apply
         .add_option("--frame", request.choices.frame,
@@ -94,8 +102,8 @@ void addChoiceOptions(CLI::App& apply, Request& request) {
         ->check(CLI::Range(1, 4));
     apply.add_option("--vsync", request.choices.vsync, "on or off")
         ->check(CLI::IsMember({"on", "off"}));
-    apply.add_option("--fps", request.choices.fps, "FPS boost: off, low, med, high or extreme")
-        ->check(CLI::IsMember({"off", "low", "med", "high", "extreme"}));
+    apply.add_option("--fps", request.choices.fps, "FPS boost: " + namesText(namesOf(kFpsLevels)))
+        ->check(CLI::IsMember(namesOf(kFpsLevels)));
 }
 
 void addRunOptions(CLI::App& run, Request& request) {
