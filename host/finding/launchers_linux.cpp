@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <functional>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "lib/files/file_io.h"
@@ -20,8 +22,7 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kMaxLauncherFile = 1u << 20;
 
 std::string readSmallFile(files::FileIo& io, const fs::path& file) {
-    const std::vector<std::uint8_t> bytes = files::readWholeFile(io, file, kMaxLauncherFile);
-    return {bytes.begin(), bytes.end()};
+    return files::readWholeText(io, file, kMaxLauncherFile);
 }
 
 // A path from a launcher's file: "~" is the home folder, a relative path starts at the file's
@@ -53,21 +54,33 @@ std::vector<fs::path> filesEndingWith(files::FileIo& io, const fs::path& folder,
     return out;
 }
 
-void addLutris(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
-               std::vector<LeftOut>& leftOut) {
-    const fs::path flatpak = home / ".var/app/net.lutris.Lutris";
-    for (const fs::path& folder :
-         {home / ".config/lutris/games", home / ".local/share/lutris/games",
-          flatpak / "config/lutris/games", flatpak / "data/lutris/games"}) {
-        for (const fs::path& config : filesEndingWith(io, folder, ".yml")) {
+// Gives `read` the text of each launcher file ending with `ending` in the folders, with the
+// folder it is in; a file that cannot be read or understood is left out, saying why.
+void readLauncherFiles(files::FileIo& io, std::initializer_list<fs::path> folders,
+                       const std::string& ending, std::vector<LeftOut>& leftOut,
+                       const std::function<void(const std::string&, const fs::path&)>& read) {
+    for (const fs::path& folder : folders) {
+        for (const fs::path& config : filesEndingWith(io, folder, ending)) {
             try {
-                const std::string prefix = lutrisPrefix(readSmallFile(io, config));
-                if (!prefix.empty()) out.push_back({resolved(prefix, home, folder), "Lutris"});
+                read(readSmallFile(io, config), folder);
             } catch (const std::exception& error) {
                 leftOut.push_back({config, std::string("cannot be read: ") + error.what()});
             }
         }
     }
+}
+
+void addLutris(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
+               std::vector<LeftOut>& leftOut) {
+    const fs::path flatpak = home / ".var/app/net.lutris.Lutris";
+    readLauncherFiles(io,
+                      {home / ".config/lutris/games", home / ".local/share/lutris/games",
+                       flatpak / "config/lutris/games", flatpak / "data/lutris/games"},
+                      ".yml", leftOut, [&](const std::string& text, const fs::path& folder) {
+                          const std::string prefix = lutrisPrefix(text);
+                          if (!prefix.empty())
+                              out.push_back({resolved(prefix, home, folder), "Lutris"});
+                      });
     for (const fs::path& folder : subfolders(io, home / "Games")) out.push_back({folder, "Lutris"});
 }
 
@@ -76,20 +89,15 @@ void addLutris(files::FileIo& io, const fs::path& home, std::vector<PrefixCandid
 // Prefixes/default/NAME. A Proton prefix keeps Wine's files in its "pfx" folder.
 void addHeroic(files::FileIo& io, const fs::path& home, std::vector<PrefixCandidate>& out,
                std::vector<LeftOut>& leftOut) {
-    for (const fs::path& folder :
-         {home / ".config/heroic/GamesConfig",
-          home / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig"}) {
-        for (const fs::path& config : filesEndingWith(io, folder, ".json")) {
-            try {
-                for (const HeroicPrefix& prefix : heroicPrefixes(readSmallFile(io, config))) {
-                    const fs::path named = resolved(prefix.folder, home, folder);
-                    out.push_back({prefix.proton ? named / "pfx" : named, "Heroic"});
-                }
-            } catch (const std::exception& error) {
-                leftOut.push_back({config, std::string("cannot be read: ") + error.what()});
-            }
-        }
-    }
+    readLauncherFiles(io,
+                      {home / ".config/heroic/GamesConfig",
+                       home / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig"},
+                      ".json", leftOut, [&](const std::string& text, const fs::path& folder) {
+                          for (const HeroicPrefix& prefix : heroicPrefixes(text)) {
+                              const fs::path named = resolved(prefix.folder, home, folder);
+                              out.push_back({prefix.proton ? named / "pfx" : named, "Heroic"});
+                          }
+                      });
     const fs::path prefixes = home / "Games/Heroic/Prefixes";
     std::vector<fs::path> folders = subfolders(io, prefixes / "default");
     for (const fs::path& folder : subfolders(io, prefixes)) {

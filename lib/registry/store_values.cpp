@@ -1,41 +1,15 @@
 #include "lib/registry/store_values.h"
 
+#include "lib/registry/opened_key.h"
+
 #include <string>
 #include <vector>
 
 namespace quenor::reg {
 
-namespace {
-
-// An open key, closed at the end of its scope.
-class OpenedKey {
-  public:
-    // A value is read with query access alone, so that a key the user may only read works.
-    OpenedKey(RegistryStore& store, Handle root, std::string_view path,
-              std::uint32_t access = kQueryValue)
-        : store_(store) {
-        opened_ = store.openKey(root, path, access, key_) == kSuccess;
-    }
-    ~OpenedKey() {
-        if (opened_) store_.closeKey(key_);
-    }
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-
-    bool opened() const { return opened_; }
-    Handle handle() const { return key_; }
-
-  private:
-    RegistryStore& store_;
-    Handle key_ = 0;
-    bool opened_ = false;
-};
-
-}  // namespace
-
 std::optional<RegValue> readStoreValue(RegistryStore& store, Handle root, std::string_view path,
                                        std::string_view name) {
-    OpenedKey key(store, root, path);
+    const OpenedKey key = OpenedKey::open(store, root, path);
     if (!key.opened()) return std::nullopt;
     std::uint32_t type = 0;
     std::uint32_t size = 0;
@@ -51,11 +25,11 @@ std::optional<RegValue> readStoreValue(RegistryStore& store, Handle root, std::s
 }
 
 bool storeKeyExists(RegistryStore& store, Handle root, std::string_view path) {
-    return OpenedKey(store, root, path).opened();
+    return OpenedKey::open(store, root, path).opened();
 }
 
 bool storeKeyIsEmpty(RegistryStore& store, Handle root, std::string_view path) {
-    OpenedKey key(store, root, path, kQueryValue | kEnumerateSubKeys);
+    const OpenedKey key = OpenedKey::open(store, root, path, kQueryValue | kEnumerateSubKeys);
     KeyInfo info;
     return key.opened() && store.queryInfoKey(key.handle(), info) == kSuccess &&
            info.subKeys == 0 && info.values == 0;

@@ -4,6 +4,7 @@
 #include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
 #include "lib/viv/archive_reader.h"
+#include "tool/originals/kept_originals.h"
 
 namespace quenor::originals {
 
@@ -51,6 +52,24 @@ std::optional<ReachedArchive> reachArchive(FileSystem& files, const std::string&
     } catch (const ToolError&) {
         return std::nullopt;
     }
+}
+
+std::uint64_t putCheckedCopy(
+    files::FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+    const std::string& sha256,
+    const std::function<std::string(const std::filesystem::path&)>& mismatch) {
+    const std::filesystem::path partial = files::temporarySibling(to);
+    // A copy left by a run that was stopped may be read-only, as the archive may be: it goes
+    // first, since a read-only file cannot be emptied for the new copy.
+    io.remove(partial);
+    io.copyContent(from, partial, files::CopyEnd::kSynced);
+    const std::uint64_t size = io.open(partial, files::OpenMode::kRead)->size();
+    if (digest::fileSha256(io, partial) != sha256) {
+        io.remove(partial);
+        throw OriginalsError(mismatch(partial));
+    }
+    io.rename(partial, to);
+    return size;
 }
 
 }  // namespace quenor::originals

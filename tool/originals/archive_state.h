@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,5 +34,14 @@ struct ReachedArchive {
 // The archive at the tool's path; nothing when the path is empty or names no file this
 // machine can reach.
 std::optional<ReachedArchive> reachArchive(FileSystem& files, const std::string& toolPath);
+
+// A copy of the file `from` put in place of `to` in one step: a temporary file beside `to` is
+// written, synced and checked to hold `sha256`, then renamed over it. A copy that does not hold
+// it is removed and OriginalsError(`mismatch` of the temporary file) thrown; `to` stays as it
+// was. Returns the copy's size.
+std::uint64_t putCheckedCopy(
+    files::FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+    const std::string& sha256,
+    const std::function<std::string(const std::filesystem::path&)>& mismatch);
 
 }  // namespace quenor::originals

@@ -40,22 +40,14 @@ RegistryOriginal registryNow(reg::RegistryStore& store) {
 ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
                             const std::string& taken) {
     files::FileIo& io = kept.io();
-    const std::filesystem::path copy = kept.archiveCopy();
-    const std::filesystem::path partial = files::temporarySibling(copy);
     kept.makeFolder();
     try {
         const std::string sha = digest::fileSha256(io, archive.host);
-        // A copy left by a run that was stopped may be read-only, as the archive may be:
-        // it goes first, since a read-only file cannot be emptied for the new copy.
-        io.remove(partial);
-        io.copyContent(archive.host, partial, files::CopyEnd::kSynced);
-        const std::uint64_t size = io.open(partial, files::OpenMode::kRead)->size();
-        if (digest::fileSha256(io, partial) != sha) {
-            io.remove(partial);
-            throw OriginalsError("The copy of the archive " + partial.string() +
-                                 " does not hold what the archive holds.");
-        }
-        io.rename(partial, copy);
+        const std::uint64_t size =
+            putCheckedCopy(io, archive.host, kept.archiveCopy(), sha, [](const auto& partial) {
+                return "The copy of the archive " + partial.string() +
+                       " does not hold what the archive holds.";
+            });
         return ArchiveOriginal{archive.toolPath, size, sha, taken};
     } catch (const files::FileIoError& failure) {
         throw OriginalsError(failure.what());

@@ -9,6 +9,7 @@
 #include "core/tool_error.h"
 #include "lib/base/ascii.h"
 #include "lib/digest/sha256.h"
+#include "lib/registry/opened_key.h"
 #include "lib/registry/store_values.h"
 #include "lib/viv/archive_error.h"
 #include "tool/originals/archive_state.h"
@@ -92,22 +93,18 @@ void restoreValue(reg::RegistryStore& store, const ValueOriginal& value,
                   std::vector<std::string>& done) {
     if (matches(value, reg::readStoreValue(store, reg::kCurrentUser, value.keyPath, value.name)))
         return;
-    reg::Handle key = 0;
     if (value.present()) {
-        checkStatus(
-            store.createKey(reg::kCurrentUser, value.keyPath, reg::kAllAccess, key, nullptr),
-            "open " + keyName(value.keyPath));
-        const reg::Status status = store.setValue(key, value.name, *value.type, value.data.data(),
-                                                  static_cast<std::uint32_t>(value.data.size()));
-        store.closeKey(key);
-        checkStatus(status, "set " + valueName(value));
+        const auto key = reg::OpenedKey::create(store, reg::kCurrentUser, value.keyPath);
+        checkStatus(key.status(), "open " + keyName(value.keyPath));
+        checkStatus(store.setValue(key.handle(), value.name, *value.type, value.data.data(),
+                                   static_cast<std::uint32_t>(value.data.size())),
+                    "set " + valueName(value));
         done.push_back("Put back " + valueName(value) + " as it was.");
         return;
     }
-    checkStatus(store.openKey(reg::kCurrentUser, value.keyPath, reg::kSetValue, key),
-                "open " + keyName(value.keyPath));
-    reg::Status status = store.deleteValue(key, value.name);
-    store.closeKey(key);
+    const auto key = reg::OpenedKey::open(store, reg::kCurrentUser, value.keyPath, reg::kSetValue);
+    checkStatus(key.status(), "open " + keyName(value.keyPath));
+    reg::Status status = store.deleteValue(key.handle(), value.name);
     if (status == reg::kFileNotFound) status = reg::kSuccess;
     checkStatus(status, "delete " + valueName(value));
     done.push_back("Deleted " + valueName(value) + ", which was not there before.");
@@ -117,11 +114,8 @@ void restoreRegistry(reg::RegistryStore& store, const RegistryOriginal& kept,
                      std::vector<std::string>& done) {
     for (const KeyOriginal& key : kept.keys) {
         if (key.existed && !reg::storeKeyExists(store, reg::kCurrentUser, key.path)) {
-            reg::Handle handle = 0;
-            checkStatus(
-                store.createKey(reg::kCurrentUser, key.path, reg::kAllAccess, handle, nullptr),
-                "make " + keyName(key.path) + " again");
-            store.closeKey(handle);
+            checkStatus(reg::OpenedKey::create(store, reg::kCurrentUser, key.path).status(),
+                        "make " + keyName(key.path) + " again");
             done.push_back("Made the key " + keyName(key.path) + " again.");
         }
     }
@@ -143,15 +137,10 @@ void restoreRegistry(reg::RegistryStore& store, const RegistryOriginal& kept,
 // Replaces the archive by the kept copy in one step, checking the copy on its way.
 void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
                     const ReachedArchive& archive, const std::string& sha) {
-    const std::filesystem::path partial = files::temporarySibling(archive.host);
-    io.remove(partial);  // a read-only leftover of a stopped run cannot be emptied
-    io.copyContent(copy, partial, files::CopyEnd::kSynced);
-    if (digest::fileSha256(io, partial) != sha) {
-        io.remove(partial);
-        throw OriginalsError("The copy written beside the archive, " + partial.string() +
-                             ", does not hold the original; the archive was left as it was.");
-    }
-    io.rename(partial, archive.host);
+    putCheckedCopy(io, copy, archive.host, sha, [](const auto& partial) {
+        return "The copy written beside the archive, " + partial.string() +
+               ", does not hold the original; the archive was left as it was.";
+    });
 }
 
 std::string listOf(const OriginalsPlace& place) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/tool_error.h"
+#include "lib/registry/opened_key.h"
 #include "lib/registry/store_values.h"
 
 namespace quenor {
@@ -68,20 +69,13 @@ void cRegistry::disconnect(reg::Handle root) {
 }
 
 bool cRegistry::KeyExists() {
-    reg::Handle key = 0;
-    if (store_.openKey(classKey_, sectionKey_, reg::kQueryValue, key) != reg::kSuccess) {
-        return false;
-    }
-    store_.closeKey(key);
-    return true;
+    return reg::OpenedKey::open(store_, classKey_, sectionKey_).opened();
 }
 
 bool cRegistry::CreateKey() {
-    reg::Handle key = 0;
-    if (store_.createKey(classKey_, sectionKey_, reg::kAllAccess, key, nullptr) != reg::kSuccess) {
+    if (!reg::OpenedKey::create(store_, classKey_, sectionKey_).opened()) {
         raise(registry_error::kKeyOperation, "Failed to create registry Key: '" + sectionKey_);
     }
-    store_.closeKey(key);
     return true;
 }
 
@@ -94,14 +88,12 @@ bool cRegistry::DeleteKey() {
 }
 
 bool cRegistry::DeleteValue() {
-    reg::Handle key = 0;
-    if (store_.openKey(classKey_, sectionKey_, reg::kAllAccess, key) != reg::kSuccess) {
+    const auto key = reg::OpenedKey::open(store_, classKey_, sectionKey_, reg::kAllAccess);
+    if (!key.opened()) {
         raise(registry_error::kKeyOperation, "Failed to open key '" + rootText() + "',Section: '" +
                                                  sectionKey_ + "' for delete access");
     }
-    reg::Status status = store_.deleteValue(key, valueKey_);
-    store_.closeKey(key);
-    if (status != reg::kSuccess) {
+    if (store_.deleteValue(key.handle(), valueKey_) != reg::kSuccess) {
         raise(registry_error::kKeyOperation, "Failed to delete registry Key: '" + rootText() +
                                                  "',Section: '" + sectionKey_ + "',Key: '" +
                                                  valueKey_);
@@ -151,12 +143,15 @@ void cRegistry::Value(const TaggedValue& vValue) {
         // An unreachable remote registry is a failed write, not a silent success.
         raise(registry_error::kKeyOperation, setValueError(vValue));
     }
-    reg::Handle key = 0;
-    if (const reg::Status made = store_.createKey(root, sectionKey_, reg::kAllAccess, key, nullptr);
-        made != reg::kSuccess) {
-        disconnect(root);
-        raise(registry_error::kKeyOperation, setValueError(vValue));
-    }
+    // The remote registry is let go after the key, however this ends.
+    const struct Connection {
+        cRegistry& registry;
+        reg::Handle root;
+        ~Connection() { registry.disconnect(root); }
+    } connection{*this, root};
+    const auto opened = reg::OpenedKey::create(store_, root, sectionKey_);
+    if (!opened.opened()) raise(registry_error::kKeyOperation, setValueError(vValue));
+    const reg::Handle key = opened.handle();
 
     reg::Status status = reg::kSuccess;
     bool supported = true;
@@ -173,11 +168,7 @@ void cRegistry::Value(const TaggedValue& vValue) {
         }
         case reg::kBinary: {
             const TaggedValue::Bytes* bytes = vValue.asBytes();
-            if (!bytes) {
-                store_.closeKey(key);
-                disconnect(root);
-                throw ToolError(registry_error::kKeyOperation, "", "");
-            }
+            if (!bytes) throw ToolError(registry_error::kKeyOperation, "", "");
             status = store_.setValue(key, valueKey_, reg::kBinary, bytes->data(),
                                      static_cast<std::uint32_t>(bytes->size()));
             break;
@@ -201,8 +192,6 @@ void cRegistry::Value(const TaggedValue& vValue) {
             supported = false;
             break;
     }
-    store_.closeKey(key);
-    disconnect(root);
     if (!supported || status != reg::kSuccess) {
         raise(registry_error::kSetValue, setValueError(vValue));
     }

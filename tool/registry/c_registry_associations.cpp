@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "core/tool_error.h"
+#include "lib/registry/opened_key.h"
 #include "tool/registry/c_registry.h"
 
 namespace quenor {
@@ -24,10 +25,9 @@ std::string quotedProgramPath(const std::string& exePath) {
 bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_t& iKeyCount) {
     sKeyNames.clear();
     iKeyCount = 0;
-    reg::Handle key = 0;
-    if (store_.openKey(classKey_, sectionKey_, reg::kQueryValue, key) != reg::kSuccess) {
-        return true;
-    }
+    const auto opened = reg::OpenedKey::open(store_, classKey_, sectionKey_);
+    if (!opened.opened()) return true;
+    const reg::Handle key = opened.handle();
     reg::KeyInfo info;
     if (store_.queryInfoKey(key, info) == reg::kSuccess) {
         for (std::uint32_t index = 0;; ++index) {
@@ -39,32 +39,29 @@ bool cRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_
             sKeyNames.push_back(std::move(name));
         }
     }
-    store_.closeKey(key);
     return true;
 }
 
 bool cRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t& iSectCount) {
     sSect.clear();
     iSectCount = 0;
-    reg::Handle key = 0;
-    bool open = false;
     try {
-        if (store_.openKey(classKey_, sectionKey_, reg::kEnumerateSubKeys, key) == reg::kSuccess) {
-            open = true;
+        const auto key =
+            reg::OpenedKey::open(store_, classKey_, sectionKey_, reg::kEnumerateSubKeys);
+        if (key.opened()) {
             for (std::uint32_t index = 0;; ++index) {
                 // Key names have at most 255 characters: room for those and the terminator,
                 // so that a name of full length does not end the listing early.
                 char buffer[256] = {};
-                if (store_.enumKey(key, index, buffer, sizeof buffer) != reg::kSuccess) break;
+                if (store_.enumKey(key.handle(), index, buffer, sizeof buffer) != reg::kSuccess)
+                    break;
                 ++iSectCount;
                 sSect.emplace_back(buffer);
             }
         }
     } catch (const std::exception& e) {
-        if (open) store_.closeKey(key);
         raise(registry_error::kEnumerate, e.what());
     }
-    if (open) store_.closeKey(key);
     return true;
 }
 
