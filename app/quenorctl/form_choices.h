@@ -11,8 +11,7 @@ namespace quenor::ctl {
 
 // The values of --resolution that are the window's presets, in the order of its options, and
 // those of --fps, in the order of its FPS Boost options.
-inline constexpr std::array<const char*, 3> kResolutionPresets{"1280x800", "1600x1000",
-                                                               "1024x768"};
+inline constexpr std::array<const char*, 3> kResolutionPresets{"1280x800", "1600x1000", "1024x768"};
 inline constexpr std::array<const char*, 5> kFpsLevels{"off", "low", "med", "high", "extreme"};
 
 // The names as a text ("a, b or c"), and as a list.

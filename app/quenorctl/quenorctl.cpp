@@ -93,8 +93,7 @@ struct Request {
 };
 
 void addChoiceOptions(CLI::App& apply, Request& request) {
-    apply
-        .add_option("--resolution", request.choices.resolution, resolutionValues())
+    apply.add_option("--resolution", request.choices.resolution, resolutionValues())
         ->check(CLI::Validator(checkResolution, "RESOLUTION"));
     apply
         .add_option("--frame", request.choices.frame,

@@ -60,14 +60,4 @@ class WineHive : public KeySource {
     HiveIndex index_;
 };
 
-// A deep copy of a key tree (every key loaded), and a comparison of two trees (names, values,
-// sub-keys).
-std::unique_ptr<RegKey> cloneTree(const RegKey& root);
-bool sameTree(const RegKey& a, const RegKey& b);
-
-// The 8-bit data the store holds for file data of a type, and back.
-std::vector<std::uint8_t> dataToCodePage(std::uint32_t type, const std::vector<std::uint8_t>& data);
-std::vector<std::uint8_t> dataFromCodePage(std::uint32_t type,
-                                           const std::vector<std::uint8_t>& data);
-
 }  // namespace quenor::reg::wine

@@ -14,6 +14,8 @@
 
 #include "lib/registry/key_tree.h"
 #include "lib/registry/registry_store.h"
+#include "lib/registry/testing/tree_copy.h"
+#include "lib/registry/wine/stored_value.h"
 #include "lib/registry/wine/wine_hive.h"
 #include "lib/registry/wine/wine_reg_file.h"
 #include "lib/registry/wine/wine_text.h"
@@ -28,7 +30,7 @@ std::unique_ptr<RegKey> reload(const std::string& text) {
         wine::WineHive hive(text, "saved.reg");
         RegKey tree("");
         hive.attach(tree);
-        return wine::cloneTree(tree);
+        return testing::cloneTree(tree);
     } catch (const wine::WineRegistryError&) {
         std::abort();
     }
@@ -98,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RegKey tree("");
     hive.attach(tree);
     if (hive.render(tree, 0) != text) std::abort();
-    const std::unique_ptr<RegKey> loaded = wine::cloneTree(tree);
-    if (!wine::sameTree(*loaded, treeOfLines(document))) std::abort();
+    const std::unique_ptr<RegKey> loaded = testing::cloneTree(tree);
+    if (!testing::sameTree(*loaded, treeOfLines(document))) std::abort();
     if (hive.render(tree, 0) != text) std::abort();
 
     // A save with changes: a value added to the file's last key, and a new key. Their names are
@@ -121,14 +123,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wine::HiveIndex::Layout layout;
     const std::string saved = hive.render(tree, 1, &layout);
     const std::unique_ptr<RegKey> savedTree = reload(saved);
-    if (!wine::sameTree(*savedTree, tree)) std::abort();
+    if (!testing::sameTree(*savedTree, tree)) std::abort();
     // Indexed from the file's index and the parts written anew, as a store takes its own save:
     // the same tree as read whole.
     {
         wine::WineHive carried(saved, hive, layout);
         RegKey carriedTree("");
         carried.attach(carriedTree);
-        if (!wine::sameTree(carriedTree, *savedTree)) std::abort();
+        if (!testing::sameTree(carriedTree, *savedTree)) std::abort();
         if (carried.render(carriedTree, 2) != saved) std::abort();
         hive.indexAgain();
 
@@ -168,6 +170,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wine::WineHive empty("WINE REGISTRY Version 2\n", "empty.reg");
     const std::string rewritten = empty.render(*loaded, 1);
     // Keys that only hold sub-keys are implicit in both; compare the trees as loaded.
-    if (!wine::sameTree(*loaded, *reload(rewritten))) std::abort();
+    if (!testing::sameTree(*loaded, *reload(rewritten))) std::abort();
     return 0;
 }

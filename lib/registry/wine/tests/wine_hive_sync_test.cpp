@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "lib/registry/registry_store.h"
+#include "lib/registry/testing/tree_copy.h"
 #include "lib/registry/wine/wine_hive.h"
 #include "lib/registry/wine/wine_reg_file.h"
 
 namespace quenor::reg::wine {
 namespace {
+
+using reg::testing::cloneTree;
+using reg::testing::sameTree;
 
 // How often each line of a text occurs, without its line end (LF or CR LF): a last line
 // completed with its line end on saving is still the same line.
