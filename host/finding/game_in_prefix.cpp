@@ -80,7 +80,7 @@ std::optional<std::string> installDirInSystemReg(files::FileIo& io,
         const std::string text = std::string(reg::wine::kWineHeader) + "\n" + sections[view];
         reg::wine::WineHive hive(text, systemReg.string());
         reg::RegKey tree("");
-        hive.attach(tree);
+        hive.loadOnDemandInto(tree);
         std::vector<std::string> path;
         std::string name;
         for (char c : std::string(game::kKeyPath) + "\\") {

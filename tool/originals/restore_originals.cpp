@@ -60,9 +60,9 @@ std::vector<std::string> registryDifferences(reg::RegistryStore& store,
     return differences;
 }
 
-ArchiveNow compareArchive(const OriginalsRecord& record,
-                          const std::optional<WrittenRecord>& written,
-                          const std::optional<ReachedArchive>& archive, std::string* sha) {
+ArchiveNow archiveStateNow(const OriginalsRecord& record,
+                           const std::optional<WrittenRecord>& written,
+                           const std::optional<ReachedArchive>& archive, std::string* sha) {
     if (!record.archive) return ArchiveNow::NotKept;
     if (!archive || !archive->exists()) return ArchiveNow::Missing;
     *sha = archive->sha256();
@@ -210,8 +210,8 @@ OriginalsState originalsState(PlatformServices& services, const std::string& arc
         if (!state.record) return state;
         state.written = kept.written();
         std::string sha;
-        state.archive = compareArchive(*state.record, state.written,
-                                       reachArchive(services.files, archiveToolPath), &sha);
+        state.archive = archiveStateNow(*state.record, state.written,
+                                        reachArchive(services.files, archiveToolPath), &sha);
         if (state.record->registry)
             state.registryDifferences =
                 registryDifferences(services.registry, *state.record->registry);
@@ -266,7 +266,7 @@ ArchiveToRestore checkArchiveToRestore(PlatformServices& services, const KeptOri
                              "was changed.");
     }
     std::string sha;
-    const ArchiveNow now = compareArchive(record, written, archive, &sha);
+    const ArchiveNow now = archiveStateNow(record, written, archive, &sha);
     if ((now == ArchiveNow::ChangedByOthers || now == ArchiveNow::Missing) && !force) {
         throw OriginalsError(
             "The archive " + archive->host.string() +

@@ -19,7 +19,7 @@ std::string joined(const std::vector<std::string>& values) {
     return text;
 }
 
-void compareArchive(Tool& tool, const ChangePlan& plan, std::vector<Difference>& out) {
+void archiveDifferences(Tool& tool, const ChangePlan& plan, std::vector<Difference>& out) {
     for (const auto& [entry, values] : plan.entries) {
         const std::optional<std::string> text = plainEntryText(tool, entry);
         for (const auto& [key, value] : values) {
@@ -63,7 +63,7 @@ std::vector<Difference> differencesFromApply(Tool& tool, const PatchWindow& wind
         return out;
     }
     const ChangePlan plan = plannedApply(tool, window);
-    compareArchive(tool, plan, out);
+    archiveDifferences(tool, plan, out);
     for (const PlannedDword& value : plan.registry)
         compareDword(tool, value.keyPath, value.name, value.value, out);
     return out;

@@ -84,7 +84,7 @@ std::string WineFileStore::readText(const HiveFile& file, Handle hiveRoot, WineA
 void WineFileStore::load(HiveFile& file, Handle hiveRoot, WineArch newArch) {
     file.onDisk = io_.kind(file.path) != files::FileKind::kMissing;
     auto hive = std::make_unique<WineHive>(readText(file, hiveRoot, newArch), file.path.string());
-    hive->attach(this->hive(hiveRoot));
+    hive->loadOnDemandInto(this->hive(hiveRoot));
     file.hive = std::move(hive);
     file.unsaved = false;
 }
@@ -149,7 +149,7 @@ std::optional<quenor::Failure> WineFileStore::save(HiveFile& file, Handle hiveRo
             failure = files::replaceFileIfUnchanged(io_, file.path, bytesOf(written->text()),
                                                     readBefore(file));
         if (!failure) {
-            written->attach(current);
+            written->loadOnDemandInto(current);
             file.hive = std::move(written);
             file.onDisk = true;
             file.unsaved = false;
@@ -163,11 +163,11 @@ std::optional<quenor::Failure> WineFileStore::save(HiveFile& file, Handle hiveRo
     } catch (const files::FileIoError& e) {
         failure = Failure{Failure::Kind::kIo, file.path, e.what(), {}};
     }
-    file.hive->indexAgain();  // the new text's index had taken it over
+    file.hive->rebuildIndexIfTaken();  // the new text's index had taken it over
     failure->file = file.path;
     failure->cause = "Saving " + file.path.string() + " failed: " + sentence(failure->cause);
     failure->notSaved = file.hive->changes(current, hiveName(hiveRoot));
-    file.hive->attach(current);  // undo: memory matches the file
+    file.hive->loadOnDemandInto(current);  // undo: memory matches the file
     file.unsaved = false;
     return failure;
 }

@@ -24,7 +24,7 @@ WineHive::WineHive(std::string text, WineHive& from, const HiveIndex::Layout& la
       fileName_(from.fileName_),
       index_(std::move(from.index_), text_, fileName_, layout) {}
 
-void WineHive::indexAgain() {
+void WineHive::rebuildIndexIfTaken() {
     if (index_.empty()) index_ = HiveIndex(text_, fileName_);
 }
 

@@ -20,17 +20,17 @@ class WineHive : public KeySource {
     WineHive(std::string text, std::string fileName);
     // The hive of a text rendered from `from` (render's layout): what was written anew is read
     // and checked (throwing WineRegistryError with `from` as it was); then `from`'s index is
-    // taken over, and `from` is left without one until indexAgain().
+    // taken over, and `from` is left without one until rebuildIndexIfTaken().
     WineHive(std::string text, WineHive& from, const HiveIndex::Layout& layout);
     // Reads the text again into an index, after another hive took this one's.
-    void indexAgain();
+    void rebuildIndexIfTaken();
 
     const std::string& text() const { return text_; }
     const std::string& fileName() const { return fileName_; }
     const WineFileFacts& facts() const { return index_.facts(); }
 
     // Makes `root` the file's root key, emptied, its content loaded when reached.
-    void attach(RegKey& root) { root.attach(*this, 0); }
+    void loadOnDemandInto(RegKey& root) { root.attach(*this, 0); }
     void loadKey(RegKey& key, std::uint32_t origin) override;
 
     // The file text for `current`, a tree attached to this hive and changed since. Every line

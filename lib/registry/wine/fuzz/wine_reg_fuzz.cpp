@@ -29,7 +29,7 @@ std::unique_ptr<RegKey> reload(const std::string& text) {
     try {
         wine::WineHive hive(text, "saved.reg");
         RegKey tree("");
-        hive.attach(tree);
+        hive.loadOnDemandInto(tree);
         return testing::cloneTree(tree);
     } catch (const wine::WineRegistryError&) {
         std::abort();
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     wine::WineHive hive(text, "fuzz.reg");
     RegKey tree("");
-    hive.attach(tree);
+    hive.loadOnDemandInto(tree);
     if (hive.render(tree, 0) != text) std::abort();
     const std::unique_ptr<RegKey> loaded = testing::cloneTree(tree);
     if (!testing::sameTree(*loaded, treeOfLines(document))) std::abort();
@@ -129,10 +129,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         wine::WineHive carried(saved, hive, layout);
         RegKey carriedTree("");
-        carried.attach(carriedTree);
+        carried.loadOnDemandInto(carriedTree);
         if (!testing::sameTree(carriedTree, *savedTree)) std::abort();
         if (carried.render(carriedTree, 2) != saved) std::abort();
-        hive.indexAgain();
+        hive.rebuildIndexIfTaken();
 
         // A second save on top of it that deletes the input's first key when it has no sub-keys
         // (and, for inputs of odd size, makes it again with another value).
@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!sameTreeAnyCase(*resavedTree, carriedTree)) std::abort();
         wine::WineHive again(resaved, carried, second);
         RegKey againTree("");
-        again.attach(againTree);
+        again.loadOnDemandInto(againTree);
         if (!sameTreeAnyCase(againTree, *resavedTree)) std::abort();
     }
     const auto before = linesOf(text);

@@ -33,7 +33,7 @@ std::map<std::string, int> lineCounts(std::string_view text) {
 std::unique_ptr<RegKey> load(const std::string& text) {
     WineHive hive(text, "user.reg");
     RegKey tree("");
-    hive.attach(tree);
+    hive.loadOnDemandInto(tree);
     return cloneTree(tree);
 }
 
@@ -114,7 +114,7 @@ TEST(WineHiveSync, SavingOddShapesKeepsEveryLineItDoesNotChange) {
             }
             WineHive hive(text, "user.reg");
             RegKey changed("");
-            hive.attach(changed);
+            hive.loadOnDemandInto(changed);
             RegKey* key = changed.find(c.key);
             ASSERT_TRUE(key);
             ASSERT_TRUE(key->findValue(c.value));
@@ -142,7 +142,7 @@ TEST(WineHiveSync, NewSectionsBelowFileKeysKeepTheirUnicodeNames) {
         "WINE REGISTRY Version 2\n\n[Software\\\\x\\x4e2d\\\\Deep] 1\n\"v\"=\"1\"\n";
     WineHive hive(text, "user.reg");
     RegKey changed("");
-    hive.attach(changed);
+    hive.loadOnDemandInto(changed);
     RegKey* implicit = changed.find({"Software", "x?"});  // a key without a section of its own
     ASSERT_TRUE(implicit);
     implicit->setValue({"own", kSz, {'1', 0}});
