@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The registry benchmark (bench-registry.sh) of two builds, run one after the other on the same
-# machine and printed side by side: for each size and step the baseline's seconds and peak
+# machine, size by size, and printed side by side: for each size and step the baseline's seconds and peak
 # memory, this tree's, and this tree's over the baseline's.
 #   scripts/bench-registry-compare.sh BASELINE_BUILD [SIZE_MB...]     (default sizes: 20 200)
 # BASELINE_BUILD is a build folder that holds app/quenorctl/quenorctl and
@@ -20,8 +20,14 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target quenorctl quenor-viv >/dev/null
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
-QUENOR_BENCH_BUILD="$baseline" scripts/bench-registry.sh "${sizes[@]}" >"$out/baseline"
-QUENOR_BENCH_BUILD=build/release scripts/bench-registry.sh "${sizes[@]}" >"$out/now"
+# Size by size, the two builds one after the other, so that what the machine does meanwhile
+# falls on both alike as far as it can.
+: >"$out/baseline"
+: >"$out/now"
+for size in "${sizes[@]}"; do
+    QUENOR_BENCH_BUILD="$baseline" scripts/bench-registry.sh "$size" >>"$out/baseline"
+    QUENOR_BENCH_BUILD=build/release scripts/bench-registry.sh "$size" >>"$out/now"
+done
 # A row of bench-registry.sh: the size and the step in its first 49 columns, then seconds and
 # peak MB.
 printf '%-49s %9s %9s %9s %9s %7s %7s\n' "user.reg and step" "base s" "base MB" "now s" \

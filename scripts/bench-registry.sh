@@ -26,6 +26,7 @@ if [ -z "${QUENOR_BENCH_BUILD:-}" ]; then
     cmake --preset release >/dev/null
     cmake --build --preset release --target quenorctl quenor-viv
 fi
+build="$(realpath "$build")"  # QUENOR_BENCH_BUILD may name a folder anywhere
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wine" ] || wine=""
@@ -86,7 +87,7 @@ measure3() {
 
 make_prefix() {
     rm -rf "$1"
-    QUENOR_VIV="$PWD/$build/app/quenor_viv/quenor-viv" scripts/make-demo-prefix.sh "$1" \
+    QUENOR_VIV="$build/app/quenor_viv/quenor-viv" scripts/make-demo-prefix.sh "$1" \
         >/dev/null 2>&1
 }
 
