@@ -28,26 +28,28 @@ auto placeOf(Keys& keys, std::string_view name) {
 
 }  // namespace
 
-void RegKey::attach(KeySource& source, std::uint32_t origin) {
+void RegKey::attach(KeySource& source, std::uint32_t keyNumber) {
     values_.clear();
     subKeys_.clear();
     source_ = &source;
-    origin_ = origin;
+    numberInSource_ = keyNumber;
     pending_ = true;
+    edited_ = false;
 }
 
 void RegKey::loadFromSource() {
     pending_ = false;
-    source_->loadKey(*this, origin_);
+    source_->loadKey(*this, numberInSource_);
+    edited_ = false;  // what the source put in is what the file holds
 }
 
 void RegKey::addSubKeysFrom(KeySource& source,
-                            std::vector<std::pair<std::string, std::uint32_t>>&& namesAndOrigins) {
+                            std::vector<std::pair<std::string, std::uint32_t>>&& namesAndNumbers) {
     load();
-    subKeys_.reserve(subKeys_.size() + namesAndOrigins.size());
-    for (auto& [name, origin] : namesAndOrigins) {
+    subKeys_.reserve(subKeys_.size() + namesAndNumbers.size());
+    for (auto& [name, keyNumber] : namesAndNumbers) {
         auto key = std::make_unique<RegKey>(std::move(name));
-        key->attach(source, origin);
+        key->attach(source, keyNumber);
         subKeys_.push_back(std::move(key));
     }
     std::stable_sort(subKeys_.begin(), subKeys_.end(),
@@ -70,6 +72,7 @@ RegKey& RegKey::addSubKey(std::string_view name, bool* created) {
         return **place;
     }
     auto inserted = subKeys_.insert(place, std::make_unique<RegKey>(std::string(name)));
+    edited_ = true;
     if (created) *created = true;
     return **inserted;
 }
@@ -79,6 +82,7 @@ bool RegKey::removeSubKey(std::string_view name) {
     const auto place = placeOf(subKeys_, name);
     if (place == subKeys_.end() || !namesEqual((*place)->name(), name)) return false;
     subKeys_.erase(place);
+    edited_ = true;
     return true;
 }
 
@@ -96,10 +100,12 @@ void RegKey::setValue(RegValue value) {
         if (namesEqual(existing.name, value.name)) {
             existing.type = value.type;
             existing.data = std::move(value.data);
+            edited_ = true;
             return;
         }
     }
     values_.push_back(std::move(value));
+    edited_ = true;
 }
 
 bool RegKey::removeValue(std::string_view name) {
@@ -108,6 +114,7 @@ bool RegKey::removeValue(std::string_view name) {
                            [&](const RegValue& v) { return namesEqual(v.name, name); });
     if (it == values_.end()) return false;
     values_.erase(it);
+    edited_ = true;
     return true;
 }
 

@@ -28,9 +28,9 @@ class RegKey;
 class KeySource {
   public:
     virtual ~KeySource() = default;
-    // Puts the values and the sub-keys of the key that `origin` names into `key` (through
-    // addSubKeyFrom, so that each sub-key is loaded in its turn when it is reached).
-    virtual void loadKey(RegKey& key, std::uint32_t origin) = 0;
+    // Puts the values and the sub-keys of the key the source numbers `keyNumber` into `key`
+    // (through addSubKeysFrom, so that each sub-key is loaded in its turn when it is reached).
+    virtual void loadKey(RegKey& key, std::uint32_t keyNumber) = 0;
 };
 
 // One registry key with its values (in insertion order) and sub-keys (sorted by name,
@@ -50,16 +50,21 @@ class RegKey {
         return subKeys_;
     }
 
-    // Empties the key and makes its content that of `origin` in `source`, loaded when reached.
-    void attach(KeySource& source, std::uint32_t origin);
-    // The source and origin the key came from (null for a key made in memory), and whether its
-    // content was loaded (a key made in memory always is).
+    // Empties the key and makes its content that of key `keyNumber` of `source`, loaded when
+    // reached.
+    void attach(KeySource& source, std::uint32_t keyNumber);
+    // The source the key came from (null for a key made in memory) and the number it has
+    // there, and whether its content was loaded (a key made in memory always is).
     const KeySource* source() const { return source_; }
-    std::uint32_t origin() const { return origin_; }
+    std::uint32_t numberInSource() const { return numberInSource_; }
     bool isLoaded() const { return !pending_; }
+    // Whether its values or its list of sub-keys were changed since it was loaded (a key made
+    // in memory: since it was made). A key only read is not: a save copies its lines as the
+    // file holds them, without reading them again.
+    bool isEdited() const { return edited_; }
     // Adds sub-keys not loaded yet, each of them once, by a source filling a key.
     void addSubKeysFrom(KeySource& source,
-                        std::vector<std::pair<std::string, std::uint32_t>>&& namesAndOrigins);
+                        std::vector<std::pair<std::string, std::uint32_t>>&& namesAndNumbers);
 
     RegKey* findSubKey(std::string_view name) const;
     // Returns the existing sub-key of that name or a new one.
@@ -87,8 +92,9 @@ class RegKey {
     std::vector<RegValue> values_;
     std::vector<std::unique_ptr<RegKey>> subKeys_;
     KeySource* source_ = nullptr;
-    std::uint32_t origin_ = 0;
+    std::uint32_t numberInSource_ = 0;
     bool pending_ = false;
+    bool edited_ = false;
 };
 
 // Splits a key path at "\" into its names. A single trailing "\" is allowed; an empty

@@ -17,10 +17,10 @@ bool isBlankLine(const std::string& raw) {
     return raw.find_first_not_of(" \t\r\n\v\f") == std::string::npos;
 }
 
-// The lines of a reached key as the file holds them: every section of it, parsed.
+// The lines of an edited key as the file holds them: every section of it, parsed.
 struct KeyLines {
     std::map<std::uint32_t, WineSection> sections;  // by section number
-    RegKey values{""};
+    RegKey values{""};                              // as the hive reads them (readValues)
     // The line that defines each value (its last one in the file), by lowered name.
     std::map<std::string, std::pair<std::uint32_t, std::size_t>> definingLine;
 };
@@ -71,24 +71,26 @@ class HiveRenderer {
     void collectReached() {
         std::vector<std::pair<const RegKey*, std::uint32_t>> todo{{&current_, 0}};
         while (!todo.empty()) {
-            const auto [key, origin] = todo.back();
+            const auto [key, keyNumber] = todo.back();
             todo.pop_back();
-            reached_[origin] = key;
+            reached_[keyNumber] = key;
             if (!key->isLoaded()) continue;
             for (const auto& sub : key->subKeys()) {
-                if (sub->source() == &hive_) todo.emplace_back(sub.get(), sub->origin());
+                if (sub->source() == &hive_) todo.emplace_back(sub.get(), sub->numberInSource());
             }
         }
     }
 
-    // A key not in memory is unchanged when its nearest ancestor in memory is not loaded, and
-    // deleted when it is: a loaded key holds every sub-key that was not deleted.
+    // A key in memory is rewritten when it was edited; one only loaded (read) is copied as it
+    // is. A key not in memory is unchanged when its nearest ancestor in memory was not edited,
+    // and deleted when it was: a loaded key holds every sub-key that was not deleted, so a
+    // sub-key missing from it was removed, which edits it.
     State stateOf(std::uint32_t k) {
         std::vector<std::uint32_t> below;
         std::uint32_t at = k;
         while (states_[at] == State::Unknown) {
             if (const auto found = reached_.find(at); found != reached_.end()) {
-                states_[at] = found->second->isLoaded() ? State::Reached : State::Unchanged;
+                states_[at] = found->second->isEdited() ? State::Reached : State::Unchanged;
                 break;
             }
             below.push_back(at);
@@ -151,10 +153,11 @@ class HiveRenderer {
     void endLine() { out_ += out_.back() == '\r' ? std::string("\n") : newline(); }
     const std::string& newline() const { return index_.facts().newline; }
 
-    const KeyLines& keyInFile(std::uint32_t k) {
+    const KeyLines& linesOf(std::uint32_t k) {
         auto [place, added] = files_.try_emplace(k);
         KeyLines& file = place->second;
         if (!added) return file;
+        hive_.readValues(k, file.values);
         for (std::uint32_t s = index_.key(k).firstSection; s != HiveIndex::kNone;
              s = index_.sections()[s].nextOfKey) {
             const std::size_t start = index_.sections()[s].start;
@@ -164,7 +167,6 @@ class HiveRenderer {
             const auto& lines = parts.front().lines;
             for (std::size_t l = 0; l < lines.size(); ++l) {
                 if (lines[l].kind != LineKind::Value) continue;
-                file.values.setValue(storedValue(lines[l]));
                 file.definingLine[base::asciiLowered(toCodePage(lines[l].name))] = {s, l};
             }
             file.sections.emplace(s, std::move(parts.front()));
@@ -174,7 +176,7 @@ class HiveRenderer {
 
     void renderSection(std::uint32_t s, const RegKey& current) {
         const std::uint32_t k = index_.sections()[s].key;
-        const KeyLines& file = keyInFile(k);
+        const KeyLines& file = linesOf(k);
         const WineSection& section = file.sections.at(s);  // s is one of k's sections
         const bool lastOfKey = index_.lastSection(k) == s;
 
@@ -223,10 +225,10 @@ class HiveRenderer {
     // of the file that were never loaded are unchanged, and so is everything below them.
     void appendNewKeys(const RegKey& key, bool isRoot) {
         const bool ownsLines = isRoot || fromFile(key);
-        const std::uint32_t origin = isRoot ? 0 : key.origin();
+        const std::uint32_t keyNumber = isRoot ? 0 : key.numberInSource();
         const bool wanted =
             isRoot ? !key.values().empty() : !key.values().empty() || key.subKeys().empty();
-        const bool written = ownsLines && index_.key(origin).firstSection != HiveIndex::kNone;
+        const bool written = ownsLines && index_.key(keyNumber).firstSection != HiveIndex::kNone;
         if (wanted && !written) {
             if (addedFrom_ == std::string::npos) {
                 flush();
@@ -257,7 +259,7 @@ class HiveRenderer {
         std::size_t fileKeys = 0;
         while (fileKeys < visited_.size() && fromFile(*visited_[fileKeys])) ++fileKeys;
         std::vector<std::u16string> path;
-        if (fileKeys > 0) path = hive_.unicodePath(visited_[fileKeys - 1]->origin());
+        if (fileKeys > 0) path = hive_.unicodePath(visited_[fileKeys - 1]->numberInSource());
         for (std::size_t i = fileKeys; i < visited_.size(); ++i)
             path.push_back(fromCodePage(visited_[i]->name()));
         return path;

@@ -48,9 +48,9 @@ class ValuesInto : public WineRegSink {
 
 }  // namespace
 
-void WineHive::readValues(std::uint32_t origin, RegKey& into) const {
+void WineHive::readValues(std::uint32_t keyNumber, RegKey& into) const {
     ValuesInto sink(into);
-    for (std::uint32_t s = index_.key(origin).firstSection; s != HiveIndex::kNone;
+    for (std::uint32_t s = index_.key(keyNumber).firstSection; s != HiveIndex::kNone;
          s = index_.sections()[s].nextOfKey) {
         const std::size_t start = index_.sections()[s].start;
         readWineSections(std::string_view(text_).substr(start, index_.sectionEnd(s) - start),
@@ -58,21 +58,21 @@ void WineHive::readValues(std::uint32_t origin, RegKey& into) const {
     }
 }
 
-void WineHive::loadKey(RegKey& key, std::uint32_t origin) {
-    readValues(origin, key);
-    key.addSubKeysFrom(*this, index_.children(origin));
+void WineHive::loadKey(RegKey& key, std::uint32_t keyNumber) {
+    readValues(keyNumber, key);
+    key.addSubKeysFrom(*this, index_.children(keyNumber));
 }
 
-std::vector<std::u16string> WineHive::unicodePath(std::uint32_t origin) const {
-    const std::uint32_t through = index_.sectionThrough(origin);
-    if (origin == 0 || through == HiveIndex::kNone) return {};
+std::vector<std::u16string> WineHive::unicodePath(std::uint32_t keyNumber) const {
+    const std::uint32_t through = index_.sectionThrough(keyNumber);
+    if (keyNumber == 0 || through == HiveIndex::kNone) return {};
     const std::size_t start = index_.sections()[through].start;
     const std::size_t end = text_.find('\n', start);
     auto parts = parseWineSections(
         std::string_view(text_).substr(start, end == std::string::npos ? end : end + 1 - start),
         fileName_);
     std::vector<std::u16string> path = std::move(parts.front().path);
-    const std::size_t depth = index_.depth(origin);
+    const std::size_t depth = index_.depth(keyNumber);
     if (depth > path.size()) throw std::logic_error("a key line is shorter than its key's path");
     path.resize(depth);
     return path;
@@ -85,12 +85,11 @@ std::string WineHive::render(const RegKey& current, std::int64_t nowSeconds,
 
 namespace {
 
-void listChanges(const WineHive& hive, const RegKey& key, bool isRoot, const std::string& path,
-                 std::vector<std::string>& out) {
-    const bool fromFile = isRoot || key.source() == &hive;
-    if (fromFile && !key.isLoaded()) return;
+// The changes of one key itself: its values, and the file's sub-keys it no longer holds.
+void listKeyChanges(const WineHive& hive, const RegKey& key, bool fromFile, std::uint32_t keyNumber,
+                    const std::string& path, std::vector<std::string>& out) {
     RegKey saved("");
-    if (fromFile) hive.readValues(isRoot ? 0 : key.origin(), saved);
+    if (fromFile) hive.readValues(keyNumber, saved);
     for (const auto& value : key.values()) {
         const RegValue* before = saved.findValue(value.name);
         if (!before || !sameValue(*before, value)) out.push_back(valueLabel(path, value.name));
@@ -100,11 +99,20 @@ void listChanges(const WineHive& hive, const RegKey& key, bool isRoot, const std
     }
     if (!fromFile && key.values().empty() && key.subKeys().empty())
         out.push_back("the key " + path);
-    if (fromFile) {
-        for (const auto& [name, origin] : hive.index().children(isRoot ? 0 : key.origin())) {
-            if (!key.findSubKey(name))
-                out.push_back("the key " + valueLabel(path, name) + " (deleted)");
-        }
+    if (!fromFile) return;
+    for (const auto& [name, number] : hive.index().children(keyNumber)) {
+        if (!key.findSubKey(name))
+            out.push_back("the key " + valueLabel(path, name) + " (deleted)");
+    }
+}
+
+void listChanges(const WineHive& hive, const RegKey& key, bool isRoot, const std::string& path,
+                 std::vector<std::string>& out) {
+    const bool fromFile = isRoot || key.source() == &hive;
+    if (fromFile && !key.isLoaded()) return;
+    // A key of the file that was only read holds what the file holds; its sub-keys may not.
+    if (!fromFile || key.isEdited()) {
+        listKeyChanges(hive, key, fromFile, isRoot ? 0 : key.numberInSource(), path, out);
     }
     for (const auto& sub : key.subKeys()) {
         listChanges(hive, *sub, false, (path.empty() ? "" : path + "\\") + sub->name(), out);

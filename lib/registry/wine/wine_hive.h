@@ -31,27 +31,29 @@ class WineHive : public KeySource {
 
     // Makes `root` the file's root key, emptied, its content loaded when reached.
     void loadOnDemandInto(RegKey& root) { root.attach(*this, 0); }
-    void loadKey(RegKey& key, std::uint32_t origin) override;
+    void loadKey(RegKey& key, std::uint32_t keyNumber) override;
 
-    // The file text for `current`, a tree attached to this hive and changed since. Every line
-    // of a key that was not reached, and every line that did not change, is written exactly as
-    // it was read; changed values are written in Wine's syntax in place of their line, new
-    // values at the end of their key's section, new keys as new sections at the end (stamped
-    // with nowSeconds), deleted keys and values are left out.
-    // `layout`, when given, gets how the text was made from this hive's (for the constructor
+    // The file text for `current`, a tree attached to this hive and changed since. Only the
+    // keys edited in the tree (RegKey::isEdited) are looked at: every line of any other key, and
+    // every line that did not change, is written exactly as it was read; changed values are written
+    // in Wine's syntax in place of their line, new values at the end of their key's section, new
+    // keys as new sections at the end (stamped with nowSeconds), deleted keys and values are left
+    // out. `layout`, when given, gets how the text was made from this hive's (for the constructor
     // above).
     std::string render(const RegKey& current, std::int64_t nowSeconds,
                        HiveIndex::Layout* layout = nullptr) const;
 
-    // What a save of `current` would change, named for a person below `rootName`
+    // What a save of `current` would change (in the keys edited, as render), named for a person
+    // below `rootName`
     // ("HKEY_CURRENT_USER\Software\Game\Value", "the key HKEY_CURRENT_USER\Software\Old"), in
     // tree order.
     std::vector<std::string> changes(const RegKey& current, const std::string& rootName) const;
 
-    // The values of a key as the file holds them (every section of it, merged).
-    void readValues(std::uint32_t origin, RegKey& into) const;
+    // The values of a key as the file holds them (every section of it, merged): the one way a
+    // key's values are read, for loading, for naming changes and for the renderer.
+    void readValues(std::uint32_t keyNumber, RegKey& into) const;
     // The names of the path to a key as the file writes them, in Unicode.
-    std::vector<std::u16string> unicodePath(std::uint32_t origin) const;
+    std::vector<std::u16string> unicodePath(std::uint32_t keyNumber) const;
     const HiveIndex& index() const { return index_; }
 
   private:
