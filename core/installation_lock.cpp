@@ -28,7 +28,7 @@ InstallationLock::InstallationLock(PlatformServices& services, const std::string
     FileSystem& files = services.files;
     try {
         installationFile_ = files.changeLockFile(archivePath);
-        if (!scratchFolder.empty()) scratchFile_ = files.hostPath(scratchFolder) / kScratchLockName;
+        if (!scratchFolder.empty()) scratchFile_ = files.pathOf(scratchFolder) / kScratchLockName;
         bool noted = false;
         for (;;) {
             const auto deadline = std::chrono::steady_clock::now() + services.changeLockWait;
@@ -65,7 +65,7 @@ InstallationLock::~InstallationLock() {
 }
 
 bool InstallationLock::tryBoth() {
-    files::FileIo& io = services_.files.fileIo();
+    files::FileIo& io = services_.files.io();
     installation_ = io.tryLock(installationFile_);
     scratchBusy_ = false;
     if (!installation_ || scratchFile_.empty()) return installation_ != nullptr;

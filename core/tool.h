@@ -88,8 +88,8 @@ class Tool {
     SettingsModel settings;
     PatchValues patch;
     // Told before each write into the game archive (the entry, and the file whose content it
-    // gets) while a change that keeps originals runs, so that it notes what it is about to
-    // write before it writes. Throwing stops the write.
+    // gets, in the form FileSystem::io() takes) while a change that keeps originals runs, so that
+    // it notes what it is about to write before it writes. Throwing stops the write.
     std::function<void(const std::string& entryName, const std::filesystem::path& source)>
         beforeArchiveChange;
     // What the change under way has written (cleared when a change starts).

@@ -124,20 +124,6 @@ std::string narrowOf(const std::wstring& wide) {
     return narrow;
 }
 
-std::string reasonOf(DWORD code) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length != 0 && text != nullptr ? std::string(text, length) : "";
-    if (text != nullptr) LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
-                               reason.back() == '.' || reason.back() == ' ')) {
-        reason.pop_back();
-    }
-    return reason.empty() ? "Windows error " + std::to_string(code) : reason;
-}
-
 }  // namespace
 
 bool WindowsFileAccess::exists(const std::string& path) {
@@ -154,16 +140,13 @@ bool WindowsFileAccess::canWrite(const std::string& path) {
 }
 
 std::string WindowsFileAccess::copyMakingFolders(const std::string& from, const std::string& to) {
+    const std::filesystem::path target(wideOf(to));
     try {
-        io_.createFolders(std::filesystem::path(wideOf(to)).parent_path());
+        io_.createFolders(target.parent_path());
+        // The copy is never read-only, even of a read-only file: the game's own copy never is.
+        files::copyToNewFile(io_, std::filesystem::path(wideOf(from)), target, 0644);
     } catch (const files::FileIoError& error) {
         return error.reason().empty() ? error.what() : error.reason();
-    }
-    if (!CopyFileW(wideOf(from).c_str(), wideOf(to).c_str(), TRUE)) return reasonOf(GetLastError());
-    // A copy of a read-only file is read-only too; the game's own copy never is.
-    const DWORD attributes = GetFileAttributesW(wideOf(to).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetFileAttributesW(wideOf(to).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
     return {};
 }
@@ -201,14 +184,35 @@ VirtualStoreFolders virtualStoreFoldersOf(const Environment& environment) {
     return folders;
 }
 
-std::filesystem::path WindowsFileSystem::hostPath(const std::string& path) const {
-    WindowsFileAccess access(fileIo());
-    const FileToPatch chosen = fileTheGameReads(path, folders_, access, copies_);
+std::filesystem::path WindowsFileSystem::pathOf(const std::string& path) const {
+    return std::filesystem::path(wideOf(path));
+}
+
+bool WindowsFileSystem::GameFileIo::isQuenorsOwn(const std::filesystem::path& path) const {
+    const std::filesystem::path& locks = files_.lockFolder_;
+    return !locks.empty() && (path == locks || path.parent_path() == locks);
+}
+
+std::filesystem::path WindowsFileSystem::GameFileIo::hostPathOf(const std::filesystem::path& path) {
+    if (isQuenorsOwn(path)) return path;
+    const std::optional<std::filesystem::path> owner = files::siblingOwner(path);
+    WindowsFileAccess access(target());
+    const FileToPatch chosen = fileTheGameReads(narrowOf((owner ? *owner : path).wstring()),
+                                                files_.folders_, access, files_.copies_);
     if (!chosen.error.empty()) {
-        throw ToolError(error_number::kPathAccess, programName_,
-                        "Quenor cannot change " + chosen.error);
+        throw files::FileIoError("Quenor cannot change " + chosen.error, chosen.error);
     }
-    return std::filesystem::path(wideOf(chosen.path));
+    const std::filesystem::path host(wideOf(chosen.path));
+    return owner ? host.parent_path() / path.filename() : host;
+}
+
+std::filesystem::path WindowsFileSystem::GameFileIo::hostFolderOf(
+    const std::filesystem::path& folder) {
+    if (isQuenorsOwn(folder)) return folder;
+    const std::optional<std::string> copy =
+        virtualStoreCopyOf(narrowOf(folder.wstring()), files_.folders_);
+    if (copy && target().kind(wideOf(*copy)) == files::FileKind::kFolder) return wideOf(*copy);
+    return folder;
 }
 
 std::string WindowsFileSystem::identityPath(const std::string& path) const {
@@ -248,7 +252,7 @@ std::filesystem::path WindowsFileSystem::changeLockFile(const std::string& archi
     digest::Sha256 sha;
     sha.update({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
     try {
-        fileIo().createFolders(lockFolder_);
+        io().createFolders(lockFolder_);
     } catch (const files::FileIoError&) {
         // A folder that cannot be made fails the lock, naming it.
     }

@@ -77,8 +77,13 @@ class WindowsFileSystem : public HostFileSystem {
           programName_(std::move(programName)),
           folders_(std::move(folders)),
           lockFolder_(std::move(lockFolder)),
-          copies_(copies) {}
-    std::filesystem::path hostPath(const std::string& path) const override;
+          copies_(copies),
+          gameIo_(io, *this) {}
+    // Each path leads to the file the game reads (fileTheGameReads), made when needed; a
+    // temporary sibling lies beside the file it replaces. The lock folder is Quenor's own and
+    // never redirected.
+    files::MappedFileIo& io() const override { return gameIo_; }
+    std::filesystem::path pathOf(const std::string& path) const override;
     // "<lock folder>\archive-<digest of the archive's real path>.lock"; the folder is made
     // when missing.
     std::filesystem::path changeLockFile(const std::string& archivePath) const override;
@@ -87,10 +92,24 @@ class WindowsFileSystem : public HostFileSystem {
     std::string identityPath(const std::string& path) const override;
 
   private:
+    class GameFileIo : public files::MappedFileIo {
+      public:
+        GameFileIo(files::FileIo& io, const WindowsFileSystem& files)
+            : MappedFileIo(io), files_(files) {}
+        std::filesystem::path hostPathOf(const std::filesystem::path& path) override;
+        // A folder leads to its VirtualStore copy when that exists; none is ever made for it.
+        std::filesystem::path hostFolderOf(const std::filesystem::path& folder) override;
+
+      private:
+        bool isQuenorsOwn(const std::filesystem::path& path) const;
+        const WindowsFileSystem& files_;
+    };
+
     std::string programName_;
     VirtualStoreFolders folders_;
     std::filesystem::path lockFolder_;
     VirtualStoreCopies copies_;
+    mutable GameFileIo gameIo_;
 };
 
 // The folder of change locks: %ProgramData%\Quenor\locks, or the tool folder's "locks"

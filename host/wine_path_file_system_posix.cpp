@@ -161,20 +161,42 @@ WinePathFileSystem::WinePathFileSystem(std::string programName,
     : programName_(programName),
       prefix_(std::move(prefix)),
       changeLockFolder_(std::move(changeLockFolder)),
-      host_(std::move(programName), io) {}
+      host_(std::move(programName), io),
+      prefixIo_(io, *this) {}
+
+std::string WinePathFileSystem::unreachable(const std::string& path, const std::string& why) const {
+    const std::string where =
+        prefix_ ? "in the Wine prefix " + prefix_->string() : std::string("on this machine");
+    return "The Windows path " + path + " cannot be reached " + where + ": " + why +
+           ". Check the game's \"Install Dir\" in that prefix's registry and the prefix's drive "
+           "links in its folder dosdevices.";
+}
 
 std::string WinePathFileSystem::mapped(const std::string& path) const {
-    MappedPath result = mapToolPath(host_.fileIo(), prefix_, path);
+    MappedPath result = mapToolPath(host_.io(), prefix_, path);
     if (!result.error.empty()) {
-        const std::string where =
-            prefix_ ? "in the Wine prefix " + prefix_->string() : std::string("on this machine");
-        throw ToolError(error_number::kPathAccess, programName_,
-                        "The Windows path " + path + " cannot be reached " + where + ": " +
-                            result.error +
-                            ". Check the game's \"Install Dir\" in that prefix's registry and "
-                            "the prefix's drive links in its folder dosdevices.");
+        throw ToolError(error_number::kPathAccess, programName_, unreachable(path, result.error));
     }
     return result.host.string();
+}
+
+std::filesystem::path WinePathFileSystem::pathOf(const std::string& path) const {
+    mapped(path);  // a path that can never be reached is refused here, as by every operation
+    std::string form = path;
+    std::replace(form.begin(), form.end(), '\\', '/');
+    return form;
+}
+
+std::filesystem::path WinePathFileSystem::PrefixFileIo::hostPathOf(
+    const std::filesystem::path& path) {
+    const std::string text = path.string();
+    if (!hasDrive(text)) return path;  // a path of this machine
+    MappedPath result = mapToolPath(target(), files_.prefix_, text);
+    if (!result.error.empty()) {
+        const std::string why = files_.unreachable(text, result.error);
+        throw files::FileIoError(why, result.error);
+    }
+    return result.host;
 }
 
 template <typename Step>
@@ -197,7 +219,7 @@ auto WinePathFileSystem::naming(const std::string& path, const std::string& othe
 }
 
 bool WinePathFileSystem::isRegularFile(const std::string& path) const {
-    MappedPath result = mapToolPath(host_.fileIo(), prefix_, path);
+    MappedPath result = mapToolPath(host_.io(), prefix_, path);
     return result.error.empty() && host_.isRegularFile(result.host.string());
 }
 
@@ -225,10 +247,6 @@ void WinePathFileSystem::copyFile(const std::string& from, const std::string& to
 
 void WinePathFileSystem::removeFile(const std::string& path) {
     naming(path, {}, [&](const std::string& host, const std::string&) { host_.removeFile(host); });
-}
-
-std::filesystem::path WinePathFileSystem::hostPath(const std::string& path) const {
-    return mapped(path);
 }
 
 }  // namespace quenor::host

@@ -44,16 +44,30 @@ class WinePathFileSystem : public FileSystem {
     void writeFile(const std::string& path, std::string_view bytes) override;
     void copyFile(const std::string& from, const std::string& to) override;
     void removeFile(const std::string& path) override;
-    std::filesystem::path hostPath(const std::string& path) const override;
-    files::FileIo& fileIo() const override { return host_.fileIo(); }
+    // Drive paths ("C:/Games/NHL 09") mapped as mapToolPath maps them; other paths as they are.
+    files::MappedFileIo& io() const override { return prefixIo_; }
+    // The tool path with "/" between names, once mapToolPath could map it.
+    std::filesystem::path pathOf(const std::string& path) const override;
     char separator() const override { return '/'; }
     std::filesystem::path changeLockFile(const std::string&) const override {
         return changeLockFolder_ / ".quenor-change.lock";
     }
 
   private:
+    class PrefixFileIo : public files::MappedFileIo {
+      public:
+        PrefixFileIo(files::FileIo& io, const WinePathFileSystem& files)
+            : MappedFileIo(io), files_(files) {}
+        std::filesystem::path hostPathOf(const std::filesystem::path& path) override;
+
+      private:
+        const WinePathFileSystem& files_;
+    };
+
     // The host path text; throws ToolError when the path cannot be mapped.
     std::string mapped(const std::string& path) const;
+    // Why a path cannot be mapped, for a person.
+    std::string unreachable(const std::string& path, const std::string& why) const;
     // Runs a step of the host file system; its error names the tool paths too.
     template <typename Step>
     auto naming(const std::string& path, const std::string& other, Step step) const;
@@ -62,6 +76,7 @@ class WinePathFileSystem : public FileSystem {
     std::optional<std::filesystem::path> prefix_;
     std::filesystem::path changeLockFolder_;
     HostFileSystem host_;
+    mutable PrefixFileIo prefixIo_;
 };
 
 }  // namespace quenor::host

@@ -48,8 +48,9 @@ std::optional<std::string> keyedValue(const std::vector<std::string>& lines, std
 void readArchive(Status& status, FileSystem& files) {
     status.archive = status.installDir + game::kArchiveBelowGameFolder;
     try {
-        status.archiveHost = files.hostPath(status.archive).string();
-        viv::ArchiveReader reader(files.fileIo(), files.hostPath(status.archive));
+        const std::filesystem::path archive = files.pathOf(status.archive);
+        status.archiveHost = files.io().hostPathOf(archive).string();
+        viv::ArchiveReader reader(files.io(), archive);
         for (int frame = 1; frame <= game::kFrameCount; ++frame) {
             FrameStatus entry;
             entry.frame = frame;
@@ -63,16 +64,16 @@ void readArchive(Status& status, FileSystem& files) {
                 entry.deviceHeight = keyedValue(lines, "deviceheight");
                 entry.enableVsync = keyedValue(lines, "enablevsync");
             } catch (const viv::ArchiveError& error) {
-                entry.error = error.what();
+                entry.error = files.namingHostFile(status.archive, error.what());
             } catch (const files::FileIoError& error) {
-                entry.error = error.what();
+                entry.error = files.namingHostFile(status.archive, error.what());
             }
             status.frames.push_back(std::move(entry));
         }
     } catch (const viv::ArchiveError& error) {
-        status.archiveError = error.what();
+        status.archiveError = files.namingHostFile(status.archive, error.what());
     } catch (const files::FileIoError& error) {
-        status.archiveError = error.what();
+        status.archiveError = files.namingHostFile(status.archive, error.what());
     } catch (const ToolError& error) {
         status.archiveError = error.description();
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "lib/files/file_io.h"
+#include "lib/files/mapped_file_io.h"
 
 namespace quenor {
 
@@ -28,10 +28,18 @@ class FileSystem {
     virtual void copyFile(const std::string& from, const std::string& to) = 0;
     // Deletes a file.
     virtual void removeFile(const std::string& path) = 0;
-    // The host path that a tool path names, and the file layer to reach it through, for
-    // libraries that work on files themselves (the archive library).
-    virtual std::filesystem::path hostPath(const std::string& path) const = 0;
-    virtual files::FileIo& fileIo() const = 0;
+    // The file layer for code that works on files itself (the archive library, the kept
+    // originals, the locks): it takes a tool path in the form pathOf() gives, and maps it as the
+    // operations above do (a Windows path into the Wine prefix, a game's file to the copy
+    // Windows redirects it to); a path of this machine's own (an originals folder) it takes as
+    // it is. io().hostPathOf() tells where a tool path leads, for a person to read.
+    virtual files::MappedFileIo& io() const = 0;
+    // A tool path in the form io() takes. Throws ToolError for a path that can never be reached
+    // (one the operations above refuse too).
+    virtual std::filesystem::path pathOf(const std::string& path) const = 0;
+    // `text` (an error of code that was given pathOf(path)) naming the file it reached on this
+    // machine in place of that form of the path: the names a person finds the file by.
+    std::string namingHostFile(const std::string& path, std::string text) const;
     // The separator the tool puts between a folder and a name.
     virtual char separator() const = 0;
 

@@ -25,7 +25,7 @@ char HostFileSystem::separator() const {
     return static_cast<char>(std::filesystem::path::preferred_separator);
 }
 
-std::filesystem::path HostFileSystem::hostPath(const std::string& path) const {
+std::filesystem::path HostFileSystem::pathOf(const std::string& path) const {
     if (separator() == '\\') return std::filesystem::path(path);
     std::string host = path;
     for (char& c : host) {
@@ -34,10 +34,20 @@ std::filesystem::path HostFileSystem::hostPath(const std::string& path) const {
     return std::filesystem::path(host);
 }
 
+std::filesystem::path HostFileSystem::reach(const std::string& path) const {
+    std::filesystem::path reached = pathOf(path);
+    try {
+        io().hostPathOf(reached);  // a file that cannot be reached says why, before any step
+    } catch (const files::FileIoError& e) {
+        fail(error_number::kPathAccess, e.what());
+    }
+    return reached;
+}
+
 HostFileSystem::HostFileSystem(std::string programName, files::FileIo& io,
                                std::filesystem::path changeLockFolder)
     : programName_(std::move(programName)),
-      io_(io),
+      unmapped_(io),
       changeLockFolder_(std::move(changeLockFolder)) {
     if (changeLockFolder_.empty()) {
         std::error_code error;
@@ -50,13 +60,13 @@ std::filesystem::path HostFileSystem::changeLockFile(const std::string&) const {
 }
 
 bool HostFileSystem::isRegularFile(const std::string& path) const {
-    return io_.kind(hostPath(path)) == files::FileKind::kRegularFile;
+    return io().kind(pathOf(path)) == files::FileKind::kRegularFile;
 }
 
 void HostFileSystem::appendToFile(const std::string& path, std::string_view bytes) {
     std::unique_ptr<files::FileHandle> file;
     try {
-        file = io_.open(hostPath(path), files::OpenMode::kAppend, kNewFilePermissions);
+        file = io().open(reach(path), files::OpenMode::kAppend, kNewFilePermissions);
     } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess,
              "Cannot open " + path + " for appending: " + e.reason() + ".");
@@ -69,14 +79,14 @@ void HostFileSystem::appendToFile(const std::string& path, std::string_view byte
 }
 
 std::string HostFileSystem::readFile(const std::string& path, std::size_t maxBytes) const {
-    const auto host = hostPath(path);
-    if (io_.kind(host) != files::FileKind::kRegularFile) {
+    const auto host = reach(path);
+    if (io().kind(host) != files::FileKind::kRegularFile) {
         fail(error_number::kFileNotFound, "File not found: " + path + ".");
     }
     std::unique_ptr<files::FileHandle> file;
     std::uint64_t size = 0;
     try {
-        file = io_.open(host, files::OpenMode::kRead);
+        file = io().open(host, files::OpenMode::kRead);
         size = file->size();
     } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess, "Cannot open " + path + ": " + e.reason() + ".");
@@ -96,13 +106,13 @@ std::string HostFileSystem::readFile(const std::string& path, std::size_t maxByt
 }
 
 void HostFileSystem::writeFile(const std::string& path, std::string_view bytes) {
-    const auto host = hostPath(path);
+    const auto host = reach(path);
     std::unique_ptr<files::FileHandle> file;
     try {
         // An existing file is emptied and keeps its permissions; a new one is created.
-        const bool exists = io_.kind(host) == files::FileKind::kRegularFile;
-        file = io_.open(host, exists ? files::OpenMode::kReadWrite : files::OpenMode::kAppend,
-                        kNewFilePermissions);
+        const bool exists = io().kind(host) == files::FileKind::kRegularFile;
+        file = io().open(host, exists ? files::OpenMode::kReadWrite : files::OpenMode::kAppend,
+                         kNewFilePermissions);
         if (exists) file->truncate(0);
     } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess,
@@ -116,11 +126,11 @@ void HostFileSystem::writeFile(const std::string& path, std::string_view bytes) 
 }
 
 void HostFileSystem::copyFile(const std::string& from, const std::string& to) {
-    if (io_.kind(hostPath(from)) != files::FileKind::kRegularFile) {
+    if (io().kind(reach(from)) != files::FileKind::kRegularFile) {
         fail(error_number::kFileNotFound, "Cannot copy " + from + ": file not found.");
     }
     try {
-        files::copyFile(io_, hostPath(from), hostPath(to));
+        files::copyFile(io(), reach(from), reach(to));
     } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess,
              "Cannot copy " + from + " to " + to + ": " + e.reason() + ".");
@@ -128,11 +138,11 @@ void HostFileSystem::copyFile(const std::string& from, const std::string& to) {
 }
 
 void HostFileSystem::removeFile(const std::string& path) {
-    if (io_.kind(hostPath(path)) != files::FileKind::kRegularFile) {
+    if (io().kind(reach(path)) != files::FileKind::kRegularFile) {
         fail(error_number::kFileNotFound, "Cannot delete " + path + ": file not found.");
     }
     try {
-        io_.remove(hostPath(path));
+        io().remove(reach(path));
     } catch (const files::FileIoError& e) {
         fail(error_number::kPathAccess, "Cannot delete " + path + ": " + e.reason() + ".");
     }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/platform/file_system.h"
-#include "lib/files/file_io.h"
+#include "lib/files/mapped_file_io.h"
 
 namespace quenor {
 
@@ -25,15 +25,18 @@ class HostFileSystem : public FileSystem {
     void writeFile(const std::string& path, std::string_view bytes) override;
     void copyFile(const std::string& from, const std::string& to) override;
     void removeFile(const std::string& path) override;
-    std::filesystem::path hostPath(const std::string& path) const override;
-    files::FileIo& fileIo() const override { return io_; }
+    // Tool paths are host paths; on a host whose separator is "/", "\" is read as one too.
+    files::MappedFileIo& io() const override { return unmapped_; }
+    std::filesystem::path pathOf(const std::string& path) const override;
     char separator() const override;
     std::filesystem::path changeLockFile(const std::string& archivePath) const override;
 
   private:
+    // The path io() takes for a tool path; throws ToolError when io() cannot map it.
+    std::filesystem::path reach(const std::string& path) const;
     [[noreturn]] void fail(std::int32_t number, const std::string& what) const;
     std::string programName_;
-    files::FileIo& io_;
+    mutable files::UnmappedFileIo unmapped_;
     std::filesystem::path changeLockFolder_;
 };
 

@@ -171,13 +171,23 @@ TEST(WindowsFileSystemTest, AFileTheToolMayNotWriteIsPatchedInTheVirtualStore) {
         HANDLE reader = CreateFileW(original.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(files.hostPath(toolPath), std::filesystem::path(copy));
+        EXPECT_EQ(files.io().hostPathOf(files.pathOf(toolPath)), std::filesystem::path(copy));
         CloseHandle(reader);
     }
     // The copy exists now, so it is the file from then on, writable or not.
-    EXPECT_EQ(files.hostPath(toolPath), std::filesystem::path(copy));
+    EXPECT_EQ(files.io().hostPathOf(files.pathOf(toolPath)), std::filesystem::path(copy));
     files.writeFile(toolPath, "patched");
     EXPECT_EQ(files.readFile(toolPath, 100), "patched");
+    // A replacement through the file layer (as the archive library makes one) writes its
+    // temporary file beside the copy and leaves none behind.
+    const std::string replaced = "replaced";
+    quenor::files::writeFileAtomically(
+        files.io(), files.pathOf(toolPath),
+        {reinterpret_cast<const std::uint8_t*>(replaced.data()), replaced.size()});
+    EXPECT_EQ(files.readFile(toolPath, 100), "replaced");
+    for (const auto& folder : {original.parent_path(), std::filesystem::path(copy).parent_path()})
+        EXPECT_EQ(quenor::files::systemFileIo().namesIn(folder),
+                  std::vector<std::string>{"fmisc.viv"});
     std::string game;
     std::ifstream(original) >> game;
     EXPECT_EQ(game, "game");

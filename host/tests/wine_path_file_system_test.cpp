@@ -55,6 +55,29 @@ TEST_F(WinePathTest, ResolvesNamesWithoutRegardToCase) {
     }
 }
 
+// What works on files itself (the archive library) reaches them through io() with the tool's
+// path: a replacement's temporary file and its rename are mapped as the file is.
+TEST_F(WinePathTest, TheFileLayerTakesToolPathsAndMapsWhatItDerives) {
+    WinePathFileSystem files("quenor", prefix_, prefix_, files::systemFileIo());
+    const std::filesystem::path archive = files.pathOf("C:\\Games\\NHL 09\\preload\\fmisc.viv");
+    const std::filesystem::path preload = driveC_ / "games" / "nhl 09" / "Preload";
+    EXPECT_EQ(files.io().hostPathOf(archive),
+              linkC_ / "games" / "nhl 09" / "Preload" / "FMISC.VIV");
+    const std::string text = "new archive";
+    files::writeFileAtomically(files.io(), archive,
+                               {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    EXPECT_EQ(readFileOrMissing(preload / "FMISC.VIV"), "new archive");
+    EXPECT_EQ(files::systemFileIo().namesIn(preload), std::vector<std::string>{"FMISC.VIV"});
+    // A path of this machine is taken as it is.
+    const std::filesystem::path own = folder_.path() / "own";
+    EXPECT_EQ(files.io().hostPathOf(own), own);
+    // What the archive library says of the file names it as this machine knows it.
+    EXPECT_EQ(files.namingHostFile("C:\\Games\\NHL 09\\preload\\fmisc.viv",
+                                   "Archive " + archive.string() + " is damaged."),
+              "Archive " + (linkC_ / "games" / "nhl 09" / "Preload" / "FMISC.VIV").string() +
+                  " is damaged.");
+}
+
 TEST_F(WinePathTest, ExactNameWinsOverCaseVariants) {
     std::filesystem::create_directories(driveC_ / "Data");
     std::filesystem::create_directories(driveC_ / "data");
@@ -126,7 +149,7 @@ TEST_F(WinePathTest, RefusesPathsItCannotMapNamingPathAndPrefix) {
             EXPECT_NE(e.description().find(prefix_.string()), std::string::npos);
             EXPECT_EQ(e.source(), "quenor");
         }
-        EXPECT_THROW(files.hostPath(c.path), ToolError);
+        EXPECT_THROW(files.pathOf(c.path), ToolError);
         EXPECT_THROW(files.writeFile(c.path, "x"), ToolError);
     }
 }

@@ -16,6 +16,9 @@ std::filesystem::path FileIo::folderOf(const std::filesystem::path& path) {
 
 namespace {
 
+// What a temporary sibling's name adds to the name of the file it replaces, before the tag.
+constexpr const char* kSiblingTag = ".quenor-new-";
+
 // The process's id and a random number drawn once per process: ids are reused, and two
 // machines sharing a folder (NFS, a shared game disk) may run processes with the same id. A
 // child made by fork() draws its own, or it would take its parent's leftovers for its own.
@@ -38,7 +41,7 @@ std::string processTag() {
 }  // namespace
 
 void removeLeftoverSiblings(FileIo& io, const std::filesystem::path& path) {
-    const std::string prefix = path.filename().string() + ".quenor-new-";
+    const std::string prefix = path.filename().string() + kSiblingTag;
     const std::string own = temporarySibling(path).filename().string();
     for (const std::string& name : io.namesIn(FileIo::folderOf(path))) {
         if (name.rfind(prefix, 0) != 0 || name == own) continue;
@@ -52,8 +55,15 @@ void removeLeftoverSiblings(FileIo& io, const std::filesystem::path& path) {
 
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     std::filesystem::path temp = path;
-    temp += ".quenor-new-" + processTag();
+    temp += kSiblingTag + processTag();
     return temp;
+}
+
+std::optional<std::filesystem::path> siblingOwner(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    const std::size_t at = name.rfind(kSiblingTag);
+    if (at == std::string::npos || at == 0) return std::nullopt;
+    return path.parent_path() / name.substr(0, at);
 }
 
 namespace {
@@ -202,11 +212,13 @@ void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesyst
     io.copyContent(from, to, CopyEnd::kCached);
 }
 
-void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
-                  CopyEnd end) {
+namespace {
+
+void copyPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+                CopyEnd end, std::uint32_t permissions) {
     constexpr std::uint64_t kPiece = 1u << 20;
     auto source = io.open(from, OpenMode::kRead);
-    auto target = io.open(to, OpenMode::kCreate, io.permissions(from));
+    auto target = io.open(to, OpenMode::kCreate, permissions);
     const std::uint64_t size = source->size();
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min(size, kPiece)));
     for (std::uint64_t done = 0; done < size;) {
@@ -217,6 +229,37 @@ void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::file
         done += piece;
     }
     if (end == CopyEnd::kSynced) target->sync();
+}
+
+}  // namespace
+
+void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyEnd end) {
+    copyPieces(io, from, to, end, io.permissions(from));
+}
+
+void copyToNewFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::uint32_t permissions) {
+    const auto refuseExisting = [&] {
+        if (!io.exists(to)) return;
+        throw FileIoError("Copying " + from.string() + " to " + to.string() +
+                              " failed: something is there already.",
+                          "something is there already");
+    };
+    refuseExisting();
+    const std::filesystem::path temp = temporarySibling(to);
+    try {
+        copyPieces(io, from, temp, CopyEnd::kSynced, permissions);
+        refuseExisting();  // looked at last: another copy made meanwhile is never replaced
+        io.rename(temp, to);
+    } catch (...) {
+        try {
+            io.remove(temp);
+        } catch (const FileIoError&) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
 }
 
 }  // namespace quenor::files

@@ -212,6 +212,14 @@ void copyFile(FileIo& io, const std::filesystem::path& from, const std::filesyst
 void copyInPieces(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
                   CopyEnd end);
 
+// Copies a file to a path where nothing is yet, whole or not at all: the copy is written beside
+// `to` under a temporary name, synced, and renamed to `to` while nothing is there still, so that
+// an interrupted copy never leaves a part of the file at `to`. The copy gets `permissions`.
+// Throws FileIoError when something is at `to` (made by another process meanwhile: it is left
+// as it is) or a step fails; the temporary copy never stays behind.
+void copyToNewFile(FileIo& io, const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::uint32_t permissions);
+
 // Removes the temporary files that processes killed while replacing `path` left beside it
 // (temporarySibling() of other processes). Only for a caller that alone may replace the file
 // now, holding the lock every writer of it takes: another writer's temporary file is then a
@@ -222,5 +230,8 @@ void removeLeftoverSiblings(FileIo& io, const std::filesystem::path& path);
 // of the process ("fmisc.viv.quenor-new-1f2e-9a0c41d7"), so that two processes replacing the
 // same file at once never write into one temporary file.
 std::filesystem::path temporarySibling(const std::filesystem::path& path);
+// The file that a path named as temporarySibling() names them belongs to (of any process),
+// or nothing for any other path.
+std::optional<std::filesystem::path> siblingOwner(const std::filesystem::path& path);
 
 }  // namespace quenor::files

@@ -9,7 +9,7 @@
 namespace quenor::originals {
 
 std::string ReachedArchive::sha256() const {
-    return digest::fileSha256(*io, host);
+    return digest::fileSha256(*io, path);
 }
 
 namespace {
@@ -25,7 +25,7 @@ void addEntry(digest::Sha256& all, const std::string& name, std::span<const std:
 
 std::string ReachedArchive::contentDigest(
     const std::optional<std::pair<std::string, std::vector<std::uint8_t>>>& replacing) const {
-    viv::ArchiveReader reader(*io, host);
+    viv::ArchiveReader reader(*io, path);
     const auto& entries = reader.directory().entries;
     // The entry a loader uses for the name is the one replaced; a new one goes at the end.
     std::optional<std::size_t> replaced;
@@ -48,8 +48,12 @@ std::string ReachedArchive::contentDigest(
 std::optional<ReachedArchive> reachArchive(FileSystem& files, const std::string& toolPath) {
     if (toolPath.empty()) return std::nullopt;
     try {
-        return ReachedArchive{toolPath, files.hostPath(toolPath), &files.fileIo()};
+        std::filesystem::path path = files.pathOf(toolPath);
+        std::filesystem::path host = files.io().hostPathOf(path);
+        return ReachedArchive{toolPath, std::move(path), std::move(host), &files.io()};
     } catch (const ToolError&) {
+        return std::nullopt;
+    } catch (const files::FileIoError&) {
         return std::nullopt;
     }
 }

@@ -12,14 +12,16 @@
 
 namespace quenor::originals {
 
-// The game's archive as the originals code reaches it: the tool's path, the file on this
-// machine and the file layer to read it through.
+// The game's archive as the originals code reaches it: the tool's path, the path the file
+// layer takes (FileSystem::pathOf) and the file layer, and the file on this machine (for a
+// person to read).
 struct ReachedArchive {
     std::string toolPath;
+    std::filesystem::path path;
     std::filesystem::path host;
     files::FileIo* io = nullptr;
 
-    bool exists() const { return io->kind(host) == files::FileKind::kRegularFile; }
+    bool exists() const { return io->kind(path) == files::FileKind::kRegularFile; }
     // The SHA-256 of the archive now. Throws files::FileIoError.
     std::string sha256() const;
     // A digest of what the archive holds rather than of its bytes: every entry's name and

@@ -42,9 +42,9 @@ ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
     files::FileIo& io = kept.io();
     kept.makeFolder();
     try {
-        const std::string sha = digest::fileSha256(io, archive.host);
+        const std::string sha = digest::fileSha256(io, archive.path);
         const std::uint64_t size =
-            putCheckedCopy(io, archive.host, kept.archiveCopy(), sha, [](const auto& partial) {
+            putCheckedCopy(io, archive.path, kept.archiveCopy(), sha, [](const auto& partial) {
                 return "The copy of the archive " + partial.string() +
                        " does not hold what the archive holds.";
             });
@@ -87,7 +87,7 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     // The change holds the lock every writer of the archive takes: copies others left are
     // those of killed changes.
     if (const auto archive = reachArchive(services.files, tool.settings.strFMISCpath))
-        files::removeLeftoverSiblings(*archive->io, archive->host);
+        files::removeLeftoverSiblings(*archive->io, archive->path);
     if (services.originalsFolder.empty()) return;
     const std::string& archivePath = tool.settings.strFMISCpath;
     try {

@@ -9,7 +9,7 @@ namespace quenor::originals {
 namespace {
 
 KeptOriginals currentOf(PlatformServices& services, const std::string& archiveToolPath) {
-    return KeptOriginals(services.files.fileIo(), services.originalsFolder,
+    return KeptOriginals(services.files.io(), services.originalsFolder,
                          services.files.identityPath(archiveToolPath));
 }
 
@@ -20,7 +20,7 @@ std::vector<KeptOriginals> setsOf(PlatformServices& services, const std::string&
     std::vector<KeptOriginals> sets;
     if (current.holdsRecord()) sets.push_back(current);
     for (const std::filesystem::path& platform : services.earlierOriginalsFolders) {
-        KeptOriginals earlier(services.files.fileIo(), platform, archiveToolPath);
+        KeptOriginals earlier(services.files.io(), platform, archiveToolPath);
         std::error_code error;
         const bool same = earlier.folder() == current.folder() ||
                           std::filesystem::equivalent(earlier.folder(), current.folder(), error);

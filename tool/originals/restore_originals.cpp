@@ -137,7 +137,7 @@ void restoreRegistry(reg::RegistryStore& store, const RegistryOriginal& kept,
 // Replaces the archive by the kept copy in one step, checking the copy on its way.
 void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
                     const ReachedArchive& archive, const std::string& sha) {
-    putCheckedCopy(io, copy, archive.host, sha, [](const auto& partial) {
+    putCheckedCopy(io, copy, archive.path, sha, [](const auto& partial) {
         return "The copy written beside the archive, " + partial.string() +
                ", does not hold the original; the archive was left as it was.";
     });
@@ -250,7 +250,7 @@ ArchiveToRestore checkArchiveToRestore(PlatformServices& services, const KeptOri
                                        const OriginalsRecord& record,
                                        const std::optional<WrittenRecord>& written,
                                        const std::string& archiveToolPath, bool force) {
-    files::FileIo& io = services.files.fileIo();
+    files::FileIo& io = services.files.io();
     ArchiveToRestore result;
     if (!record.archive) return result;
     std::optional<ReachedArchive>& archive = result.archive;
@@ -296,7 +296,7 @@ void requireRestored(PlatformServices& services, const std::string& archiveToolP
 
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force) {
-    files::FileIo& io = services.files.fileIo();
+    files::FileIo& io = services.files.io();
     const InstallationLock lock(services, archiveToolPath, "");
     RegistryChange registryChange(services);
     OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
@@ -304,7 +304,7 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
     KeptOriginals& kept = place.kept;
     kept.removeLeftovers();
     if (const auto archive = reachArchive(services.files, archiveToolPath))
-        files::removeLeftoverSiblings(io, archive->host);
+        files::removeLeftoverSiblings(io, archive->path);
     const std::optional<OriginalsRecord> record = kept.record();
     if (!record) {
         throw OriginalsError("Quenor keeps no originals of this installation (in " +

@@ -16,18 +16,25 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// What the archive library said, naming the archive as this machine knows it.
+std::string causeText(const Tool& tool, const std::string& archivePath,
+                      const std::exception& cause) {
+    return tool.services.files.namingHostFile(archivePath, cause.what());
+}
+
 ToolError exportFailed(const Tool& tool, const std::string& archivePath,
                        const std::string& entryName, const std::exception& cause) {
     return ToolError(kArchiveStepError, tool.services.programName,
                      "Could not take " + entryName + " out of the game archive " + archivePath +
-                         ". " + cause.what());
+                         ". " + causeText(tool, archivePath, cause));
 }
 
 ToolError addFailed(const Tool& tool, const std::string& archivePath, const std::string& entryName,
                     const std::exception& cause) {
     return ToolError(kArchiveStepError, tool.services.programName,
                      "Could not put " + entryName + " back into the game archive " + archivePath +
-                         ". The archive was left as it was. " + cause.what());
+                         ". The archive was left as it was. " +
+                         causeText(tool, archivePath, cause));
 }
 
 }  // namespace
@@ -36,8 +43,8 @@ void ExportFile(Tool& tool, const std::string& archivePath, const std::string& e
                 const std::string& outputPath, std::int32_t /*flag*/) {
     FileSystem& files = tool.services.files;
     try {
-        viv::exportEntry(files.hostPath(archivePath), entryName, files.hostPath(outputPath),
-                         files.fileIo());
+        viv::exportEntry(files.pathOf(archivePath), entryName, files.pathOf(outputPath),
+                         files.io());
     } catch (const viv::ArchiveError& e) {
         throw exportFailed(tool, archivePath, entryName, e);
     } catch (const files::FileIoError& e) {
@@ -49,16 +56,15 @@ void AddFile(Tool& tool, const std::string& archivePath, const std::string& file
              std::int32_t /*flag*/) {
     FileSystem& files = tool.services.files;
     const std::string entryName = fileNameOf(filePath);
-    if (tool.beforeArchiveChange) tool.beforeArchiveChange(entryName, files.hostPath(filePath));
+    if (tool.beforeArchiveChange) tool.beforeArchiveChange(entryName, files.pathOf(filePath));
     try {
-        viv::addFile(files.hostPath(archivePath), files.hostPath(filePath), files.fileIo(),
-                     entryName);
+        viv::addFile(files.pathOf(archivePath), files.pathOf(filePath), files.io(), entryName);
         tool.changeReport.noteWritten("the game archive " + archivePath, entryName);
     } catch (const viv::ArchiveError& e) {
-        writeFailureLog(tool, " AddFile failed - " + std::string(e.what()));
+        writeFailureLog(tool, " AddFile failed - " + causeText(tool, archivePath, e));
         throw addFailed(tool, archivePath, entryName, e);
     } catch (const files::FileIoError& e) {
-        writeFailureLog(tool, " AddFile failed - " + std::string(e.what()));
+        writeFailureLog(tool, " AddFile failed - " + causeText(tool, archivePath, e));
         throw addFailed(tool, archivePath, entryName, e);
     }
 }

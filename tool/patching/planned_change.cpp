@@ -33,7 +33,7 @@ void planFrame(ChangePlan& plan, const FramePatch& patch) {
 std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry) {
     FileSystem& files = tool.services.files;
     try {
-        viv::ArchiveReader reader(files.fileIo(), files.hostPath(tool.settings.strFMISCpath));
+        viv::ArchiveReader reader(files.io(), files.pathOf(tool.settings.strFMISCpath));
         const auto bytes = reader.readPlain(reader.require(entry));
         if (bytes.size() > kMaxConfigFileBytes) return std::nullopt;
         return std::string(bytes.begin(), bytes.end());

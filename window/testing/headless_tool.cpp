@@ -60,7 +60,7 @@ void HeadlessTool::releaseRun() {
 bool HeadlessTool::start() {
     releaseRun();
     store_ = std::make_unique<reg::wine::WineFileStore>(prefixFolder(), reg::wine::WineArch::Win32,
-                                                        files_.fileIo());
+                                                        files_.io());
     tool_ = std::make_unique<Tool>(PlatformServices{
         files_, clock_, format_, environment_, system_, boxes(), *store_, *store_, toolFolder(),
         "quenor", setup_.keepOriginals ? originalsFolder() : std::filesystem::path()});

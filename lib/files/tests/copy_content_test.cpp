@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <random>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -70,6 +71,52 @@ TEST_F(CopyContentTest, FaultsOfTheWrapperReachCopies) {
     EXPECT_THROW(failing.copyContent(folder / "from", folder / "to", CopyEnd::kCached),
                  FileIoError);
     EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 20).size(), 8192u);
+}
+
+// A copy to a new path is there whole or not at all, and never replaces what another process put
+// there meanwhile; no temporary copy stays behind either way.
+TEST_F(CopyContentTest, ACopyToANewPathIsWholeOrAbsent) {
+    writeFileAtomically(io, folder / "from", Bytes(20000, 0x5A), 0444);
+    struct Case {
+        const char* name;
+        bool targetThere;
+        std::optional<std::uint64_t> writeBudget;
+        bool crash;  // the process dies at the fault: the temporary copy stays, `to` is absent
+        bool copied;
+    };
+    for (const Case& c :
+         {Case{"copied", false, std::nullopt, false, true},
+          Case{"target there", true, std::nullopt, false, false},
+          Case{"disk full", false, 9000, false, false}, Case{"killed", false, 9000, true, false}}) {
+        for (const auto& name : io.namesIn(folder)) {
+            if (name != "from") io.remove(folder / name);
+        }
+        if (c.targetThere) put(folder / "to", Bytes{7});
+        FaultInjectingFileIo::Faults faults;
+        faults.writeBudget = c.writeBudget;
+        faults.transient = !c.crash;
+        FaultInjectingFileIo wrapped(io, faults);
+        if (c.copied) {
+            copyToNewFile(wrapped, folder / "from", folder / "to", 0644);
+            EXPECT_EQ(readWholeFile(io, folder / "to", 1u << 20), Bytes(20000, 0x5A));
+            EXPECT_EQ(io.permissions(folder / "to"), 0644u);
+        } else {
+            EXPECT_THROW(copyToNewFile(wrapped, folder / "from", folder / "to", 0644), FileIoError)
+                << c.name;
+            EXPECT_EQ(io.exists(folder / "to"), c.targetThere) << c.name;
+            if (c.targetThere) {
+                EXPECT_EQ(readWholeFile(io, folder / "to", 100), Bytes{7});
+            }
+        }
+        if (c.crash) continue;
+        auto names = io.namesIn(folder);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (c.copied || c.targetThere ? std::vector<std::string>{"from", "to"}
+                                                    : std::vector<std::string>{"from"}))
+            << c.name;
+    }
+    std::filesystem::permissions(folder / "from", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
 }
 
 #ifndef _WIN32
