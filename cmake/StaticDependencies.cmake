@@ -3,8 +3,8 @@
 # Flatpak sandboxes), and which must run on systems that have no yaml-cpp, no OpenSSL of the
 # same version and an older libstdc++.
 #
-# The libraries the tool links from the system (yaml-cpp, libcrypto) are reached through
-# quenor_yaml_cpp and quenor_crypto. A program marked with quenor_link_statically() gets their
+# The libraries the tool links from the system (yaml-cpp, libcrypto, libxcb) are reached through
+# quenor_yaml_cpp, quenor_crypto and quenor_xcb_randr. A program marked with quenor_link_statically() gets their
 # static archives; every other program gets the shared libraries, as distributions want. The
 # choice is made per program, so one build can hold both kinds (the test that compares them).
 
@@ -42,19 +42,30 @@ if(NOT WIN32)
         DOC "yaml-cpp's static archive, for programs linked statically")
     find_library(QUENOR_CRYPTO_ARCHIVE NAMES libcrypto.a
         DOC "OpenSSL's static libcrypto, for programs linked statically")
-    if(QUENOR_YAML_CPP_ARCHIVE AND QUENOR_CRYPTO_ARCHIVE)
+    # libxcb and its RandR extension, for the screen's size, with what libxcb itself needs
+    # (libXau, libXdmcp): none of them needs more than the C library.
+    find_library(QUENOR_XCB_RANDR_ARCHIVE NAMES libxcb-randr.a
+        DOC "libxcb-randr's static archive, for programs linked statically")
+    find_library(QUENOR_XCB_ARCHIVE NAMES libxcb.a
+        DOC "libxcb's static archive, for programs linked statically")
+    find_library(QUENOR_XAU_ARCHIVE NAMES libXau.a
+        DOC "libXau's static archive, for programs linked statically")
+    find_library(QUENOR_XDMCP_ARCHIVE NAMES libXdmcp.a
+        DOC "libXdmcp's static archive, for programs linked statically")
+    if(QUENOR_YAML_CPP_ARCHIVE AND QUENOR_CRYPTO_ARCHIVE AND QUENOR_XCB_RANDR_ARCHIVE AND
+       QUENOR_XCB_ARCHIVE AND QUENOR_XAU_ARCHIVE AND QUENOR_XDMCP_ARCHIVE)
         set(QUENOR_STATIC_LINKING_AVAILABLE ON)
     endif()
 endif()
 
-# quenor_link_statically(TARGET): yaml-cpp, libcrypto, libstdc++ and libgcc are linked into
+# quenor_link_statically(TARGET): yaml-cpp, libcrypto, libxcb, libstdc++ and libgcc are linked into
 # TARGET; only the C library (and the loader) stay shared, so that name services and dlopen
 # work as the system has them. Libraries nothing uses are not named (--as-needed).
 function(quenor_link_statically target)
     if(NOT QUENOR_STATIC_LINKING_AVAILABLE)
         message(FATAL_ERROR "${target} is to be linked statically, but the static archives of "
-            "yaml-cpp and libcrypto were not found (Debian: libyaml-cpp-dev and libssl-dev ship "
-            "them)")
+            "yaml-cpp, libcrypto and libxcb were not found (Debian: libyaml-cpp-dev, libssl-dev "
+            "and libxcb-randr0-dev ship them)")
     endif()
     set_target_properties(${target} PROPERTIES QUENOR_STATIC_DEPENDENCIES ON)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc LINKER:--as-needed)

@@ -9,11 +9,26 @@
 
 namespace quenor {
 
-const retail::Frame& retail::frame(int frame) {
+const choices::Frame& retail::frame(int frame) {
     if (frame < 1 || frame > game::kFrameCount) {
         throw std::out_of_range("no retail frame " + std::to_string(frame));
     }
-    return kFrames[frame - 1];
+    return choices::kFrames[frame - 1];
+}
+
+ChangePlan plannedApply(const PlayerChoices& chosen) {
+    ChangePlan plan;
+    if (const std::optional<FramePatch> frame = framePatchOf(chosen)) {
+        plan.entries[frame->entry]["devicewidth"] = std::to_string(frame->width);
+        plan.entries[frame->entry]["deviceheight"] = std::to_string(frame->height);
+        plan.registry.push_back({game::kKeyPath, game::kGfxModeValue, frame->gfxMode});
+    }
+    const std::string vsync(choices::kVsyncValues.at(chosen.vsync).tag);
+    for (int frame = 1; frame <= game::kFrameCount; ++frame)
+        plan.entries[game::configEntryName(frame)]["enablevsync"] = vsync;
+    plan.registry.push_back({game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
+                             choices::kFpsLevels.at(chosen.fps).number});
+    return plan;
 }
 
 ChangePlan plannedReset() {
@@ -30,7 +45,21 @@ ChangePlan plannedReset() {
 }
 
 std::vector<PlannedDword> registryValuesChangesWrite() {
-    return plannedReset().registry;
+    std::vector<PlannedDword> values = plannedReset().registry;
+    for (const choices::ResolutionOption& option : choices::kResolutionOptions) {
+        PlayerChoices chosen;
+        chosen.resolution = option.code;
+        chosen.width = chosen.height = "1";
+        chosen.frame = 1;
+        for (const PlannedDword& value : plannedApply(chosen).registry) {
+            const bool known = std::any_of(values.begin(), values.end(), [&](const auto& v) {
+                return base::equalsIgnoringAsciiCase(v.keyPath, value.keyPath) &&
+                       base::equalsIgnoringAsciiCase(v.name, value.name);
+            });
+            if (!known) values.push_back(value);
+        }
+    }
+    return values;
 }
 
 std::vector<std::string> registryKeysChangesMake() {

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/choices.h"
+#include "core/player_choices.h"
+
 // What a change of the game writes, stated once: the plan Apply and Reset are checked against
 // before they write, read back against after, and that the drift report compares the game
 // with. The originals keep, and a restore puts back, the registry values plans write.
@@ -29,29 +32,27 @@ struct ChangePlan {
 // The game as it was installed: what Reset writes.
 namespace retail {
 
-struct Frame {
-    std::int32_t width;
-    std::int32_t height;
-    std::int16_t gfxMode;  // what writing the frame's size sets "GFX Mode" to
-};
-// Frames 1 to 4.
-inline constexpr Frame kFrames[] = {
-    {800, 600, 1}, {1024, 768, 2}, {1280, 1024, 3}, {1600, 1200, 4}};
 inline constexpr const char* kEnableVsync = "true";
 // Reset writes the four frames (each setting "GFX Mode" on its way), then these.
 inline constexpr std::int16_t kGfxMode = 2;
 inline constexpr std::int16_t kOnPlayPlayer = 250;
 
-const Frame& frame(int frame);
+// The retail size of frame 1 to 4.
+const choices::Frame& frame(int frame);
 
 }  // namespace retail
+
+// What Apply writes with the choices, which must not be refused (sizeOfOwnRefused): the frame's
+// size and "GFX Mode" unless the resolution is "No Change", VSYNC in every frame, and
+// "OnPlay Player".
+ChangePlan plannedApply(const PlayerChoices& chosen);
 
 // Reset's plan: the retail size of every frame, VSYNC on, "GFX Mode" 2 and "OnPlay Player" 250.
 ChangePlan plannedReset();
 
-// The registry values (key and name) changes write: the originals keep these before the first
-// change, and a restore writes no others. Apply's plans name the same values (their key
-// spelled otherwise).
+// The registry values (key and name) any plan of Apply or Reset writes, each once (Apply and
+// Reset spell one key apart: Reset's spelling is kept): the originals keep these before the
+// first change, and a restore writes no others.
 std::vector<PlannedDword> registryValuesChangesWrite();
 
 // The keys on the way to those values below "Software", parents first ("Software\EA Sports",

@@ -8,6 +8,7 @@
 #include "core/platform/environment.h"
 #include "core/platform/message_box.h"
 #include "core/tool.h"
+#include "host/screen.h"
 #include "lib/files/file_io.h"
 
 namespace quenor::host {
@@ -63,6 +64,8 @@ class HostPlatform {
     virtual std::optional<Prefix> prefix() const { return std::nullopt; }
     // Whether Wine runs for the prefix now (found at opening).
     virtual bool wineRunning() const { return false; }
+    // The screen the game will be shown on, asked now; waits at most kScreenWait.
+    virtual Screen screen() const = 0;
 };
 
 }  // namespace quenor::host

@@ -16,8 +16,10 @@
 #include "host/wine_path_file_system_posix.h"
 #include "host/wine_prefix_linux.h"
 #include "host/wine_processes_linux.h"
+#include "host/wine_virtual_desktop.h"
 #include "host/wineserver_detection_linux.h"
 #include "host/wow64_registry_view.h"
+#include "host/x_screen.h"
 #include "lib/files/file_io.h"
 #include "lib/registry/wine/wine_file_store.h"
 
@@ -154,6 +156,14 @@ class LinuxPlatform : public HostPlatform {
                       location_.installation ? location_.installation->launcher : "WINEPREFIX"};
     }
     bool wineRunning() const override { return wineRunning_; }
+    // Wine draws through X (Xwayland on a Wayland desktop), inside the prefix's virtual
+    // desktop when it has one.
+    Screen screen() const override {
+        if (prefix_ && store_) {
+            if (std::optional<Screen> desktop = wineVirtualDesktop(*store_)) return *desktop;
+        }
+        return xScreen(environment_.variable("DISPLAY"), kScreenWait);
+    }
     std::string registryDescription() const override {
         return location_.kind == RegistryLocation::Kind::WinePrefix
                    ? "Wine prefix " + location_.folder.string()

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "host/host_platform.h"
+#include "host/screen_windows.h"
 #include "host/windows_platform.h"
 #include "lib/registry/windows/windows_registry_store.h"
 
@@ -38,6 +39,7 @@ class WindowsHostPlatform : public HostPlatform {
         return services;
     }
     std::optional<MessageBoxRequest> refusal() const override { return std::nullopt; }
+    Screen screen() const override { return windows::primaryDisplay(); }
 
   private:
     std::string executable_;

@@ -8,7 +8,9 @@ quenor_library(quenor_platform_windows
 )
 
 quenor_library(quenor_host
-    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/host_platform_windows.cpp
+    SOURCES
+        ${CMAKE_CURRENT_SOURCE_DIR}/host_platform_windows.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/screen_windows.cpp
     DEPS quenor_core quenor_platform_windows quenor_registry_windows
 )
 

@@ -106,7 +106,7 @@ TEST(ChangePlan, ApplyWritesWhatItsPlanSaysForEveryChoice) {
         }
         choose(tool, "optVSYNC", c.vsync);
         choose(tool, "optFPSboost", c.fps);
-        const ChangePlan plan = patching::plannedApply(tool.tool(), tool.window());
+        const ChangePlan plan = plannedApply(tool.window().choices());
         const GameNow before = readGame(tool);
         tool.answer(MessageAnswer::Yes);
         tool.answer(MessageAnswer::Ok);
@@ -142,7 +142,7 @@ TEST(ChangePlan, FixedRows) {
     tool.click("optResolution", 1);  // 1600 x 1000, frame 4
     tool.click("optVSYNC", 1);
     tool.click("optFPSboost", 3);  // High
-    const ChangePlan apply = patching::plannedApply(tool.tool(), tool.window());
+    const ChangePlan apply = plannedApply(tool.window().choices());
     EXPECT_EQ(apply.entries.at("sgsm4.cfg"),
               (std::map<std::string, std::string>{
                   {"devicewidth", "1600"}, {"deviceheight", "1000"}, {"enablevsync", "false"}}));
@@ -155,7 +155,7 @@ TEST(ChangePlan, FixedRows) {
     EXPECT_EQ(apply.registry[1].value, 100);
 
     tool.click("optResolution", 3);  // No Change: no frame, no "GFX Mode"
-    const ChangePlan unchanged = patching::plannedApply(tool.tool(), tool.window());
+    const ChangePlan unchanged = plannedApply(tool.window().choices());
     ASSERT_EQ(unchanged.registry.size(), 1u);
     EXPECT_EQ(unchanged.registry[0].name, "OnPlay Player");
 

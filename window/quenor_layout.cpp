@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "core/choices.h"
+
 namespace quenor::ui {
 
 namespace {
@@ -54,6 +56,23 @@ class LayoutBuilder {
         form_.addControl(std::move(control));
     }
 
+    // The option buttons of the player's choices: caption and tag from their table.
+    void resolutionOption(int code, TwipRect bounds, int tab) {
+        const choices::ResolutionOption& row = choices::kResolutionOptions.at(code);
+        option(control_names::kOptResolution, code, std::string(row.caption), std::string(row.tag),
+               bounds, tab);
+    }
+    void vsyncOption(int index, TwipRect bounds, int tab) {
+        const choices::VsyncValue& row = choices::kVsyncValues.at(index);
+        option(control_names::kOptVsync, index, std::string(row.caption), std::string(row.tag),
+               bounds, tab);
+    }
+    void fpsOption(int index, TwipRect bounds, int tab) {
+        const choices::FpsLevel& row = choices::kFpsLevels.at(index);
+        option(control_names::kOptFpsBoost, index, std::string(row.caption),
+               std::to_string(row.number), bounds, tab);
+    }
+
     // Groups draw neither border nor caption; they only position their children.
     void group(std::string_view name, TwipRect bounds, int tab) {
         form_.addControl(make(ControlKind::Group, name, -1, bounds, arial(8.25), tab));
@@ -69,7 +88,7 @@ class LayoutBuilder {
     // The user-defined width or height box: empty, disabled, at most 4 characters.
     void sizeBox(std::string_view name, TwipRect bounds, int tab) {
         Control control = make(ControlKind::TextBox, name, -1, bounds, arial(8.25), tab);
-        control.maxLength = 4;
+        control.maxLength = static_cast<int>(kSizeBoxMaxLength);
         control.enabled = false;
         form_.addControl(std::move(control));
     }
@@ -78,8 +97,10 @@ class LayoutBuilder {
     // prompt. Nothing selected and disabled until "User Defined" is chosen.
     void frameList(std::string_view name, TwipRect bounds, int tab) {
         Control control = make(ControlKind::DropDownList, name, -1, bounds, arial(8.25), tab);
-        control.entries = {"Select a frame size", "800 x 600", "1024 x 768", "1280 x 1024",
-                           "1600 x 1200"};
+        control.entries = {"Select a frame size"};
+        for (const choices::Frame& frame : choices::kFrames)
+            control.entries.push_back(std::to_string(frame.width) + " x " +
+                                      std::to_string(frame.height));
         control.selectedEntry = -1;
         control.enabled = false;
         form_.addControl(std::move(control));
@@ -128,14 +149,14 @@ void addResolutionGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraResolution);
     b.label("Label2", "Widescreen Resolution", {0, 0, 3615, 255}, arial(8.25, true), 22);
     b.helpLink(n::kLabMoreResolution, "Widescreen Resolution", {2160, 0, 735, 255}, 23);
-    b.option(n::kOptResolution, 0, "1280x800", "sgsm3.cfg", {0, 360, 1215, 255}, 21);
-    b.option(n::kOptResolution, 2, "1024x768 (Default)", "sgsm2.cfg", {1440, 360, 1695, 255}, 18);
-    b.option(n::kOptResolution, 4, "User Defined", "custom", {3360, 360, 1335, 255}, 40);
+    b.resolutionOption(0, {0, 360, 1215, 255}, 21);
+    b.resolutionOption(2, {1440, 360, 1695, 255}, 18);
+    b.resolutionOption(resolution::kUserDefined, {3360, 360, 1335, 255}, 40);
     b.helpLink(n::kLabMoreInfoResFrame, "Resolution Frame", {4800, 360, 735, 255}, 38);
     b.label("Label8", "width", {3480, 675, 375, 135}, arial(6.75), 35);
     b.label("Label9", "height", {4560, 675, 375, 255}, arial(6.75), 36);
-    b.option(n::kOptResolution, 1, "1600x1000", "sgsm4.cfg", {0, 840, 1215, 255}, 20);
-    b.option(n::kOptResolution, 3, "No Change", "default", {1440, 840, 1095, 255}, 19);
+    b.resolutionOption(1, {0, 840, 1215, 255}, 20);
+    b.resolutionOption(resolution::kNoChange, {1440, 840, 1095, 255}, 19);
     b.label("Label5", "X", {4320, 900, 135, 255}, arial(9, true), 33);
     b.label("Label10", "Resolution Frame", {3480, 1155, 1335, 135}, arial(6.75), 39);
     b.frameList(n::kLstResFrame, {3480, 1320, 1815, 330}, 37);
@@ -145,19 +166,19 @@ void addVsyncGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraVsync);
     b.label("Label4", "VSYNC", {0, 0, 615, 255}, arial(8.25, true), 7);
     b.helpLink(n::kLabMoreInfoVsync, "VSYNC", {720, 0, 735, 255}, 15);
-    b.option(n::kOptVsync, 0, "ON", "true", {0, 240, 735, 255}, 6);
-    b.option(n::kOptVsync, 1, "OFF", "false", {720, 240, 735, 255}, 5);
+    b.vsyncOption(0, {0, 240, 735, 255}, 6);
+    b.vsyncOption(1, {720, 240, 735, 255}, 5);
 }
 
 void addFpsBoostGroup(LayoutBuilder& b) {
     b.openContainer(n::kFraFpsBoost);
     b.label("Label6", "FPS Boost", {0, 0, 975, 255}, arial(8.25, true), 14);
     b.helpLink(n::kLabMoreInfoFps, "FPS Boost", {1080, 0, 735, 255}, 16);
-    b.option(n::kOptFpsBoost, 0, "OFF", "250", {0, 240, 735, 255}, 13);
-    b.option(n::kOptFpsBoost, 1, "Low", "200", {840, 240, 735, 255}, 12);
-    b.option(n::kOptFpsBoost, 2, "Med", "150", {1680, 240, 735, 255}, 11);
-    b.option(n::kOptFpsBoost, 3, "High", "100", {2520, 240, 735, 255}, 10);
-    b.option(n::kOptFpsBoost, 4, "Extreme", "50", {3360, 240, 1095, 255}, 9);
+    b.fpsOption(0, {0, 240, 735, 255}, 13);
+    b.fpsOption(1, {840, 240, 735, 255}, 12);
+    b.fpsOption(2, {1680, 240, 735, 255}, 11);
+    b.fpsOption(3, {2520, 240, 735, 255}, 10);
+    b.fpsOption(4, {3360, 240, 1095, 255}, 9);
 }
 
 void addLoggingGroup(LayoutBuilder& b) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "window/form_model.h"
@@ -36,6 +37,9 @@ inline constexpr std::string_view kFraVsync = "fraVSYNC";
 inline constexpr std::string_view kFraFpsBoost = "fraFPSBoost";
 inline constexpr std::string_view kFraLogging = "fraQuenorLogging";
 }  // namespace control_names
+
+// The most characters the user-defined width and height boxes take.
+inline constexpr std::size_t kSizeBoxMaxLength = 4;
 
 // Builds the tool's one window, "Quenor", with all 41 controls in their start state:
 // no option selected, both size boxes empty and disabled (at most 4 characters), the

@@ -2,9 +2,9 @@
 
 #include <exception>
 
+#include "core/choices.h"
 #include "core/installation_lock.h"
 #include "core/operation_log.h"
-#include "core/resolution_codes.h"
 #include "core/tool_error.h"
 #include "tool/patching/apply_reset.h"
 #include "window/help_texts.h"
@@ -18,8 +18,8 @@ namespace {
 
 // An index read from the settings key that names no member of its group falls back to
 // the group's default, so a hand-edited key cannot leave a group without a selection.
-int validOr(int index, int count, int fallback) {
-    return index >= 0 && index < count ? index : fallback;
+int validOr(int index, std::size_t count, int fallback) {
+    return index >= 0 && static_cast<std::size_t>(index) < count ? index : fallback;
 }
 
 // What failed, without the error's number and source.
@@ -272,16 +272,37 @@ std::int16_t Quenor::frameListIndex() const {
     return static_cast<std::int16_t>(form_.control(cn::kLstResFrame).selectedEntry);
 }
 
+PlayerChoices Quenor::choices() const {
+    // A group without a selection (only before start-up) counts as its default.
+    const auto selected = [&](std::string_view group, std::int16_t fallback) {
+        const int index = form_.selectedOption(group);
+        return static_cast<std::int16_t>(index >= 0 ? index : fallback);
+    };
+    PlayerChoices chosen;
+    chosen.resolution = selected(cn::kOptResolution, resolution::kNoChange);
+    if (chosen.resolution == resolution::kUserDefined) {
+        chosen.width = widthText();
+        chosen.height = heightText();
+        chosen.frame = frameListIndex();
+    }
+    chosen.vsync = selected(cn::kOptVsync, choices::kDefaultVsync);
+    chosen.fps = selected(cn::kOptFpsBoost, choices::kDefaultFps);
+    return chosen;
+}
+
 void Quenor::selectResolutionOption(std::int16_t index) {
-    form_.selectOption(cn::kOptResolution, validOr(index, 5, 3));
+    form_.selectOption(cn::kOptResolution,
+                       validOr(index, choices::kResolutionOptions.size(), resolution::kNoChange));
 }
 
 void Quenor::selectVsyncOption(std::int16_t index) {
-    form_.selectOption(cn::kOptVsync, validOr(index, 2, 0));
+    form_.selectOption(cn::kOptVsync,
+                       validOr(index, choices::kVsyncValues.size(), choices::kDefaultVsync));
 }
 
 void Quenor::selectFpsBoostOption(std::int16_t index) {
-    form_.selectOption(cn::kOptFpsBoost, validOr(index, 5, 0));
+    form_.selectOption(cn::kOptFpsBoost,
+                       validOr(index, choices::kFpsLevels.size(), choices::kDefaultFps));
 }
 
 void Quenor::selectLoggingOption(std::int16_t index) {
@@ -293,13 +314,13 @@ void Quenor::setVersionCaption(const std::string& caption) {
 }
 
 void Quenor::reflectResolution() {
-    const SettingsModel& s = tool_.settings;
-    selectResolutionOption(s.intResolution);
-    if (s.intResolution == resolution::kUserDefined) {
-        form_.setText(cn::kTxtResWidth, std::to_string(s.lngDeviceWidth));
-        form_.setText(cn::kTxtResHeight, std::to_string(s.lngDeviceHeight));
-        const int frame = s.intResFrame >= -1 && s.intResFrame <= 4 ? s.intResFrame : 0;
-        form_.setSelectedEntry(cn::kLstResFrame, frame);
+    // The same reading of the stored settings as quenorctl's comparison with them.
+    const PlayerChoices shown = choicesFromSettings(tool_.settings);
+    selectResolutionOption(shown.resolution);
+    if (shown.resolution == resolution::kUserDefined) {
+        form_.setText(cn::kTxtResWidth, shown.width);
+        form_.setText(cn::kTxtResHeight, shown.height);
+        form_.setSelectedEntry(cn::kLstResFrame, shown.frame);
     }
 }
 

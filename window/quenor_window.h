@@ -67,6 +67,7 @@ class Quenor : public patching::PatchWindow, public StartUpWindow {
     std::string widthText() const override;
     std::string heightText() const override;
     std::int16_t frameListIndex() const override;
+    PlayerChoices choices() const override;
     void selectResolutionOption(std::int16_t index) override;
     void selectVsyncOption(std::int16_t index) override;
     void selectFpsBoostOption(std::int16_t index) override;

@@ -14,8 +14,10 @@
 #include "app/quenorctl/process_environment.h"
 #include "app/quenorctl/restore_command.h"
 #include "app/quenorctl/run_command.h"
+#include "app/quenorctl/screen_choice.h"
 #include "app/quenorctl/status.h"
 #include "app/version/quenor_version.h"
+#include "core/choices.h"
 #include "core/tool_error.h"
 #include "host/start_quenor.h"
 #include "window/quenor_layout.h"
@@ -25,25 +27,17 @@ namespace quenor::ctl {
 
 namespace {
 
-// --resolution: a preset, nochange, or WIDTHxHEIGHT of at most four digits each (the window's
-// boxes take no fifth character).
-// The values --resolution takes, for its help and its refusals.
-std::string resolutionValues() {
-    std::vector<std::string> values = namesOf(kResolutionPresets);
-    values.insert(values.end(), {"nochange", "WIDTHxHEIGHT"});
-    return namesText(values);
-}
-
+// --resolution: a preset, nochange, screen, or WIDTHxHEIGHT of at most four digits each (the
+// window's boxes take no fifth character).
 std::string checkResolution(const std::string& value) {
-    const std::vector<std::string> named = namesOf(kResolutionPresets);
-    if (value == "nochange" || std::find(named.begin(), named.end(), value) != named.end())
-        return {};
+    const std::vector<std::string> named = resolutionNames();
+    if (std::find(named.begin(), named.end() - 1, value) != named.end() - 1) return {};
     const auto [width, height] = splitSize(value);
     auto digits = [](const std::string& text) {
         return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
     };
     if (!digits(width) || !digits(height)) {
-        return "takes " + resolutionValues() + " in digits";
+        return "takes " + namesText(named) + " in digits";
     }
     if (width.size() > 4 || height.size() > 4) {
         return "takes at most 4 digits for the width and the height, as the window's boxes do";
@@ -53,13 +47,12 @@ std::string checkResolution(const std::string& value) {
 
 // Starts the tool on the platform, runs `act` on its window, closes it; the exit status
 // follows from how the change ended.
-int withTheTool(const Context& context, const Environment& environment, bool answerYes,
+int withTheTool(const Context& context, const PlatformOpener& open, bool answerYes,
                 const std::string& doing,
                 const std::function<std::optional<std::string>(ui::Quenor&)>& act) {
     ui::terminal::TerminalMessageBoxes boxes(context.in, context.out, context.err,
                                              context.interactive, answerYes);
-    const auto started = host::StartedQuenor::start(
-        [&] { return openPlatform(context, environment, host::HostPlatform::Use::Run); }, boxes);
+    const auto started = host::StartedQuenor::start(open, boxes);
     if (!started) {
         context.err << "quenorctl: Quenor could not " << doing << "; nothing was changed.\n";
         return kFailed;
@@ -93,16 +86,20 @@ struct Request {
 };
 
 void addChoiceOptions(CLI::App& apply, Request& request) {
-    apply.add_option("--resolution", request.choices.resolution, resolutionValues())
+    apply
+        .add_option("--resolution", request.choices.resolution,
+                    namesText(resolutionNames()) +
+                        "; screen is the size of the screen the game will be shown on")
         ->check(CLI::Validator(checkResolution, "RESOLUTION"));
     apply
         .add_option("--frame", request.choices.frame,
-                    "1 to 4: with --resolution WIDTHxHEIGHT, the frame of a size of your own")
+                    "1 to 4: the frame of a size of your own (--resolution WIDTHxHEIGHT or "
+                    "screen); without it, the smallest frame that holds the size, else 4")
         ->check(CLI::Range(1, 4));
-    apply.add_option("--vsync", request.choices.vsync, "on or off")
-        ->check(CLI::IsMember({"on", "off"}));
-    apply.add_option("--fps", request.choices.fps, "FPS boost: " + namesText(namesOf(kFpsLevels)))
-        ->check(CLI::IsMember(namesOf(kFpsLevels)));
+    apply.add_option("--vsync", request.choices.vsync, namesText(vsyncNames()))
+        ->check(CLI::IsMember(vsyncNames()));
+    apply.add_option("--fps", request.choices.fps, "FPS boost: " + namesText(fpsNames()))
+        ->check(CLI::IsMember(fpsNames()));
 }
 
 void addRunOptions(CLI::App& run, Request& request) {
@@ -171,11 +168,12 @@ void addCommands(CLI::App& app, Request& request) {
 // system with prefixes.
 void checkCombinations(const Request& request) {
     const auto& resolution = request.choices.resolution;
+    const std::string_view noChange = choices::kResolutionOptions[resolution::kNoChange].ctlName;
     if (request.choices.frame &&
-        (!resolution || checkResolution(*resolution) != "" || *resolution == "nochange")) {
+        (!resolution || !checkResolution(*resolution).empty() || *resolution == noChange)) {
         throw CLI::ValidationError("--frame",
-                                   "goes with --resolution WIDTHxHEIGHT: it picks the frame "
-                                   "of a size of your own");
+                                   "goes with --resolution WIDTHxHEIGHT or screen: it picks the "
+                                   "frame of a size of your own");
     }
     if (!request.prefix.empty()) {
         if (const auto why = prefixNotSupported()) throw CLI::ValidationError("--prefix", *why);
@@ -199,17 +197,26 @@ int statusCommand(const Context& context, const Environment& environment, bool j
 
 // Apply or Reset through the window, as a player would click them.
 int changeCommand(const Context& context, const Environment& environment, const Request& request) {
+    const PlatformOpener open = [&] {
+        return openPlatform(context, environment, host::HostPlatform::Use::Run);
+    };
     if (*request.apply) {
+        ChoicesOnPlatform resolved = choicesOnPlatform(request.choices, open);
+        if (!resolved.noScreen.empty()) {
+            context.err << "quenorctl: " << noScreenReason(resolved.noScreen)
+                        << ". Nothing was changed.\n";
+            return kFailed;
+        }
         return withTheTool(
-            context, environment, request.yes, "apply",
+            context, openedOr(resolved, open), request.yes, "apply",
             [&](ui::Quenor& window) -> std::optional<std::string> {
-                if (const auto refused = selectChoices(window.form(), request.choices))
+                if (const auto refused = selectChoices(window.form(), resolved.given))
                     return refused->reason;
                 window.form().userClick(ui::control_names::kBtnApplySettings);
                 return std::nullopt;
             });
     }
-    return withTheTool(context, environment, request.yes, "reset",
+    return withTheTool(context, open, request.yes, "reset",
                        [](ui::Quenor& window) -> std::optional<std::string> {
                            window.form().userClick(ui::control_names::kBtnSetDefaults);
                            return std::nullopt;

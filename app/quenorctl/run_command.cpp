@@ -9,7 +9,9 @@
 #include "app/quenorctl/no_boxes.h"
 #include "app/quenorctl/platform_access.h"
 #include "app/quenorctl/process_environment.h"
+#include "app/quenorctl/screen_choice.h"
 #include "core/operation_log.h"
+#include "core/player_choices.h"
 #include "host/start_quenor.h"
 #include "tool/patching/drift.h"
 #include "tool/startup/settings_store.h"
@@ -40,29 +42,33 @@ struct Outcome {
 // `report`.
 Outcome bringGameInLine(const Context& context, const Environment& environment,
                         const Choices& choices, std::ostream& report) {
+    const PlatformOpener open = [&] {
+        return openPlatform(context, environment, host::HostPlatform::Use::Run);
+    };
+    ChoicesOnPlatform resolved = choicesOnPlatform(choices, open);
+    if (!resolved.noScreen.empty()) return {noScreenReason(resolved.noScreen)};
+    if (const auto refused = refusedByTheBoxes(resolved.given)) return {refused->reason};
     std::istringstream noInput;
     // Every box goes to standard error: standard output belongs to the game.
     // run answers the window's questions itself, for the launcher that started the game.
     ui::terminal::TerminalMessageBoxes boxes(noInput, report, report, false, true, "quenorctl run");
     std::string whyNot;
-    const auto started = host::StartedQuenor::start(
-        [&] { return openPlatform(context, environment, host::HostPlatform::Use::Run); }, boxes,
-        kRunLockWait, &whyNot);
+    const auto started =
+        host::StartedQuenor::start(openedOr(resolved, open), boxes, kRunLockWait, &whyNot);
     if (!started) return {ui::terminal::terminalLines(whyNot)};
     ui::Quenor& window = started->window();
     Tool& tool = started->tool();
-    if (const auto refused = selectChoices(window.form(), choices)) {
-        window.Form_Unload();
-        return {refused->reason};
-    }
+    // The stored settings as start-up showed them, with the choices given over them.
+    const PlayerChoices wanted = madeOver(choicesFromSettings(tool.settings), resolved.given);
     const std::vector<patching::Difference> differences =
-        patching::differencesFromApply(tool, window);
+        patching::differencesFromApply(tool, wanted);
     if (differences.empty()) {
         writeLog(tool, "quenorctl run: NHL 09 holds Quenor's settings; nothing was changed");
         window.Form_Unload();
         return {};
     }
     writeLog(tool, "quenorctl run: NHL 09 differs from Quenor's settings: " + listOf(differences));
+    selectChoices(window.form(), resolved.given);
     window.form().userClick(ui::control_names::kBtnApplySettings);
     if (!window.unloaded()) window.Form_Unload();
     const std::vector<std::string> reasons =

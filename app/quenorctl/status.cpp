@@ -2,7 +2,10 @@
 
 #include "app/quenorctl/no_boxes.h"
 
+#include <cctype>
+
 #include "core/game_installation.h"
+#include "core/player_choices.h"
 #include "core/tool_error.h"
 #include "lib/files/file_error.h"
 #include "lib/registry/key_tree.h"
@@ -13,7 +16,6 @@
 #include "tool/patching/keyed_lines.h"
 #include "tool/registry/registry_values.h"
 #include "tool/startup/settings_store.h"
-#include "window/quenor_window.h"
 
 namespace quenor::ctl {
 
@@ -37,12 +39,69 @@ std::optional<std::int32_t> dwordOf(const TaggedValue& value) {
     return value.integer();
 }
 
-// The value of the first line that holds `key`, read as the rewrite reads it.
-std::optional<std::string> keyedValue(const std::vector<std::string>& lines, std::string_view key) {
-    for (const std::string& line : lines) {
-        if (auto value = patching::keyedLineValue(line, key)) return value;
+// The first of an entry's values, as the frame table shows it.
+std::optional<std::string> first(const std::vector<std::string>& values) {
+    if (values.empty()) return std::nullopt;
+    return values.front();
+}
+
+// A size the game reads from a keyed line: one to nine decimal digits, not 0.
+std::optional<std::int32_t> pixelsIn(const std::string& value) {
+    if (value.empty() || value.size() > 9 ||
+        value.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const std::int32_t number = std::stoi(value);
+    return number > 0 ? std::optional<std::int32_t>(number) : std::nullopt;
+}
+
+// The one size an entry's lines of `key` agree on; otherwise `why` says what is wrong.
+std::optional<std::int32_t> agreedSize(const FrameStatus& frame, const char* key,
+                                       const std::vector<std::string>& values, std::string& why) {
+    for (const std::string& value : values) {
+        if (value != values.front()) {
+            std::string listed;
+            for (const std::string& v : values) listed += (listed.empty() ? "" : ", ") + v;
+            why = frame.entry + "'s " + key + " lines disagree (" + listed + ")";
+            return std::nullopt;
+        }
     }
-    return std::nullopt;
+    const std::optional<std::int32_t> size = values.empty() ? std::nullopt : pixelsIn(values[0]);
+    if (!size) why = frame.entry + " has no numeric " + key;
+    return size;
+}
+
+// The size the game starts at: "GFX Mode" selects the frame, whose entry holds the size.
+void readStartingSize(Status& status) {
+    const std::string unknown = "the size the game starts at is not known: ";
+    if (!status.gfxMode) {
+        status.startsAtUnknown = "the game picks its own size: GFX Mode is not set";
+        return;
+    }
+    const std::int32_t mode = *status.gfxMode;
+    if (mode < 1 || mode > game::kFrameCount) {
+        status.startsAtUnknown = unknown + "GFX Mode is " + std::to_string(mode) +
+                                 ", which names no frame (1 to " +
+                                 std::to_string(game::kFrameCount) + ")";
+        return;
+    }
+    if (static_cast<std::size_t>(mode) > status.frames.size()) {
+        status.startsAtUnknown = unknown + "the archive cannot be read";
+        return;
+    }
+    const FrameStatus& frame = status.frames[static_cast<std::size_t>(mode) - 1];
+    if (!frame.error.empty()) {
+        status.startsAtUnknown = unknown + frame.entry + " cannot be read";
+        return;
+    }
+    std::string why;
+    const auto width = agreedSize(frame, "devicewidth", frame.deviceWidth, why);
+    const auto height =
+        width ? agreedSize(frame, "deviceheight", frame.deviceHeight, why) : std::nullopt;
+    if (!width || !height) {
+        status.startsAtUnknown = unknown + why;
+        return;
+    }
+    status.startsAt = StartingSize{*width, *height, mode};
 }
 
 void readArchive(Status& status, FileSystem& files) {
@@ -58,11 +117,10 @@ void readArchive(Status& status, FileSystem& files) {
             try {
                 const std::vector<std::uint8_t> plain =
                     reader.readPlain(reader.require(entry.entry));
-                const auto lines = patching::splitConfigLines(
-                    std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size()));
-                entry.deviceWidth = keyedValue(lines, "devicewidth");
-                entry.deviceHeight = keyedValue(lines, "deviceheight");
-                entry.enableVsync = keyedValue(lines, "enablevsync");
+                const std::string text(plain.begin(), plain.end());
+                entry.deviceWidth = patching::keyedValues(text, "devicewidth");
+                entry.deviceHeight = patching::keyedValues(text, "deviceheight");
+                entry.enableVsync = patching::keyedValues(text, "enablevsync");
             } catch (const viv::ArchiveError& error) {
                 entry.error = files.namingHostFile(status.archive, error.what());
             } catch (const files::FileIoError& error) {
@@ -147,6 +205,25 @@ std::string originalsText(const originals::OriginalsState& state) {
     return text;
 }
 
+std::string screenText(const host::Screen& screen) {
+    if (!screen.size) return "Screen: none (" + screen.source + ")\n";
+    return "Screen: " + std::to_string(screen.size->width) + " x " +
+           std::to_string(screen.size->height) + " (" + screen.source + ")\n";
+}
+
+std::string startsAtText(const Status& status) {
+    if (!status.startsAt) {
+        std::string why = status.startsAtUnknown;
+        if (!why.empty())
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        return why + "\n";
+    }
+    const StartingSize& size = *status.startsAt;
+    return "The game starts at " + std::to_string(size.width) + " x " +
+           std::to_string(size.height) + " (GFX Mode " + std::to_string(size.frame) + ": frame " +
+           std::to_string(size.frame) + ", " + game::configEntryName(size.frame) + ")\n";
+}
+
 template <typename T>
 nlohmann::ordered_json orNull(const std::optional<T>& value) {
     return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
@@ -156,9 +233,9 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
 
 namespace {
 
-// What Apply of the stored settings would write, compared with the game: the settings are
-// loaded into a tool whose log is off and reflected in a window that is never shown, as
-// start-up reflects them, so that the look writes nothing.
+// What Apply of the stored settings would write, compared with the game: the settings as the
+// window shows them after start-up, read by a tool whose log is off, so that the look writes
+// nothing.
 std::vector<patching::Difference> driftFromStoredSettings(const PlatformServices& services,
                                                           const std::string& installDir) {
     Tool tool(services);
@@ -166,11 +243,7 @@ std::vector<patching::Difference> driftFromStoredSettings(const PlatformServices
     tool.settings.intLog = 1;  // off
     tool.settings.strGamePath = installDir;
     tool.settings.strFMISCpath = installDir + game::kArchiveBelowGameFolder;
-    ui::Quenor window(tool);
-    window.reflectResolution();
-    window.reflectVsync();
-    window.reflectFpsBoost();
-    return patching::differencesFromApply(tool, window);
+    return patching::differencesFromApply(tool, choicesFromSettings(tool.settings));
 }
 
 }  // namespace
@@ -190,6 +263,7 @@ Status readStatus(host::HostPlatform& platform) {
         dwordOf(valueOf(services, reg::kCurrentUser, game::kKeyPath, game::kGfxModeValue));
     status.onPlayPlayer = dwordOf(
         valueOf(services, reg::kCurrentUser, game::kDetailsKeyPath, game::kOnPlayPlayerValue));
+    status.screen = platform.screen();
     if (textOf(valueOf(services, reg::kCurrentUser, kSettingsKeyPath, "Version"))) {
         for (const char* name : {"Version", "Resolution", "DeviceWidth", "DeviceHeight", "ResFrame",
                                  "VSYNC", "FPSboost", "Log"}) {
@@ -200,6 +274,7 @@ Status readStatus(host::HostPlatform& platform) {
     }
     if (!status.installDir.empty()) {
         readArchive(status, services.files);
+        readStartingSize(status);
         status.originals = originals::originalsState(services, status.archive);
         if (!status.settings.empty())
             status.drift = driftFromStoredSettings(services, status.installDir);
@@ -223,6 +298,11 @@ nlohmann::ordered_json statusJson(const Status& status) {
     json["launcher"] = status.prefix ? nlohmann::ordered_json(status.prefix->launcher)
                                      : nlohmann::ordered_json(nullptr);
     json["wineRunning"] = status.wineRunning;
+    json["screen"] = nullptr;
+    if (status.screen.size) {
+        json["screen"] = {{"width", status.screen.size->width},
+                          {"height", status.screen.size->height}};
+    }
     nlohmann::ordered_json game = nullptr;
     if (!status.installDir.empty()) {
         game = {{"installDir", status.installDir},
@@ -236,15 +316,21 @@ nlohmann::ordered_json statusJson(const Status& status) {
             frames.push_back(
                 {{"frame", frame.frame},
                  {"entry", frame.entry},
-                 {"devicewidth", orNull(frame.deviceWidth)},
-                 {"deviceheight", orNull(frame.deviceHeight)},
-                 {"enablevsync", orNull(frame.enableVsync)},
+                 {"devicewidth", orNull(first(frame.deviceWidth))},
+                 {"deviceheight", orNull(first(frame.deviceHeight))},
+                 {"enablevsync", orNull(first(frame.enableVsync))},
                  {"error", frame.error.empty() ? nlohmann::ordered_json(nullptr)
                                                : nlohmann::ordered_json(frame.error)}});
         }
         game["frames"] = frames;
         game["gfxMode"] = orNull(status.gfxMode);
         game["onPlayPlayer"] = orNull(status.onPlayPlayer);
+        game["startsAt"] = nullptr;
+        if (status.startsAt) {
+            game["startsAt"] = {{"width", status.startsAt->width},
+                                {"height", status.startsAt->height},
+                                {"frame", status.startsAt->frame}};
+        }
     }
     json["game"] = game;
     nlohmann::ordered_json settings = nullptr;
@@ -271,6 +357,7 @@ std::string statusText(const Status& status) {
             "Prefix: " + status.prefix->folder.string() + " (" + status.prefix->launcher + ")\n";
     if (status.wineRunning)
         text += "Wine is running for this prefix: what Wine holds in memory may differ.\n";
+    text += screenText(status.screen);
     if (status.installDir.empty()) return text + "NHL 09 is not installed here.\n";
     text += "Game folder: " + status.installDir + "\nArchive: " + status.archive +
             (status.archiveHost.empty() ? "" : " (" + status.archiveHost + ")") + "\n";
@@ -282,14 +369,16 @@ std::string statusText(const Status& status) {
             text += frame.error + "\n";
             continue;
         }
-        text += frame.deviceWidth.value_or("?") + " x " + frame.deviceHeight.value_or("?") +
-                ", enablevsync " + frame.enableVsync.value_or("?") + "\n";
+        text += first(frame.deviceWidth).value_or("?") + " x " +
+                first(frame.deviceHeight).value_or("?") + ", enablevsync " +
+                first(frame.enableVsync).value_or("?") + "\n";
     }
     auto number = [](const std::optional<std::int32_t>& v) {
         return v ? std::to_string(*v) : std::string("not set");
     };
     text += "GFX Mode: " + number(status.gfxMode) +
             "\nOnPlay Player: " + number(status.onPlayPlayer) + "\n";
+    text += startsAtText(status);
     if (status.settings.empty()) {
         text += "Quenor's settings: none stored\n";
     } else {

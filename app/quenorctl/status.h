@@ -18,10 +18,18 @@ namespace quenor::ctl {
 struct FrameStatus {
     int frame = 0;
     std::string entry;  // "sgsm1.cfg"
-    std::optional<std::string> deviceWidth;
-    std::optional<std::string> deviceHeight;
-    std::optional<std::string> enableVsync;
+    // The values of the entry's keyed lines, in the order of the lines.
+    std::vector<std::string> deviceWidth;
+    std::vector<std::string> deviceHeight;
+    std::vector<std::string> enableVsync;
     std::string error;  // the entry cannot be read
+};
+
+// The size the game starts at: the frame "GFX Mode" selects, and the size its entry holds.
+struct StartingSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    int frame = 0;
 };
 
 struct Status {
@@ -35,6 +43,11 @@ struct Status {
     std::vector<FrameStatus> frames;
     std::optional<std::int32_t> gfxMode;
     std::optional<std::int32_t> onPlayPlayer;
+    // What the game starts at; when that is not known, why not.
+    std::optional<StartingSize> startsAt;
+    std::string startsAtUnknown;
+    // The screen the game will be shown on (or why there is none).
+    host::Screen screen;
     // The tool's own settings ("Version", "Resolution", ...) as stored; empty when none are.
     std::vector<std::pair<std::string, std::string>> settings;
     // Where the game differs from what Apply of the stored settings writes (empty: it holds

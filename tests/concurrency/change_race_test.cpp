@@ -69,7 +69,7 @@ const Change kPreset{{"apply", "--resolution", "1280x800", "--vsync", "off", "--
                      "1280",
                      "800",
                      "false",
-                     "4",
+                     "3",
                      "100",
                      "0"};
 const Change kOwnSize{

@@ -1,11 +1,13 @@
 #include "tool/patching/apply_reset.h"
 
+#include <stdexcept>
+
 #include "core/change_plan.h"
+#include "core/choices.h"
 #include "core/game_installation.h"
 #include "core/installation_lock.h"
 #include "core/operation_log.h"
 #include "core/registry_change.h"
-#include "core/resolution_codes.h"
 #include "core/tool_error.h"
 #include "tool/originals/keep_originals.h"
 #include "tool/patching/planned_change.h"
@@ -21,6 +23,14 @@ namespace {
 void writeGameDword(Tool& tool, const char* keyPath, const char* valueName, std::int16_t value) {
     setRegistryValue(tool, kHkeyCurrentUser, TaggedValue(keyPath), TaggedValue(valueName),
                      kRegDwordType, TaggedValue(value));
+}
+
+// The value of a registry value of the plan.
+std::int16_t plannedValue(const ChangePlan& plan, const char* valueName) {
+    for (const PlannedDword& value : plan.registry) {
+        if (value.name == valueName) return static_cast<std::int16_t>(value.value);
+    }
+    throw std::logic_error(std::string("the plan writes no ") + valueName);
 }
 
 // The last look before the first write of the game: Wine may have started for its prefix since
@@ -77,14 +87,15 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
     }
     writeLog(tool, "MsgBox 'Apply changes?' Click Yes");
     // Rejected values change nothing: their box is shown without any lock held.
-    if (rejectsUserDefinedValues(window, tool.patch.resolutionToApply)) {
+    const PlayerChoices chosen = window.choices();
+    if (sizeOfOwnRefused(chosen)) {
         setResolution(tool, window, tool.patch.resolutionToApply);
         return ChangeOutcome::InvalidValues;
     }
     {
         const InstallationLock lock(tool);
         RegistryChange registry(tool);
-        const ChangePlan planned = plannedApply(tool, window);
+        const ChangePlan planned = plannedApply(chosen);
         requireKeyedLines(tool, planned);
         const originals::ChangeOfInstallation change(tool);
         requireGameMayBeWritten(tool);
@@ -93,7 +104,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
         requireWritten(tool, planned);
         writeLog(tool, "SetVSYNC - OK");
         writeGameDword(tool, game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue,
-                       tool.patch.fpsNumber);
+                       plannedValue(planned, game::kOnPlayPlayerValue));
         writeLog(tool, "setRegistryValue - OK");
         createQuenorRegistry(tool);
         saveRegistryValues(tool, registry);

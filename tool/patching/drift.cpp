@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "core/change_plan.h"
 #include "core/game_installation.h"
-#include "core/resolution_codes.h"
 #include "tool/patching/keyed_lines.h"
 #include "tool/patching/planned_change.h"
-#include "tool/patching/resolution_patch.h"
 #include "tool/registry/registry_values.h"
 
 namespace quenor::patching {
@@ -52,17 +51,16 @@ void compareDword(Tool& tool, const std::string& keyPath, const std::string& nam
 
 }  // namespace
 
-std::vector<Difference> differencesFromApply(Tool& tool, const PatchWindow& window) {
+std::vector<Difference> differencesFromApply(Tool& tool, const PlayerChoices& chosen) {
     std::vector<Difference> out;
-    const std::int16_t code = tool.patch.resolutionToApply;
-    if (rejectsUserDefinedValues(window, code)) {
-        out.push_back({"the stored size of your own",
-                       window.widthText() + " x " + window.heightText() + ", frame " +
-                           std::to_string(window.frameListIndex()),
-                       "a valid size and frame"});
+    if (sizeOfOwnRefused(chosen)) {
+        out.push_back(
+            {"the stored size of your own",
+             chosen.width + " x " + chosen.height + ", frame " + std::to_string(chosen.frame),
+             "a valid size and frame"});
         return out;
     }
-    const ChangePlan plan = plannedApply(tool, window);
+    const ChangePlan plan = plannedApply(chosen);
     archiveDifferences(tool, plan, out);
     for (const PlannedDword& value : plan.registry)
         compareDword(tool, value.keyPath, value.name, value.value, out);

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/player_choices.h"
 #include "core/tool.h"
-#include "tool/patching/patch_window.h"
 
 namespace quenor::patching {
 
@@ -15,10 +15,10 @@ struct Difference {
     std::string expected;  // what Apply writes
 };
 
-// Where the game differs from what an Apply of the window's choices would write (after
-// start-up the choices are the stored settings): each keyed line of the archive's config
-// entries, "GFX Mode" and "OnPlay Player". Reads only. Choices Apply would refuse (a
-// user-defined size that is not valid) are one difference, so that an Apply runs and says why.
-std::vector<Difference> differencesFromApply(Tool& tool, const PatchWindow& window);
+// Where the game differs from what an Apply of the choices would write: each keyed line of the
+// archive's config entries, "GFX Mode" and "OnPlay Player". Reads only. Choices Apply would
+// refuse (a user-defined size that is not valid) are one difference, so that an Apply runs and
+// says why.
+std::vector<Difference> differencesFromApply(Tool& tool, const PlayerChoices& chosen);
 
 }  // namespace quenor::patching

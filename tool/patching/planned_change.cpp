@@ -4,31 +4,14 @@
 #include <optional>
 
 #include "core/game_installation.h"
-#include "core/resolution_codes.h"
 #include "core/tool_error.h"
 #include "lib/files/file_error.h"
 #include "lib/viv/archive_error.h"
 #include "lib/viv/archive_reader.h"
 #include "tool/patching/insert_in_file.h"
 #include "tool/patching/keyed_lines.h"
-#include "tool/patching/resolution_patch.h"
 
 namespace quenor::patching {
-
-namespace {
-
-void planVsync(ChangePlan& plan, const std::string& value) {
-    for (int frame = 1; frame <= game::kFrameCount; ++frame)
-        plan.entries[game::configEntryName(frame)]["enablevsync"] = value;
-}
-
-void planFrame(ChangePlan& plan, const FramePatch& patch) {
-    plan.entries[patch.entry]["devicewidth"] = std::to_string(patch.width);
-    plan.entries[patch.entry]["deviceheight"] = std::to_string(patch.height);
-    plan.registry.push_back({game::kKeyPath, game::kGfxModeValue, patch.gfxMode});
-}
-
-}  // namespace
 
 std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry) {
     FileSystem& files = tool.services.files;
@@ -51,16 +34,6 @@ namespace {
 }
 
 }  // namespace
-
-ChangePlan plannedApply(const Tool& tool, const PatchWindow& window) {
-    ChangePlan plan;
-    if (auto frame = framePatchFor(tool, window, tool.patch.resolutionToApply))
-        planFrame(plan, *frame);
-    planVsync(plan, tool.patch.vsyncValueText);
-    plan.registry.push_back(
-        {game::kDetailsKeyPathAsApplyWritesIt, game::kOnPlayPlayerValue, tool.patch.fpsNumber});
-    return plan;
-}
 
 bool gameFolderKnown(const SettingsModel& settings) {
     const std::string& folder = settings.strGamePath;

@@ -11,11 +11,6 @@
 
 namespace quenor::patching {
 
-// What Apply writes with the window's choices (its user-defined values must be valid),
-// decided before anything is written: the frame's size and "GFX Mode" unless the resolution is
-// "No Change", VSYNC in every frame, and "OnPlay Player". Reset's plan is plannedReset().
-ChangePlan plannedApply(const Tool& tool, const PatchWindow& window);
-
 // The plain text of a config entry of the game archive, or nothing when the archive or the
 // entry cannot be read.
 std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry);

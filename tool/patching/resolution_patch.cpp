@@ -1,65 +1,19 @@
 #include "tool/patching/resolution_patch.h"
 
-#include <algorithm>
-
 #include "core/change_plan.h"
+#include "core/choices.h"
 #include "core/game_installation.h"
 #include "core/operation_log.h"
-#include "core/resolution_codes.h"
+#include "core/player_choices.h"
 #include "core/tool_error.h"
 #include "tool/patching/config_entry.h"
 #include "tool/registry/registry_values.h"
 
 namespace quenor::patching {
 
-namespace {
-
-struct FixedResolution {
-    std::int16_t code;
-    std::int32_t width;
-    std::int32_t height;
-    std::int16_t gfxMode;
-};
-
-constexpr FixedResolution retailResolution(int frame) {
-    const retail::Frame& size = retail::kFrames[frame - 1];
-    return {resolution::retailFrameCode(frame), size.width, size.height, size.gfxMode};
-}
-
-// Presets (codes 0..2) and the retail frames used by the reset (50..80).
-constexpr FixedResolution kFixedResolutions[] = {
-    {resolution::k1280x800, 1280, 800, 4},
-    {resolution::k1600x1000, 1600, 1000, 4},
-    {resolution::k1024x768, 1024, 768, 2},
-    retailResolution(1),
-    retailResolution(2),
-    retailResolution(3),
-    retailResolution(4),
-};
-
-bool isPlainNumber(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// A number here is one to four decimal digits: no sign, blank or fraction, which a pixel
-// count never has. Zero and a leading zero are refused as well.
-bool validValues(const std::string& widthText, const std::string& heightText,
-                 std::int16_t frameIndex) {
-    auto valid = [](const std::string& text) { return isPlainNumber(text) && text.front() != '0'; };
-    return valid(widthText) && valid(heightText) && frameIndex >= 1;
-}
-
-}  // namespace
-
-bool rejectsUserDefinedValues(const PatchWindow& window, std::int16_t code) {
-    return code == resolution::kUserDefined &&
-           !validValues(window.widthText(), window.heightText(), window.frameListIndex());
-}
-
 bool validateResolution(Tool& tool, const std::string& widthText, const std::string& heightText,
                         std::int16_t frameIndex) {
-    if (validValues(widthText, heightText, frameIndex)) return true;
+    if (sizeOfOwnValid(widthText, heightText, frameIndex)) return true;
     const MessageBoxRequest box{"Invalid resolution specified",
                                 "Invalid Width or Height or missing Resolution Frame.",
                                 MessageButtons::Ok, MessageIcon::Exclamation, 0};
@@ -68,22 +22,32 @@ bool validateResolution(Tool& tool, const std::string& widthText, const std::str
     return false;
 }
 
-std::optional<FramePatch> framePatchFor(const Tool& tool, const PatchWindow& window,
-                                        std::int16_t code) {
-    if (code == resolution::kNoChange) return std::nullopt;
+namespace {
+
+// What the patch writes for a code: a preset's size or a retail size (into the config entry the
+// option's tag or the reset named), or the window's user-defined values, which must be valid,
+// in the frame the settings hold.
+FramePatch framePatchFor(const Tool& tool, const PatchWindow& window, std::int16_t code) {
     if (code == resolution::kUserDefined) {
-        return FramePatch{game::configEntryName(tool.settings.intResFrame),
-                          std::stoi(window.widthText()), std::stoi(window.heightText()),
-                          window.frameListIndex()};
+        PlayerChoices typed;
+        typed.resolution = code;
+        typed.width = window.widthText();
+        typed.height = window.heightText();
+        typed.frame = window.frameListIndex();
+        FramePatch patch = *framePatchOf(typed);
+        patch.entry = game::configEntryName(tool.settings.intResFrame);
+        return patch;
     }
-    const auto* fixed = std::find_if(std::begin(kFixedResolutions), std::end(kFixedResolutions),
-                                     [code](const FixedResolution& r) { return r.code == code; });
-    if (fixed == std::end(kFixedResolutions)) {
+    std::optional<FramePatch> fixed = fixedFramePatch(code);
+    if (!fixed) {
         throw ToolError(5, tool.services.programName,
                         "Unknown resolution code " + std::to_string(code) + ".");
     }
-    return FramePatch{tool.patch.configFileName, fixed->width, fixed->height, fixed->gfxMode};
+    fixed->entry = tool.patch.configFileName;
+    return *fixed;
 }
+
+}  // namespace
 
 bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
     SettingsModel& settings = tool.settings;
@@ -98,7 +62,7 @@ bool setResolution(Tool& tool, PatchWindow& window, std::int16_t code) {
             return false;
         }
     }
-    const FramePatch patch = *framePatchFor(tool, window, code);
+    const FramePatch patch = framePatchFor(tool, window, code);
     settings.lngDeviceWidth = patch.width;
     settings.lngDeviceHeight = patch.height;
     tool.patch.configFileName = patch.entry;

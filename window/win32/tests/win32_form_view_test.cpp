@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/resolution_codes.h"
+#include "core/choices.h"
 #include "core/testing/tool_fixture.h"
 #include "lib/registry/testing/memory_store.h"
 #include "window/quenor_layout.h"
