@@ -107,6 +107,19 @@ std::string Machine::registryValues() const {
     return values;
 }
 
+void setUserValue(const Machine& machine, const char* key, const char* name, std::uint32_t type,
+                  std::vector<std::uint8_t> data) {
+    reg::wine::testing::DiskStore store(machine.installation().prefix());
+    reg::Handle handle = 0;
+    ASSERT_EQ(store.createKey(reg::kCurrentUser, key, reg::kAllAccess, handle, nullptr),
+              reg::kSuccess);
+    ASSERT_EQ(
+        store.setValue(handle, name, type, data.data(), static_cast<std::uint32_t>(data.size())),
+        reg::kSuccess);
+    store.closeKey(handle);
+    ASSERT_EQ(reg::wine::testing::committed(store), "");
+}
+
 void applyInWindow(Machine& machine, const std::function<void(ui::FormModel&)>& choose) {
     machine.window([&](ui::FormModel& form, ScriptedMessageBoxes& boxes) {
         choose(form);

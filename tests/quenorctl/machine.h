@@ -49,6 +49,10 @@ class Machine {
     MapEnvironment environment_;
 };
 
+// Sets a value below HKEY_CURRENT_USER in the machine's registry files, as another program would.
+void setUserValue(const Machine& machine, const char* key, const char* name, std::uint32_t type,
+                  std::vector<std::uint8_t> data);
+
 // Presses Apply in the window after `choose` made the choices, answering its two boxes.
 void applyInWindow(Machine& machine, const std::function<void(ui::FormModel&)>& choose);
 

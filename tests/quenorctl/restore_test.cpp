@@ -47,19 +47,6 @@ struct GameRegistry {
     friend bool operator==(const GameRegistry&, const GameRegistry&) = default;
 };
 
-void setValue(const Machine& machine, const char* key, const char* name, std::uint32_t type,
-              std::vector<std::uint8_t> data) {
-    reg::wine::testing::DiskStore store(machine.installation().prefix());
-    reg::Handle handle = 0;
-    ASSERT_EQ(store.createKey(reg::kCurrentUser, key, reg::kAllAccess, handle, nullptr),
-              reg::kSuccess);
-    ASSERT_EQ(
-        store.setValue(handle, name, type, data.data(), static_cast<std::uint32_t>(data.size())),
-        reg::kSuccess);
-    store.closeKey(handle);
-    ASSERT_EQ(reg::wine::testing::committed(store), "");
-}
-
 struct Scenario {
     const char* name;
     std::function<void(Machine&)> before;  // the player's own state, before Quenor
@@ -104,9 +91,9 @@ TEST(Restore, PutsBackTheArchiveByteForByteAndTheRegistryAsItWas) {
          nothing},
         {"values the player had, and one of the game's beside them",
          [](Machine& m) {
-             setValue(m, kGameKey, "GFX Mode", reg::kDword, {3, 0, 0, 0});
-             setValue(m, kDetailsKey, "OnPlay Player", reg::kSz, {'7', '5', 0});
-             setValue(m, kDetailsKey, "Shadows", reg::kDword, {1, 0, 0, 0});
+             setUserValue(m, kGameKey, "GFX Mode", reg::kDword, {3, 0, 0, 0});
+             setUserValue(m, kDetailsKey, "OnPlay Player", reg::kSz, {'7', '5', 0});
+             setUserValue(m, kDetailsKey, "Shadows", reg::kDword, {1, 0, 0, 0});
          },
          [](Machine& m) {
              quenorctlDone(m, {"apply", "--resolution", "1024x768", "--yes"});
@@ -117,7 +104,7 @@ TEST(Restore, PutsBackTheArchiveByteForByteAndTheRegistryAsItWas) {
              quenorctlDone(m, {"reset", "--yes"});
          },
          [](Machine& m) {
-             setValue(m, kDetailsKey, "Shadows", reg::kDword, {0, 0, 0, 0});
+             setUserValue(m, kDetailsKey, "Shadows", reg::kDword, {0, 0, 0, 0});
          }},
     };
     for (const Scenario& s : scenarios) {
