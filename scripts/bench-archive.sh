@@ -9,7 +9,7 @@
 # written under $TMPDIR (default /tmp) and removed afterwards; the large one is sparse.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev
+scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev
 cmake --preset release >/dev/null
 cmake --build --preset release --target archive_bench
 exec build/release/bench/archive_bench "$@"

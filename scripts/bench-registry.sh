@@ -22,7 +22,7 @@ sizes=("$@")
 build="${QUENOR_BENCH_BUILD:-build/release}"
 if [ -z "${QUENOR_BENCH_BUILD:-}" ]; then
     scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
-        libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev qt6-base-dev time
+        libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev qt6-base-dev time
     cmake --preset release >/dev/null
     cmake --build --preset release --target quenorctl quenor-viv
 fi

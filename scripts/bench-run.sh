@@ -13,7 +13,7 @@ runs="${1:-20}"
 build="${QUENOR_BENCH_BUILD:-build/release}"
 if [ -z "${QUENOR_BENCH_BUILD:-}" ]; then
     scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
-        libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev qt6-base-dev
+        libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev qt6-base-dev
     cmake --preset release >/dev/null
     cmake --build --preset release --target quenorctl quenor-viv
 fi

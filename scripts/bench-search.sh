@@ -17,7 +17,7 @@ build=build/release
 
 if [ -z "${QUENOR_BENCH_UNDER_DISPLAY:-}" ]; then
     scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev \
-        libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev qt6-base-dev libfontconfig-dev qt6-qpa-plugins fonts-liberation xvfb xauth
+        libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev qt6-base-dev libfontconfig-dev qt6-qpa-plugins fonts-liberation xvfb xauth
     cmake --preset release >/dev/null
     cmake --build --preset release --target quenor_startup_probe quenor-viv
     export QUENOR_BENCH_UNDER_DISPLAY=1

@@ -18,7 +18,7 @@ runs="${1:-20}"
 build=build/release
 
 if [ -z "${QUENOR_BENCH_UNDER_DISPLAY:-}" ]; then
-    scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev \
+    scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev \
         qt6-base-dev libfontconfig-dev qt6-qpa-plugins fonts-liberation xvfb xauth valgrind
     cmake --preset release >/dev/null
     cmake --build --preset release --target quenor_startup_probe quenor_minimal_qt_window \

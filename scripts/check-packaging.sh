@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 scripts/install-deps.sh cmake make g++ qt6-base-dev libfontconfig-dev qt6-qpa-plugins \
-    libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev dpkg-dev file rpm rpmlint
+    libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev dpkg-dev file rpm rpmlint
 work="$(mktemp -d "${TMPDIR:-/tmp}/quenor-packaging.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 jobs="$(nproc)"

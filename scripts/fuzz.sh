@@ -43,7 +43,7 @@ case "${1:-}" in
 *) seconds="$1" ;;
 esac
 
-scripts/install-deps.sh cmake ninja-build clang libclang-rt-14-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev >&2
+scripts/install-deps.sh cmake ninja-build clang libclang-rt-14-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev >&2
 cmake --preset fuzz >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

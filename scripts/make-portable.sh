@@ -33,7 +33,8 @@ fail() {
 }
 
 scripts/install-deps.sh cmake ninja-build g++ qt6-base-dev libfontconfig-dev qt6-qpa-plugins \
-    qt6-wayland libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev fonts-liberation \
+    qt6-wayland libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev \
+    fonts-liberation \
     binutils dpkg gzip tar
 build="$root/build/portable"
 cmake --preset portable >/dev/null
@@ -131,8 +132,8 @@ while read -r _ file; do
 done <"$work/bundled.txt"
 for plugin_package in qt6-qpa-plugins qt6-wayland; do echo "$plugin_package" >>"$work/packages.txt"; done
 # What is linked into the programs: yaml-cpp and libcrypto (all three programs), the C++
-# runtime (quenorctl and quenor-viv).
-linked_in="libyaml-cpp-dev libssl-dev libstdc++-12-dev libgcc-12-dev"
+# runtime, libxcb with RandR and what it needs (quenorctl and quenor-viv).
+linked_in="libyaml-cpp-dev libssl-dev libstdc++-12-dev libgcc-12-dev libxcb1-dev libxcb-randr0-dev libxau-dev libxdmcp-dev"
 for package in $linked_in; do
     [ -f "/usr/share/doc/$package/copyright" ] || fail "no licence of $package (Debian: $package)"
     echo "$package" >>"$work/packages.txt"

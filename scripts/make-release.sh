@@ -20,7 +20,7 @@ fail() {
     exit 1
 }
 scripts/install-deps.sh cmake make ninja-build g++ qt6-base-dev libfontconfig-dev \
-    qt6-qpa-plugins libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev dpkg-dev rpm \
+    qt6-qpa-plugins libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev dpkg-dev rpm \
     g++-mingw-w64-x86-64 googletest zip file
 # One time for everything of the release: the last commit's.
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev qt6-base-dev libfontconfig-dev \
-    libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev \
+    libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev \
     qt6-qpa-plugins fonts-liberation
 cmake --preset dev >/dev/null
 cmake --build --preset dev --target quenor quenorctl quenor-viv

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and tests with MinGW-w64 (preset "windows", build/windows) and
 # runs the tests under wine64 in a throwaway Wine prefix, removed at the end. Then runs the
-# same user steps with the Windows and the Linux build (scripts/compare-windows-linux.sh).
+# same user steps with the Windows and the Linux build (scripts/compare-windows-linux.sh), and
+# quenorctl.exe's --resolution screen on an Xvfb screen (scripts/windows-screen-check.sh).
 # Installs the Debian packages it needs first. The tests run inside Xvfb: the window tests create real
 # Win32 windows, which Wine draws through an X display.
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh cmake ninja-build g++-mingw-w64-x86-64 googletest zip wine64 xvfb xauth \
-    g++ libgtest-dev libgmock-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev
+    g++ libgtest-dev libgmock-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev
 started=$(date +%s)
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/quenor-wine.XXXXXX")"
 cleanup() {
@@ -47,5 +48,7 @@ xvfb-run -a sh -c 'scripts/wine-run.sh cmd /c exit 0 || exit 1
 cmake --preset ci >/dev/null
 cmake --build --preset ci --target quenor-script quenor-viv
 scripts/compare-windows-linux.sh build/windows build/ci || status=$?
+# quenorctl.exe gives the game the size of the screen it is shown on.
+scripts/windows-screen-check.sh build/windows build/ci || status=$?
 echo "Windows build and tests took $(( $(date +%s) - started )) seconds."
 exit "$status"

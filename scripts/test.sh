@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-ci}"
-scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev \
+scripts/install-deps.sh cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libyaml-cpp-dev libcli11-dev nlohmann-json3-dev libssl-dev libxcb-randr0-dev \
     clang libclang-rt-14-dev qt6-base-dev libfontconfig-dev qt6-qpa-plugins fonts-liberation \
     desktop-file-utils xvfb x11-xserver-utils lintian appstream dpkg-dev
 # Node.js runs the independent RefPack decoder of the cross-check test. A machine that has

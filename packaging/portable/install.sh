@@ -306,18 +306,18 @@ recipe() {
     found=1
 }
 if [ -d "$HOME/.steam/steam" ] || [ -d "$HOME/.local/share/Steam" ]; then
-    recipe "Steam: NHL 09's shortcut > Properties > Launch options:" "$ctl run -- %command%"
+    recipe "Steam: NHL 09's shortcut > Properties > Launch options:" "$ctl run --resolution screen -- %command%"
 fi
 if [ -n "$flatpak_steam" ]; then
     recipe "Steam (Flatpak): NHL 09's shortcut > Properties > Launch options:" \
-        "$ctl run -- %command%"
+        "$ctl run --resolution screen -- %command%"
 fi
 if [ -d "$HOME/.config/lutris" ] || [ -d "$HOME/.local/share/lutris" ]; then
-    recipe "Lutris: the game's Configure > System options > Command prefix:" "$ctl run --"
+    recipe "Lutris: the game's Configure > System options > Command prefix:" "$ctl run --resolution screen --"
 fi
 if [ -d "$HOME/.config/heroic" ]; then
     recipe "Heroic: the game's Settings > Other > Wrapper command, and its arguments:" \
-        "$ctl   run --"
+        "$ctl   run --resolution screen --"
 fi
 # Flatpak launchers see Quenor's folder once they may read it.
 for app in net.lutris.Lutris com.heroicgameslauncher.hgl com.usebottles.bottles; do
@@ -325,13 +325,13 @@ for app in net.lutris.Lutris com.heroicgameslauncher.hgl com.usebottles.bottles;
     recipe "$app (Flatpak): first let its sandbox read Quenor's folder:" \
         "flatpak override --user --filesystem=$data:ro $app"
     case "$app" in
-    net.lutris.Lutris) recipe "  then the game's Configure > System options > Command prefix:" "$ctl run --" ;;
-    com.heroicgameslauncher.hgl) recipe "  then the game's Settings > Other > Wrapper command, and its arguments:" "$ctl   run --" ;;
-    com.usebottles.bottles) recipe "  then the program's Launch options in the bottle:" "$ctl run -- %command%" ;;
+    net.lutris.Lutris) recipe "  then the game's Configure > System options > Command prefix:" "$ctl run --resolution screen --" ;;
+    com.heroicgameslauncher.hgl) recipe "  then the game's Settings > Other > Wrapper command, and its arguments:" "$ctl   run --resolution screen --" ;;
+    com.usebottles.bottles) recipe "  then the program's Launch options in the bottle:" "$ctl run --resolution screen -- %command%" ;;
     esac
 done
 if [ "$found" -eq 0 ]; then
-    say "  (no launcher found) the command in front of the game's: $ctl run -- COMMAND"
+    say "  (no launcher found) the command in front of the game's: $ctl run --resolution screen -- COMMAND"
 fi
 say ""
 say "To remove it: $data/install.sh --uninstall"
