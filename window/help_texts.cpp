@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/choices.h"
+
 namespace quenor::ui {
 
 namespace {
@@ -30,6 +32,11 @@ MessageBoxRequest information(std::string title, std::string text) {
     return request;
 }
 
+// A resolution option's caption, as its button shows it.
+std::string caption(std::int16_t code) {
+    return std::string(choices::kResolutionOptions.at(static_cast<std::size_t>(code)).caption);
+}
+
 // The texts are kept line by line as the user reads them, spelling included; several
 // lines end in a blank on purpose.
 MessageBoxRequest widescreenResolution() {
@@ -37,7 +44,8 @@ MessageBoxRequest widescreenResolution() {
                        joinLines({
                            "This option enables widescreen support (16:10) in NHL 09.",
                            "Make sure the selected resolution is supported by your hardware",
-                           "or NHL 09 may crash. Select the 'No Change' option if you",
+                           "or NHL 09 may crash. Select the '" + caption(resolution::kNoChange) +
+                               "' option if you",
                            "do not",
                            "wish to enable widescreen support to NHL 09 at this time. ",
                            "",
@@ -50,7 +58,8 @@ MessageBoxRequest widescreenResolution() {
 MessageBoxRequest frameSize() {
     return information("About the Frame Size list...",
                        joinLines({
-                           "The User Defined option lets you specify a resolution to use in-game.",
+                           "The " + caption(resolution::kUserDefined) +
+                               " option lets you specify a resolution to use in-game.",
                            "Enter the Width (Horizontal pixels) and the Height (Vertical pixels)",
                            "and select a Resolution Frame.",
                            "",
