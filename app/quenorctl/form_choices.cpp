@@ -122,7 +122,7 @@ std::optional<ChoiceRefused> refusedByTheBoxes(const GivenChoices& given) {
 }
 
 std::optional<ChoiceRefused> selectChoices(ui::FormModel& form, const GivenChoices& given) {
-    if (const auto refused = refusedByTheBoxes(given)) return refused;
+    if (auto refused = refusedByTheBoxes(given)) return refused;
     if (given.resolution) {
         // A click on the option already selected changes nothing, as in the window.
         form.userClickOption(names::kOptResolution, *given.resolution);
