@@ -21,9 +21,23 @@ void becomeDpiAware() {
     SetProcessDPIAware();
 }
 
+// Under Wine the programs see the host's environment: without an X or Wayland display Wine
+// has none to show the game on, and makes up a primary display of 1024 x 768.
+bool underWineWithoutDisplay() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+    const auto set = [](const wchar_t* name) {
+        wchar_t value[2];
+        return GetEnvironmentVariableW(name, value, 2) > 0;
+    };
+    return !set(L"DISPLAY") && !set(L"WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 Screen primaryDisplay() {
+    if (underWineWithoutDisplay())
+        return {std::nullopt, "Wine has no display to show the game on: DISPLAY is not set"};
     becomeDpiAware();
     DEVMODEW mode{};
     mode.dmSize = sizeof(mode);

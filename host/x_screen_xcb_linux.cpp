@@ -50,7 +50,8 @@ class XcbServer : public XServerAnswers {
         }
         xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection_));
         for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
-        if (screens.rem == 0) {
+        // libxcb reads ":0.-1" as screen -1, which no server has.
+        if (screenNumber < 0 || screens.rem == 0) {
             xcb_disconnect(connection_);
             throw std::runtime_error(whyNotConnected(XCB_CONN_CLOSED_INVALID_SCREEN, display));
         }

@@ -52,4 +52,14 @@ if ! grep -qx "The game starts at 1152 x 864 (GFX Mode 3: frame 3, sgsm3.cfg)" "
     exit 1
 fi
 grep -x "Screen: .*" "$work/status.out"
+# Without a display Wine makes one up: quenorctl.exe says there is none and changes nothing.
+status=0
+env -u DISPLAY "$wine" 'C:\Quenor\quenorctl.exe' apply --yes --resolution 1024x768 >/dev/null 2>&1
+env -u DISPLAY "$wine" 'C:\Quenor\quenorctl.exe' apply --yes --resolution screen \
+    >"$work/none.out" 2>&1 || status=$?
+if [ "$status" != 1 ] || ! grep -q "Wine has no display" "$work/none.out"; then
+    cat "$work/none.out"
+    echo "windows-screen-check.sh: without a display apply gave $status" >&2
+    exit 1
+fi
 echo "windows-screen-check.sh: quenorctl.exe gave the game the screen's size, 1152 x 864."

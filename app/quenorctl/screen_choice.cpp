@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "window/quenor_layout.h"
+
 namespace quenor::ctl {
 
 ChoicesOnPlatform choicesOnPlatform(const Choices& choices, const PlatformOpener& open) {
@@ -17,10 +19,16 @@ ChoicesOnPlatform choicesOnPlatform(const Choices& choices, const PlatformOpener
         if (resolved.platform && !resolved.platform->refusal()) {
             const host::Screen screen = resolved.platform->screen();
             size = screen.size;
-            if (!size) resolved.noScreen = screen.source;
+            if (!size) resolved.noScreen = "there is no screen to match (" + screen.source + ")";
         }
     }
     resolved.given = resolveChoices(choices, size);
+    if (size && refusedByTheBoxes(resolved.given)) {
+        resolved.noScreen = "the screen's size, " + std::to_string(size->width) + " x " +
+                            std::to_string(size->height) +
+                            ", does not fit the window's size boxes (at most " +
+                            std::to_string(ui::kSizeBoxMaxLength) + " digits each)";
+    }
     return resolved;
 }
 
@@ -32,8 +40,7 @@ PlatformOpener openedOr(ChoicesOnPlatform& resolved, const PlatformOpener& open)
 }
 
 std::string noScreenReason(const std::string& why) {
-    return "there is no screen to match (" + why +
-           "); give the size instead, for example --resolution 1280x800";
+    return why + "; give the size instead, for example --resolution 1280x800";
 }
 
 }  // namespace quenor::ctl

@@ -18,7 +18,8 @@ struct ChoicesOnPlatform {
     GivenChoices given;
     // The platform opened to measure the screen, for the tool to start on; else null.
     std::unique_ptr<host::HostPlatform> platform;
-    // Why there is no screen to match; empty when there is one or none was asked for.
+    // Why the screen cannot be matched, in a clause ("there is no screen to match (DISPLAY
+    // is not set)"); empty when it can or none was asked for.
     std::string noScreen;
 };
 ChoicesOnPlatform choicesOnPlatform(const Choices& choices, const PlatformOpener& open);
@@ -26,7 +27,7 @@ ChoicesOnPlatform choicesOnPlatform(const Choices& choices, const PlatformOpener
 // Hands over the platform `resolved` opened already, once; otherwise opens one.
 PlatformOpener openedOr(ChoicesOnPlatform& resolved, const PlatformOpener& open);
 
-// What quenorctl says when there is no screen to match.
+// What quenorctl says when the screen cannot be matched: why, and how to give a size.
 std::string noScreenReason(const std::string& why);
 
 }  // namespace quenor::ctl

@@ -73,6 +73,11 @@ std::optional<std::int32_t> agreedSize(const FrameStatus& frame, const char* key
 // The size the game starts at: "GFX Mode" selects the frame, whose entry holds the size.
 void readStartingSize(Status& status) {
     const std::string unknown = "the size the game starts at is not known: ";
+    if (!status.gfxModeNotDword.empty()) {
+        status.startsAtUnknown =
+            unknown + "GFX Mode is " + status.gfxModeNotDword + ", not a DWORD";
+        return;
+    }
     if (!status.gfxMode) {
         status.startsAtUnknown = "the game picks its own size: GFX Mode is not set";
         return;
@@ -259,8 +264,11 @@ Status readStatus(host::HostPlatform& platform) {
     status.installDir =
         textOf(valueOf(services, reg::kLocalMachine, game::kKeyPath, game::kInstallDirValue))
             .value_or("");
-    status.gfxMode =
-        dwordOf(valueOf(services, reg::kCurrentUser, game::kKeyPath, game::kGfxModeValue));
+    const TaggedValue gfxMode =
+        valueOf(services, reg::kCurrentUser, game::kKeyPath, game::kGfxModeValue);
+    status.gfxMode = dwordOf(gfxMode);
+    if (!gfxMode.isInteger() && !gfxMode.isEmpty())
+        status.gfxModeNotDword = "\"" + gfxMode.text() + "\"";
     status.onPlayPlayer = dwordOf(
         valueOf(services, reg::kCurrentUser, game::kDetailsKeyPath, game::kOnPlayPlayerValue));
     status.screen = platform.screen();
@@ -376,7 +384,9 @@ std::string statusText(const Status& status) {
     auto number = [](const std::optional<std::int32_t>& v) {
         return v ? std::to_string(*v) : std::string("not set");
     };
-    text += "GFX Mode: " + number(status.gfxMode) +
+    text += "GFX Mode: " +
+            (status.gfxModeNotDword.empty() ? number(status.gfxMode)
+                                            : status.gfxModeNotDword + " (not a DWORD)") +
             "\nOnPlay Player: " + number(status.onPlayPlayer) + "\n";
     text += startsAtText(status);
     if (status.settings.empty()) {

@@ -42,6 +42,8 @@ struct Status {
     std::string archiveError;
     std::vector<FrameStatus> frames;
     std::optional<std::int32_t> gfxMode;
+    // "GFX Mode" when it is set but not a DWORD, as the tool reads it ("\"3\""); else empty.
+    std::string gfxModeNotDword;
     std::optional<std::int32_t> onPlayPlayer;
     // What the game starts at; when that is not known, why not.
     std::optional<StartingSize> startsAt;

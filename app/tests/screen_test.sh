@@ -114,6 +114,24 @@ try_program() {
     grep -qx "started a b c" "$GAME_RECORD" || fail "$kind: the game lost its arguments"
 }
 
+# A screen whose size the window's boxes cannot hold, and a screen number no server has: the
+# shared program alone.
+start_x 10240x1440
+wide="$display"
+mkdir -p "$work/odd/home"
+QUENOR_VIV="$viv" "$root/scripts/make-demo-prefix.sh" "$work/odd/prefix" >/dev/null 2>&1 ||
+    fail "no demo prefix"
+before="$(sha256sum "$work/odd/prefix/user.reg")"
+for case in "$wide|the screen's size, 10240 x 1440, does not fit" \
+    "$small.-1|names a screen its X server does not have"; do
+    status=0
+    DISPLAY="${case%%|*}" WINEPREFIX="$work/odd/prefix" HOME="$work/odd/home" \
+        "$1" apply --yes --resolution screen >/dev/null 2>"$work/odd/err" || status=$?
+    [ "$status" = 1 ] || fail "DISPLAY ${case%%|*}: apply gave $status, not 1"
+    grep -q "${case#*|}" "$work/odd/err" || fail "DISPLAY ${case%%|*}: $(cat "$work/odd/err")"
+done
+[ "$(sha256sum "$work/odd/prefix/user.reg")" = "$before" ] || fail "an odd screen changed the game"
+
 try_program shared "$1"
 [ $# -ge 2 ] && try_program static "$2"
 echo "screen_test: passed"

@@ -147,6 +147,13 @@ TEST(QuenorctlStatus, TellsTheSizeTheGameStartsAtAfterEveryOptionAndReset) {
          nullptr,
          "The size the game starts at is not known: sgsm3.cfg's devicewidth lines disagree "
          "(1280, 1600)"},
+        {"a GFX Mode that is no DWORD",
+         {},
+         [](Machine& m) {
+             setUserValue(m, kGameKey, "GFX Mode", reg::kSz, {'3', 0});
+         },
+         nullptr,
+         "The size the game starts at is not known: GFX Mode is \"3\", not a DWORD"},
         {"a width that is no number",
          {},
          [&](Machine& m) {
