@@ -71,7 +71,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
         ui::Quenor window(tool);
         ASSERT_TRUE(window.Form_Load());
         EXPECT_EQ(tool.settings.strGamePath, "C:\\EA Games\\NHL 09\\");
-        window.form().userClickOption(cn::kOptResolution, 0);  // 1280x800: sgsm3, GFX Mode 4
+        window.form().userClickOption(cn::kOptResolution, 0);  // 1280x800: sgsm3, GFX Mode 3
         window.form().userClickOption(cn::kOptVsync, 1);       // OFF
         window.form().userClickOption(cn::kOptFpsBoost, 3);    // High: 100
         boxes.expect(MessageAnswer::Yes);
@@ -91,7 +91,7 @@ TEST(WineEndToEnd, ApplyInAPrefixMadeByWineboot) {
     const std::string game = both.substr(0, split);
     const std::string settings = both.substr(split);
     stopWineServer(prefix);
-    EXPECT_NE(game.find("GFX Mode    REG_DWORD    0x4\r\n"), std::string::npos) << game;
+    EXPECT_NE(game.find("GFX Mode    REG_DWORD    0x3\r\n"), std::string::npos) << game;
     EXPECT_NE(game.find("Details Settings\r\n"), std::string::npos) << game;
     EXPECT_NE(game.find("OnPlay Player    REG_DWORD    0x64\r\n"), std::string::npos) << game;
     for (const char* line :
