@@ -104,6 +104,23 @@ std::string findName(files::FileIo& io, const std::filesystem::path& folder,
 
 }  // namespace
 
+namespace {
+
+// Where a file that is a symbolic link leads (a link to a link followed to its end), so that
+// a write lands in the file the link leads to and the link stays a link; any other path as it
+// is.
+std::filesystem::path linkEnd(files::FileIo& io, std::filesystem::path file) {
+    constexpr int kMostLinks = 40;
+    for (int i = 0; i < kMostLinks; ++i) {
+        const std::optional<std::filesystem::path> link = io.linkTarget(file);
+        if (!link) break;
+        file = link->is_absolute() ? *link : (file.parent_path() / *link).lexically_normal();
+    }
+    return file;
+}
+
+}  // namespace
+
 MappedPath mapToolPath(files::FileIo& io, const std::optional<std::filesystem::path>& prefix,
                        const std::string& path) {
     if (!path.empty() && path[0] == '\\') {
@@ -191,12 +208,16 @@ std::filesystem::path WinePathFileSystem::PrefixFileIo::hostPathOf(
     const std::filesystem::path& path) {
     const std::string text = path.string();
     if (!hasDrive(text)) return path;  // a path of this machine
-    MappedPath result = mapToolPath(target(), files_.prefix_, text);
+    // A temporary sibling lies beside the file it replaces, wherever that file leads.
+    const std::optional<std::filesystem::path> owner = files::siblingOwner(path);
+    const std::string mappedText = owner ? owner->string() : text;
+    MappedPath result = mapToolPath(target(), files_.prefix_, mappedText);
     if (!result.error.empty()) {
-        const std::string why = files_.unreachable(text, result.error);
+        const std::string why = files_.unreachable(mappedText, result.error);
         throw files::FileIoError(why, result.error);
     }
-    return result.host;
+    const std::filesystem::path file = linkEnd(target(), result.host);
+    return owner ? file.parent_path() / path.filename() : file;
 }
 
 template <typename Step>

@@ -188,9 +188,10 @@ std::string originalsText(const originals::OriginalsState& state) {
     }
     std::string text = "Originals: kept in " + state.folder + "\n";
     for (const std::string& other : state.otherSets) {
-        text += "  and another set in " + other +
-                ", kept by an earlier version; restore refuses until all but one are dropped "
-                "with \"quenorctl restore --forget FOLDER\"\n";
+        text +=
+            "  another set of this archive, left alone (\"quenorctl restore --forget "
+            "FOLDER\" drops it): " +
+            other + "\n";
     }
     if (state.record->archive) {
         text += "  archive taken " + state.record->archive->taken + "; the archive now is " +

@@ -60,13 +60,18 @@ run_kind() {
     mask() {
         sed -E -e 's/[0-9]{2}\/[0-9]{2}\/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}/## stamp ##/g' \
             -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}/## stamp ##/g' \
-            -e "s|$dir|{RUN}|g" -e '/^ERROR: ld.so: object .libquenor-missing-preload.so/d' "$@"
+            -e "s|$dir|{RUN}|g" -e 's/archive-[0-9a-f]{16}/archive-{ID}/g' \
+            -e '/^ERROR: ld.so: object .libquenor-missing-preload.so/d' "$@"
     }
     mask "$dir/bin/quenor.log" >"$dir/log.masked"
     for text in apply.out status.json status.err restore.out; do
         mask -i "$dir/$text"
     done
     cp -R "$dir/prefix/.quenor" "$dir/originals.masked"
+    # A set's folder is named after the real path of the archive, which differs between runs.
+    for set in "$dir/originals.masked"/originals/archive-*; do
+        [ -d "$set" ] && mv "$set" "$dir/originals.masked/originals/archive-ID"
+    done
     find "$dir/originals.masked" -type f ! -name '*.viv' -exec sed -i -E \
         's/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}/## stamp ##/g' {} +
     # Wine's registry files note when each key was written.

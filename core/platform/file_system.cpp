@@ -17,4 +17,12 @@ std::string FileSystem::namingHostFile(const std::string& path, std::string text
     return text;
 }
 
+std::string FileSystem::identityPath(const std::string& path) const {
+    try {
+        return io().realPath(pathOf(path)).string();
+    } catch (const std::exception&) {
+        return path;
+    }
+}
+
 }  // namespace quenor

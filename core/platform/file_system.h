@@ -47,10 +47,11 @@ class FileSystem {
     // `archivePath` (empty while start-up has not read it yet): every process that may change
     // that installation, from any account, reaches the same file through it.
     virtual std::filesystem::path changeLockFile(const std::string& archivePath) const = 0;
-    // The path that names a file however it was reached (links, "..", letter case where the
-    // system ignores it), for keys that must not tell two ways to one file apart. A system
-    // without such a path returns the path as it is.
-    virtual std::string identityPath(const std::string& path) const { return path; }
+    // The path that names a file however it was reached (links, drive mappings, "..", letter
+    // case where the system ignores it), for keys that must not tell two ways to one file
+    // apart: by default the real path on this machine of where io() takes the path. A path that
+    // leads nowhere names itself.
+    virtual std::string identityPath(const std::string& path) const;
 
     std::string join(const std::string& folder, std::string_view name) const {
         return folder + separator() + std::string(name);

@@ -9,6 +9,41 @@
 
 namespace quenor::files {
 
+std::filesystem::path FileIo::realPath(const std::filesystem::path& path) {
+    constexpr int kMostLinks = 40;
+    std::filesystem::path resolved = path.root_path();
+    std::vector<std::filesystem::path> rest;
+    const std::filesystem::path relative = path.relative_path();
+    for (const auto& name : relative) rest.push_back(name);
+    std::reverse(rest.begin(), rest.end());  // the next name last
+    int links = 0;
+    bool exists = true;
+    while (!rest.empty()) {
+        const std::filesystem::path name = rest.back();
+        rest.pop_back();
+        if (name.empty() || name == ".") continue;
+        if (name == "..") {
+            resolved = resolved.parent_path();
+            continue;
+        }
+        const std::filesystem::path next = resolved / name;
+        const std::optional<std::filesystem::path> link =
+            exists && links < kMostLinks ? linkTarget(next) : std::nullopt;
+        if (!link) {
+            resolved = next;
+            exists = exists && kind(next) != FileKind::kMissing;
+            continue;
+        }
+        ++links;
+        // The link's own path goes in place of its name: an absolute one from its root.
+        const std::filesystem::path linkNames = link->relative_path();
+        const std::vector<std::filesystem::path> targetNames(linkNames.begin(), linkNames.end());
+        for (auto it = targetNames.rbegin(); it != targetNames.rend(); ++it) rest.push_back(*it);
+        if (link->is_absolute()) resolved = link->root_path();
+    }
+    return resolved;
+}
+
 std::filesystem::path FileIo::folderOf(const std::filesystem::path& path) {
     std::filesystem::path folder = path.parent_path();
     return folder.empty() ? std::filesystem::path(".") : folder;

@@ -113,6 +113,15 @@ class FileIo {
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     virtual void syncFolder(const std::filesystem::path& folder) = 0;
 
+    // The path a symbolic link at `path` holds, when `path` itself is one; nothing for any
+    // other path, a missing one included. Files held in memory have no links.
+    virtual std::optional<std::filesystem::path> linkTarget(const std::filesystem::path& path) = 0;
+    // The absolute path that names the same file with every symbolic link, "." and ".."
+    // resolved, as far as the path exists: names below the last one that exists follow as they
+    // are. A chain of more than 40 links is left where it stops. By default resolved name by
+    // name through linkTarget().
+    virtual std::filesystem::path realPath(const std::filesystem::path& path);
+
     // The folder that holds a path ("." for a bare name).
     static std::filesystem::path folderOf(const std::filesystem::path& path);
 };
@@ -151,6 +160,12 @@ class FileIoWrapper : public FileIo {
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      CopyEnd end) override {
         target_.copyContent(from, to, end);
+    }
+    std::optional<std::filesystem::path> linkTarget(const std::filesystem::path& path) override {
+        return target_.linkTarget(path);
+    }
+    std::filesystem::path realPath(const std::filesystem::path& path) override {
+        return target_.realPath(path);
     }
 
     FileIo& target() { return target_; }

@@ -62,6 +62,13 @@ class MappedFileIo : public FileIo {
     void syncFolder(const std::filesystem::path& folder) override {
         target_.syncFolder(hostFolderOf(folder));
     }
+    // Both answer in the paths of the layer below.
+    std::optional<std::filesystem::path> linkTarget(const std::filesystem::path& path) override {
+        return target_.linkTarget(hostPathOf(path));
+    }
+    std::filesystem::path realPath(const std::filesystem::path& path) override {
+        return target_.realPath(hostPathOf(path));
+    }
 
   protected:
     FileIo& target() const { return target_; }

@@ -266,6 +266,18 @@ class PosixFileIo final : public FileIo {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwErrno("Removing", path, errno);
     }
 
+    std::optional<std::filesystem::path> linkTarget(const std::filesystem::path& path) override {
+        std::vector<char> buffer(256);
+        for (;;) {
+            const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+            if (length < 0) return std::nullopt;  // not a link, or nothing there
+            if (static_cast<std::size_t>(length) < buffer.size())
+                return std::filesystem::path(
+                    std::string(buffer.data(), static_cast<std::size_t>(length)));
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
     void copyContent(const std::filesystem::path& from, const std::filesystem::path& to,
                      CopyEnd end) override {
 #ifdef __linux__

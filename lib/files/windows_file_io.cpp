@@ -244,6 +244,12 @@ class WindowsFileIo final : public FileIo {
         return names;
     }
 
+    // Windows' own links (reparse points) are left to the system: the tool names a file by its
+    // final path where it needs one (WindowsFileSystem::identityPath).
+    std::optional<std::filesystem::path> linkTarget(const std::filesystem::path&) override {
+        return std::nullopt;
+    }
+
     void remove(const std::filesystem::path& path) override {
         if (DeleteFileW(path.c_str())) return;
         const DWORD error = GetLastError();

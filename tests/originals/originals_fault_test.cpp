@@ -13,6 +13,7 @@
 #include "lib/viv/archive_reader.h"
 #include "tests/originals/originals_test_support.h"
 #include "tool/originals/kept_originals.h"
+#include "tool/originals/originals_places.h"
 #include "tool/originals/restore_originals.h"
 #include "window/quenor_layout.h"
 
@@ -68,8 +69,8 @@ TEST(OriginalsFaults, AChangeWhoseOriginalsCannotBeKeptChangesNothing) {
             EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
             EXPECT_EQ(gameValues(tool), kUntouched);
         }
-        originals::KeptOriginals kept(files::systemFileIo(), tool.originalsFolder(),
-                                      tool.tool().settings.strFMISCpath);
+        const originals::KeptOriginals kept =
+            originals::findOriginals(tool.tool().services, tool.tool().settings.strFMISCpath).kept;
         if (kept.record()) restore(tool);
         EXPECT_EQ(readFileOrMissing(tool.archivePath()), pristine);
         EXPECT_EQ(gameValues(tool), kUntouched);

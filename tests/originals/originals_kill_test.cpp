@@ -13,6 +13,7 @@
 #include "lib/viv/archive_reader.h"
 #include "tests/originals/originals_test_support.h"
 #include "tool/originals/kept_originals.h"
+#include "tool/originals/originals_places.h"
 #include "tool/originals/restore_originals.h"
 #include "tool/testing/fake_installation.h"
 
@@ -76,8 +77,8 @@ TEST(OriginalsKill, AKilledApplyOrRestoreLeavesWholeFilesAndTheNextRestoreFinish
             for (std::size_t i = 0; i < reader.directory().entries.size(); ++i) reader.readPlain(i);
         }
         ASSERT_TRUE(tool.start()) << "the registry files no longer load";
-        originals::KeptOriginals kept(files::systemFileIo(), tool.originalsFolder(),
-                                      tool.tool().settings.strFMISCpath);
+        const originals::KeptOriginals kept =
+            originals::findOriginals(tool.tool().services, tool.tool().settings.strFMISCpath).kept;
         const bool restored = kept.record().has_value();
         if (restored) {
             originals::restoreOriginals(tool.tool().services, tool.tool().settings.strFMISCpath,

@@ -44,6 +44,12 @@ class ChosenFileIo final : public files::FileIo {
                      files::CopyEnd end) override {
         current->copyContent(from, to, end);
     }
+    std::optional<std::filesystem::path> linkTarget(const std::filesystem::path& path) override {
+        return current->linkTarget(path);
+    }
+    std::filesystem::path realPath(const std::filesystem::path& path) override {
+        return current->realPath(path);
+    }
 };
 
 // The fault of one kind at the n-th chance of that kind: a failing rename, file sync, folder

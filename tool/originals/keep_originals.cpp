@@ -72,6 +72,44 @@ ArchiveOriginal keepArchive(KeptOriginals& kept, const ReachedArchive& archive,
                         reason + "\r\rCheck the free space and permissions there, then try again.");
 }
 
+// The versions of the archive Quenor wrote, as the notes of the sets of the archive list them.
+std::vector<std::string> versionsNoted(const KeptOriginals& kept,
+                                       const std::vector<KeptOriginals>& others) {
+    WrittenRecord all;
+    std::vector<KeptOriginals> sets{kept};
+    sets.insert(sets.end(), others.begin(), others.end());
+    for (const KeptOriginals& set : sets) {
+        try {
+            if (const auto note = set.written()) {
+                for (const std::string& sha : note->wrote) all.noteWrote(sha);
+                if (note->state == WrittenRecord::State::Written)
+                    all.noteWrote(note->archiveSha256);
+            }
+        } catch (const OriginalsError&) {
+            // A note that cannot be read is written anew.
+        }
+    }
+    return all.wrote;
+}
+
+// An archive that is a version Quenor wrote is not the game as it was: keeping it would make
+// a restore put Quenor's own change back.
+void refuseArchiveQuenorWrote(Tool& tool, const std::string& archivePath) {
+    const std::optional<KeptOriginals> writer = setThatWroteArchive(tool.services, archivePath);
+    if (!writer) return;
+    const std::string folder = writer->folder().string();
+    writeFailureLog(tool, "Keeping the originals refused - the archive is one Quenor wrote, as " +
+                              folder + " notes");
+    throw ToolError(error_number::kPathAccess, tool.services.programName,
+                    "Nothing was changed: the game archive " + archivePath +
+                        " is a version Quenor wrote (the originals in " + folder +
+                        " note it), not the game as it was, so Quenor cannot keep it as the "
+                        "original. Put the game back as it was with \"quenorctl restore\" (on "
+                        "the installation those originals are of), or drop them with "
+                        "\"quenorctl restore --forget " +
+                        folder + "\" to take this archive for the original, then try again.");
+}
+
 }  // namespace
 
 std::string recordTime(const Clock& clock) {
@@ -93,7 +131,7 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
     try {
         OriginalsPlace place = takeOverOriginals(services, archivePath);
         kept_ = std::make_unique<KeptOriginals>(place.kept);
-        others_ = std::move(place.others);
+        for (OriginalsPlace::Other& other : place.others) others_.push_back(other.set);
         kept_->removeLeftovers();
         OriginalsRecord record = kept_->record().value_or(OriginalsRecord{});
         const std::string now = recordTime(services.clock);
@@ -102,6 +140,7 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
         const std::optional<ReachedArchive> archive = reachArchive(services.files, archivePath);
         bool added = false;
         if (!record.archive && archive && archive->exists()) {
+            refuseArchiveQuenorWrote(tool, archivePath);
             record.archive = keepArchive(*kept_, *archive, now);
             added = true;
         }
@@ -114,7 +153,8 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
         written_ = {WrittenRecord::State::Changing,
                     archive && archive->exists() ? archive->sha256() : "",
                     now,
-                    {}};
+                    {},
+                    versionsNoted(*kept_, others_)};
         if (archive && archive->exists()) {
             try {
                 written_.writing.push_back(archive->contentDigest());
@@ -173,7 +213,9 @@ ChangeOfInstallation::~ChangeOfInstallation() {
         written_ = {WrittenRecord::State::Written,
                     archive && archive->exists() ? archive->sha256() : "",
                     recordTime(tool_.services.clock),
-                    {}};
+                    {},
+                    written_.wrote};
+        written_.noteWrote(written_.archiveSha256);
         noteWritten();
     } catch (const std::exception&) {
         // The change stays noted as begun (see the class).

@@ -18,16 +18,24 @@ std::string readText(files::FileIo& io, const std::filesystem::path& file) {
 
 }  // namespace
 
-std::string installationFolderName(const std::string& archiveToolPath) {
-    const std::string key = base::asciiLowered(archiveToolPath);
+constexpr const char* kSetFolderPrefix = "archive-";
+
+std::string installationFolderName(const std::string& archiveKey) {
+    const std::string key = base::asciiLowered(archiveKey);
     digest::Sha256 sha;
     sha.update({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
-    return "archive-" + digest::hex(sha.finish()).substr(0, 16);
+    return kSetFolderPrefix + digest::hex(sha.finish()).substr(0, 16);
+}
+
+bool isInstallationFolderName(const std::string& name) {
+    const std::string prefix = kSetFolderPrefix;
+    return name.size() == prefix.size() + 16 && name.rfind(prefix, 0) == 0 &&
+           name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos;
 }
 
 KeptOriginals::KeptOriginals(files::FileIo& io, const std::filesystem::path& platformFolder,
-                             const std::string& archiveToolPath)
-    : io_(&io), folder_(platformFolder / installationFolderName(archiveToolPath)) {}
+                             const std::string& archiveKey)
+    : io_(&io), folder_(platformFolder / installationFolderName(archiveKey)) {}
 
 std::optional<OriginalsRecord> KeptOriginals::record() const {
     if (io_->kind(recordFile()) == files::FileKind::kMissing) return std::nullopt;

@@ -24,8 +24,13 @@ class OriginalsError : public std::runtime_error {
 // Every file is replaced atomically and read back after it was written.
 class KeptOriginals {
   public:
+    // The set named after `archiveKey` (the archive's identity, or its tool path as earlier
+    // versions named sets) below the platform's folder of originals.
     KeptOriginals(files::FileIo& io, const std::filesystem::path& platformFolder,
-                  const std::string& archiveToolPath);
+                  const std::string& archiveKey);
+    // The set in `setFolder`.
+    KeptOriginals(files::FileIo& io, std::filesystem::path setFolder)
+        : io_(&io), folder_(std::move(setFolder)) {}
 
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path archiveCopy() const { return folder_ / "fmisc.viv"; }
@@ -60,9 +65,10 @@ class KeptOriginals {
     std::filesystem::path folder_;
 };
 
-// The folder name of an installation's originals: its archive path, which names the
-// installation within a prefix, reduced to a digest (paths of Windows match without regard
-// to case).
-std::string installationFolderName(const std::string& archiveToolPath);
+// The folder name of an installation's originals: the archive's identity (its real path on this
+// machine; earlier versions took its tool path), reduced to a digest without regard to case.
+std::string installationFolderName(const std::string& archiveKey);
+// Whether a folder name is one installationFolderName() gives.
+bool isInstallationFolderName(const std::string& name);
 
 }  // namespace quenor::originals

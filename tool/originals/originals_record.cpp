@@ -1,5 +1,7 @@
 #include "tool/originals/originals_record.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "lib/base/ascii.h"
@@ -158,7 +160,15 @@ std::string writtenText(const WrittenRecord& record) {
     json["archiveSha256"] = record.archiveSha256;
     json["when"] = record.when;
     json["writing"] = record.writing;
+    json["wrote"] = record.wrote;
     return json.dump(2) + "\n";
+}
+
+void WrittenRecord::noteWrote(const std::string& sha256) {
+    if (sha256.empty() || std::find(wrote.begin(), wrote.end(), sha256) != wrote.end()) return;
+    wrote.push_back(sha256);
+    if (wrote.size() > kMostVersionsNoted)
+        wrote.erase(wrote.begin(), wrote.end() - static_cast<std::ptrdiff_t>(kMostVersionsNoted));
 }
 
 WrittenRecord parseWritten(std::string_view source) {
@@ -183,6 +193,15 @@ WrittenRecord parseWritten(std::string_view source) {
         for (const Json& digest : writing) {
             const Json holder = {{"digest", digest}};
             record.writing.push_back(sha256Field(holder, "digest", false));
+        }
+    }
+    // Nor a list of the versions written.
+    if (json.contains("wrote")) {
+        const Json& wrote = field(json, "wrote", Json::value_t::array);
+        if (wrote.size() > kMostVersionsNoted) throw RecordError("the field \"wrote\" is too long");
+        for (const Json& digest : wrote) {
+            const Json holder = {{"digest", digest}};
+            record.wrote.push_back(sha256Field(holder, "digest", false));
         }
     }
     return record;

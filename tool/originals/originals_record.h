@@ -62,7 +62,15 @@ struct WrittenRecord {
     // change found it, then of each version it was about to put in place, in order, each noted
     // before it was written. A change cut off leaves one of them.
     std::vector<std::string> writing;
+    // The SHA-256 of every archive a finished change of Quenor's left since the originals were
+    // taken, oldest first (at most the last kMostVersionsNoted), whatever came after: an archive
+    // that is one of them is Quenor's, never the game as it was.
+    std::vector<std::string> wrote;
+
+    // Notes `sha256` among the versions Quenor wrote.
+    void noteWrote(const std::string& sha256);
 };
+inline constexpr std::size_t kMostVersionsNoted = 256;
 
 // A record file that cannot be read: damaged, or not one of these records.
 class RecordError : public std::runtime_error {

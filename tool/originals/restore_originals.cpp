@@ -145,28 +145,21 @@ void restoreArchive(files::FileIo& io, const std::filesystem::path& copy,
 
 std::string listOf(const OriginalsPlace& place) {
     std::string list = "\n  " + describeSet(place.kept);
-    for (const KeptOriginals& other : place.others) list += "\n  " + describeSet(other);
+    for (const OriginalsPlace::Other& other : place.others) list += "\n  " + describeSet(other.set);
     return list;
-}
-
-[[noreturn]] void refuseSeveralSets(const OriginalsPlace& place) {
-    throw OriginalsError(
-        "Quenor keeps " + std::to_string(place.others.size() + 1) +
-        " sets of originals of this installation; earlier versions kept one for each path its "
-        "Wine prefix was reached by (a symbolic link):" +
-        listOf(place) +
-        "\nThe set taken first holds the game as it was before Quenor, unless the game was "
-        "updated or reinstalled since. Nothing was changed. Drop each other set with "
-        "\"quenorctl restore --forget FOLDER\", then restore again.");
 }
 
 // A restore writes only what Quenor itself changes: the archive of the installation it runs on,
 // "GFX Mode" and "OnPlay Player", and the keys on their way. A record that names anything else
 // was edited or made for another installation, and is refused before anything is written.
-void requireRecordOfThisInstallation(const OriginalsRecord& record, const std::string& archive,
+void requireRecordOfThisInstallation(const PlatformServices& services,
+                                     const OriginalsRecord& record, const std::string& archive,
                                      const KeptOriginals& kept) {
     std::string fault;
-    if (record.archive && !base::equalsIgnoringAsciiCase(record.archive->toolPath, archive)) {
+    // One archive, however the path to it is spelled.
+    if (record.archive &&
+        !base::equalsIgnoringAsciiCase(services.files.identityPath(record.archive->toolPath),
+                                       services.files.identityPath(archive))) {
         fault = "it names the archive " + record.archive->toolPath + ", not this installation's " +
                 archive;
     }
@@ -204,7 +197,8 @@ OriginalsState originalsState(PlatformServices& services, const std::string& arc
     const KeptOriginals& kept = place.kept;
     OriginalsState state;
     state.folder = kept.folder().string();
-    for (const KeptOriginals& other : place.others) state.otherSets.push_back(describeSet(other));
+    for (const OriginalsPlace::Other& other : place.others)
+        state.otherSets.push_back(describeSet(other.set) + ": not used, " + other.why);
     try {
         state.record = kept.record();
         if (!state.record) return state;
@@ -292,6 +286,14 @@ void requireRestored(PlatformServices& services, const std::string& archiveToolP
                          list.substr(2) + ". Run the restore again.");
 }
 
+// The versions Quenor wrote, as the note of its last change lists them: a restore keeps them.
+std::vector<std::string> versionsWrote(const std::optional<WrittenRecord>& written) {
+    if (!written) return {};
+    WrittenRecord carried = *written;
+    if (carried.state == WrittenRecord::State::Written) carried.noteWrote(carried.archiveSha256);
+    return carried.wrote;
+}
+
 }  // namespace
 
 std::vector<std::string> restoreOriginals(PlatformServices& services,
@@ -300,7 +302,6 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
     const InstallationLock lock(services, archiveToolPath, "");
     RegistryChange registryChange(services);
     OriginalsPlace place = takeOverOriginals(services, archiveToolPath);
-    if (!place.others.empty()) refuseSeveralSets(place);
     KeptOriginals& kept = place.kept;
     kept.removeLeftovers();
     if (const auto archive = reachArchive(services.files, archiveToolPath))
@@ -312,7 +313,7 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
                              "): it has not changed it since it began to keep them, or they "
                              "were dropped. Nothing was changed.");
     }
-    requireRecordOfThisInstallation(*record, archiveToolPath, kept);
+    requireRecordOfThisInstallation(services, *record, archiveToolPath, kept);
     const std::optional<WrittenRecord> written = kept.written();
     std::vector<std::string> done;
     try {
@@ -338,7 +339,8 @@ std::vector<std::string> restoreOriginals(PlatformServices& services,
             kept.saveWritten({WrittenRecord::State::Restored,
                               record->archive ? record->archive->sha256 : "",
                               recordTime(services.clock),
-                              {}});
+                              {},
+                              versionsWrote(written)});
         } catch (const OriginalsError& error) {
             // The installation is restored and read back; only the note of it is missing.
             done.push_back(std::string("The restore could not be noted: ") + error.what());
@@ -357,7 +359,7 @@ std::optional<std::string> forgetOriginals(PlatformServices& services,
     const InstallationLock lock(services, archiveToolPath, "");
     const OriginalsPlace place = findOriginals(services, archiveToolPath);
     std::vector<KeptOriginals> sets{place.kept};
-    sets.insert(sets.end(), place.others.begin(), place.others.end());
+    for (const OriginalsPlace::Other& other : place.others) sets.push_back(other.set);
     if (folder.empty() && sets.size() > 1) {
         throw OriginalsError("Quenor keeps " + std::to_string(sets.size()) +
                              " sets of originals of this installation:" + listOf(place) +
@@ -368,6 +370,11 @@ std::optional<std::string> forgetOriginals(PlatformServices& services,
         std::error_code error;
         return folder.empty() || std::filesystem::equivalent(set.folder(), folder, error);
     };
+    // A set named by its folder may be one of another archive of the prefix (one whose note
+    // lists this installation's archive as a version Quenor wrote).
+    if (!folder.empty()) {
+        for (const KeptOriginals& other : everySet(services)) sets.push_back(other);
+    }
     const auto chosen = std::find_if(sets.begin(), sets.end(), named);
     if (chosen == sets.end()) {
         throw OriginalsError(folder +

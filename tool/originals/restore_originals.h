@@ -23,8 +23,8 @@ enum class ArchiveNow {
 // it holds now. Reads only.
 struct OriginalsState {
     std::string folder;  // where they are kept
-    // Further sets of the installation, each "FOLDER (taken ...)", kept by earlier versions
-    // under the paths the prefix was reached through; a restore refuses while there are any.
+    // Further sets of the installation's archive, left alone, each "FOLDER (taken ...): not
+    // used, WHY".
     std::vector<std::string> otherSets;
     std::optional<OriginalsRecord> record;  // nothing: none are kept
     std::optional<WrittenRecord> written;   // the tool's last change, when noted
@@ -43,16 +43,17 @@ std::vector<std::string> differencesFromOriginals(PlatformServices& services,
 // before and after), each registry value as it was (deleted when it was absent), and the keys
 // the tool created removed when they hold nothing else. Every step can be repeated, so a
 // restore that was cut off finishes when run again. Refuses an archive that something other
-// than the tool changed, unless `force`, and refuses while two sets are kept (see
-// OriginalsState). Holds the change lock throughout. Returns what was done, in words. Throws
-// OriginalsError when it refuses or fails, ToolError when the lock cannot be had.
+// than the tool changed, unless `force`. Where several sets of the archive are kept, puts back
+// the one findOriginals() chooses. Holds the change lock throughout. Returns what was done, in
+// words. Throws OriginalsError when it refuses or fails, ToolError when the lock cannot be had.
 std::vector<std::string> restoreOriginals(PlatformServices& services,
                                           const std::string& archiveToolPath, bool force);
 
 // Drops kept originals of the installation, holding the change lock; the next change takes new
-// ones. `folder` names the set to drop; without it, the one set kept. Where several are kept
-// and none is named, or the named folder holds none of them, nothing is dropped: throws
-// OriginalsError listing them. Returns the folder dropped, or nothing when none were kept.
+// ones. `folder` names the set to drop (any set of the prefix's); without it, the one set kept.
+// Where several are kept and none is named, or the named folder holds no set, nothing is
+// dropped: throws OriginalsError listing them. Returns the folder dropped, or nothing when none
+// were kept.
 std::optional<std::string> forgetOriginals(PlatformServices& services,
                                            const std::string& archiveToolPath,
                                            const std::string& folder = {});

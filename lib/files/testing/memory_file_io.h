@@ -27,6 +27,9 @@ class MemoryFileIo final : public FileIo {
     // Locks held in memory: a second lock of one name fails until the first is destroyed.
     std::unique_ptr<FileLock> tryLock(const std::filesystem::path& path) override;
     std::vector<std::string> namesIn(const std::filesystem::path& folder) override;
+    std::optional<std::filesystem::path> linkTarget(const std::filesystem::path&) override {
+        return std::nullopt;
+    }
     // Folders are implied by the names of the files they hold.
     void createFolders(const std::filesystem::path&) override {}
     void removeEmptyFolder(const std::filesystem::path&) override {}
