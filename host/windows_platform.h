@@ -90,6 +90,7 @@ class WindowsFileSystem : public HostFileSystem {
     // The final path Windows resolves (links, junctions, "..", short names, letter case), or
     // the full path of a file that does not exist yet.
     std::string identityPath(const std::string& path) const override;
+    bool takesHostGameFolders() const override { return false; }
 
   private:
     class GameFileIo : public files::MappedFileIo {

@@ -49,6 +49,8 @@ class WinePathFileSystem : public FileSystem {
     // The tool path with "/" between names, once mapToolPath could map it.
     std::filesystem::path pathOf(const std::string& path) const override;
     char separator() const override { return '/'; }
+    // In a Wine prefix the game's folder is a Windows path, as the game reads it.
+    bool takesHostGameFolders() const override { return !prefix_; }
     std::filesystem::path changeLockFile(const std::string&) const override {
         return changeLockFolder_ / ".quenor-change.lock";
     }

@@ -1,5 +1,7 @@
 #include "app/quenorctl/restore_command.h"
 
+#include "core/game_installation.h"
+
 #include <ostream>
 
 #include "app/quenorctl/no_boxes.h"
@@ -50,6 +52,12 @@ int restoreCommand(const Context& context, const Environment& environment, bool 
             return kFailed;
         }
         archive = *path;
+        const std::string installDir =
+            archive.substr(0, archive.size() - std::string(game::kArchiveBelowGameFolder).size());
+        if (const std::string why = unusableGameFolder(services.files, installDir); !why.empty()) {
+            context.err << "quenorctl: " << why << "\n";
+            return kFailed;
+        }
         RestoreLog log(services);
         const std::string step = forget ? "forgetOriginals" : "restoreOriginals";
         log.line(step + " start: " + archive);

@@ -14,6 +14,7 @@
 #include "core/player_choices.h"
 #include "host/start_quenor.h"
 #include "tool/patching/drift.h"
+#include "tool/patching/planned_change.h"
 #include "tool/startup/settings_store.h"
 #include "window/quenor_layout.h"
 #include "window/terminal/terminal_message_boxes.h"
@@ -60,8 +61,12 @@ Outcome bringGameInLine(const Context& context, const Environment& environment,
     Tool& tool = started->tool();
     // The stored settings as start-up showed them, with the choices given over them.
     const PlayerChoices wanted = madeOver(choicesFromSettings(tool.settings), resolved.given);
+    // A game folder no command can use is not read: Apply says why the game is not found.
     const std::vector<patching::Difference> differences =
-        patching::differencesFromApply(tool, wanted);
+        patching::gameFolderKnown(tool)
+            ? patching::differencesFromApply(tool, wanted)
+            : std::vector<patching::Difference>{
+                  {"the game's folder", tool.settings.strGamePath, "a full path"}};
     if (differences.empty()) {
         writeLog(tool, "quenorctl run: NHL 09 holds Quenor's settings; nothing was changed");
         window.Form_Unload();

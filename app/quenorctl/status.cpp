@@ -282,6 +282,19 @@ Status readStatus(host::HostPlatform& platform) {
         }
     }
     if (!status.installDir.empty()) {
+        // A folder no command can use is read by none: never against the current folder.
+        if (const std::string why = unusableGameFolder(services.files, status.installDir);
+            !why.empty()) {
+            status.archive = status.installDir + game::kArchiveBelowGameFolder;
+            status.archiveError = why;
+            return status;
+        }
+        const char last = status.installDir.back();
+        if (last != '\\' && last != '/') {
+            status.installDirHint =
+                "\"Install Dir\" does not end with \"\\\", so the archive's path "
+                "runs on from the folder's last name";
+        }
         readArchive(status, services.files);
         readStartingSize(status);
         status.originals = originals::originalsState(services, status.archive);
@@ -289,6 +302,15 @@ Status readStatus(host::HostPlatform& platform) {
             status.drift = driftFromStoredSettings(services, status.installDir);
     }
     return status;
+}
+
+std::string unusableGameFolder(const FileSystem& files, const std::string& installDir) {
+    const std::string why = files.whyNotAGameFolder(installDir);
+    if (why.empty()) return why;
+    return "Quenor cannot use the game's folder \"" + installDir + "\" (its \"Install Dir\" in " +
+           "HKEY_LOCAL_MACHINE\\" + game::kKeyPath + "): " + why +
+           ". Repair or reinstall NHL 09 so that it names the full path of its folder, such as "
+           "C:\\Games\\NHL 09\\; nothing was read or changed.";
 }
 
 std::optional<std::string> archiveToolPath(const PlatformServices& services) {
@@ -370,6 +392,7 @@ std::string statusText(const Status& status) {
     if (status.installDir.empty()) return text + "NHL 09 is not installed here.\n";
     text += "Game folder: " + status.installDir + "\nArchive: " + status.archive +
             (status.archiveHost.empty() ? "" : " (" + status.archiveHost + ")") + "\n";
+    if (!status.installDirHint.empty()) text += "Note: " + status.installDirHint + ".\n";
     if (!status.archiveError.empty())
         text += "The archive cannot be read: " + status.archiveError + "\n";
     for (const FrameStatus& frame : status.frames) {

@@ -40,6 +40,7 @@ struct Status {
     std::string archive;      // the archive's path as the tool names it
     std::string archiveHost;  // and on this machine
     std::string archiveError;
+    std::string installDirHint;  // something odd of "Install Dir" the player should know
     std::vector<FrameStatus> frames;
     std::optional<std::int32_t> gfxMode;
     // "GFX Mode" when it is set but not a DWORD, as the tool reads it ("\"3\""); else empty.
@@ -58,6 +59,10 @@ struct Status {
     // The originals kept before Quenor's first change, and how the installation compares.
     originals::OriginalsState originals;
 };
+
+// Why no command can use the game's folder "Install Dir" names, with what to do; empty when
+// it is usable.
+std::string unusableGameFolder(const FileSystem& files, const std::string& installDir);
 
 // The archive's path as the tool names it ("Install Dir" and "preload\fmisc.viv"); nothing
 // when the game is not installed.

@@ -43,6 +43,15 @@ class FileSystem {
     // The separator the tool puts between a folder and a name.
     virtual char separator() const = 0;
 
+    // Why "Install Dir" names no folder the tool can use, in a clause ("it is not a full
+    // path"); empty when it does. Every command reads it this way: a full path on a drive
+    // ("C:\Games\NHL 09\", "Z:/..."), or, where the tool takes host paths for the game (its
+    // own registry files, without Wine), a path from this machine's root. A relative path is
+    // never read against the current folder.
+    std::string whyNotAGameFolder(const std::string& folder) const;
+    // Whether the game's folder may be a host path ("/home/..."): only without a Wine prefix.
+    virtual bool takesHostGameFolders() const { return true; }
+
     // The lock file that keeps apart the changes of the installation whose archive is at
     // `archivePath` (empty while start-up has not read it yet): every process that may change
     // that installation, from any account, reaches the same file through it.

@@ -291,6 +291,16 @@ TEST(QuenorctlRun, TheGameStartsWhateverFailsBefore) {
                  (m.installation().prefix().parent_path() / "empty").string();
          },
          "not put right", false},
+        {"a relative Install Dir",
+         [](RunMachine& m) {
+             const fs::path file = m.installation().prefix() / "system.reg";
+             std::string text = readFileOrMissing(file);
+             const std::string dir = "\"C:\\\\Games\\\\NHL 09\\\\\"";
+             ASSERT_NE(text.find(dir), std::string::npos) << text;
+             text.replace(text.find(dir), dir.size(), "\"NHL 09\\\\\"");
+             writeFileBytes(file, text);
+         },
+         "names no whole folder"},
         {"Proton's prefix is missing",
          [](RunMachine& m) { m.environment()["STEAM_COMPAT_DATA_PATH"] = "/nonexistent"; },
          "holds no Proton prefix", false},

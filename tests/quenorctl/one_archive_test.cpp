@@ -159,5 +159,49 @@ TEST(OneArchive, WritesLandWhereALinkToTheArchiveLeadsAndTheLinkStays) {
         EXPECT_EQ(entry.path().filename(), "fmisc.viv") << "left beside the file";
 }
 
+TEST(OneArchive, AnInstallDirNoCommandCanUseIsRefusedByEvery) {
+    const struct {
+        const char* installDir;
+        const char* why;
+    } rows[] = {
+        {"NHL 09\\", "it is not a full path"},
+        {"..\\Games\\NHL 09\\", "it is not a full path"},
+        {"\\\\server\\games\\NHL 09\\", "it is a network path"},
+        {"\\Games\\NHL 09\\", "it names no drive"},
+        {"C:Games\\NHL 09\\", "no separator after the drive"},
+        {"/tmp/NHL 09/", "it names no drive"},  // a host path, in a prefix
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.installDir);
+        Machine machine;
+        done(machine, {"apply", "--yes", "--resolution", "1600x1000"});
+        setInstallDir(machine, row.installDir);
+        const std::string values = machine.registryValues();
+        const std::string archive = machine.archive();
+        std::string out;
+        std::string err;
+        EXPECT_EQ(machine.quenorctl({"status", "--json"}, &out, &err), ctl::kFailed);
+        const nlohmann::json json = nlohmann::json::parse(out);
+        EXPECT_NE(json["game"]["archiveError"].get<std::string>().find(row.why), std::string::npos)
+            << json["game"];
+        EXPECT_TRUE(json["game"]["frames"].empty());
+        EXPECT_EQ(machine.quenorctl({"apply", "--yes", "--resolution", "1280x800"}, &out, &err),
+                  ctl::kFailed);
+        EXPECT_NE(err.find("names no whole folder"), std::string::npos) << err;
+        EXPECT_EQ(machine.quenorctl({"restore"}, &out, &err), ctl::kFailed);
+        EXPECT_NE(err.find(row.why), std::string::npos) << err;
+        EXPECT_EQ(machine.registryValues(), values);
+        EXPECT_EQ(machine.archive(), archive);
+    }
+}
+
+TEST(OneArchive, StatusNotesAnInstallDirWithoutItsFinalSeparator) {
+    Machine machine;
+    setInstallDir(machine, "C:\\Games\\NHL 09");
+    std::string out;
+    machine.quenorctl({"status"}, &out);
+    EXPECT_NE(out.find("Note: \"Install Dir\" does not end with \"\\\""), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace quenor::testing

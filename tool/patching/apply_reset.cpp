@@ -73,7 +73,7 @@ void writeRetailValues(Tool& tool, PatchWindow& window, const ChangePlan& planne
 
 ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "btnApplySettings_Click");
-    if (!gameFolderKnown(tool.settings)) {
+    if (!gameFolderKnown(tool)) {
         showGameNotFound(tool);
         return ChangeOutcome::GameNotFound;
     }
@@ -122,7 +122,7 @@ ChangeOutcome btnApplySettings_Click(Tool& tool, PatchWindow& window) {
 
 ChangeOutcome btnSetDefaults_Click(Tool& tool, PatchWindow& window) {
     writeLog(tool, "btnSetDefaults_Click");
-    if (!gameFolderKnown(tool.settings)) {
+    if (!gameFolderKnown(tool)) {
         showGameNotFound(tool);
         return ChangeOutcome::GameNotFound;
     }

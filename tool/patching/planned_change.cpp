@@ -35,14 +35,8 @@ namespace {
 
 }  // namespace
 
-bool gameFolderKnown(const SettingsModel& settings) {
-    const std::string& folder = settings.strGamePath;
-    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    const bool drive = folder.size() >= 3 && letter(folder[0]) && folder[1] == ':' &&
-                       (folder[2] == '\\' || folder[2] == '/');
-    const bool share = folder.rfind("\\\\", 0) == 0;
-    const bool hostRoot = !folder.empty() && folder[0] == '/';
-    return drive || share || hostRoot;
+bool gameFolderKnown(const Tool& tool) {
+    return tool.services.files.whyNotAGameFolder(tool.settings.strGamePath).empty();
 }
 
 void showGameNotFound(Tool& tool) {

@@ -15,10 +15,9 @@ namespace quenor::patching {
 // entry cannot be read.
 std::optional<std::string> plainEntryText(Tool& tool, const std::string& entry);
 
-// Whether start-up found the game: "Install Dir" names a whole folder (a drive, a network
-// share or a host path from its root), so the archive path does not depend on the folder the
-// tool runs in.
-bool gameFolderKnown(const SettingsModel& settings);
+// Whether start-up found the game: "Install Dir" names a folder every command reads alike
+// (FileSystem::whyNotAGameFolder), never against the folder the tool runs in.
+bool gameFolderKnown(const Tool& tool);
 // The box that says the game was not found and how to point Quenor at it; nothing changes.
 void showGameNotFound(Tool& tool);
 
