@@ -2,6 +2,7 @@
 
 #include "app/quenorctl/no_boxes.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/game_installation.h"
@@ -39,10 +40,18 @@ std::optional<std::int32_t> dwordOf(const TaggedValue& value) {
     return value.integer();
 }
 
-// The first of an entry's values, as the frame table shows it.
-std::optional<std::string> first(const std::vector<std::string>& values) {
+// An entry's values of one key as the frame table shows them: the one value its lines hold,
+// or every value where duplicate lines disagree ("1280 or 1600"), as the drift names them.
+std::optional<std::string> shown(const std::vector<std::string>& values) {
     if (values.empty()) return std::nullopt;
-    return values.front();
+    std::vector<std::string> distinct;
+    for (const std::string& value : values) {
+        if (std::find(distinct.begin(), distinct.end(), value) == distinct.end())
+            distinct.push_back(value);
+    }
+    std::string text;
+    for (const std::string& value : distinct) text += (text.empty() ? "" : " or ") + value;
+    return text;
 }
 
 // A size the game reads from a keyed line: one to nine decimal digits, not 0.
@@ -347,9 +356,9 @@ nlohmann::ordered_json statusJson(const Status& status) {
             frames.push_back(
                 {{"frame", frame.frame},
                  {"entry", frame.entry},
-                 {"devicewidth", orNull(first(frame.deviceWidth))},
-                 {"deviceheight", orNull(first(frame.deviceHeight))},
-                 {"enablevsync", orNull(first(frame.enableVsync))},
+                 {"devicewidth", orNull(shown(frame.deviceWidth))},
+                 {"deviceheight", orNull(shown(frame.deviceHeight))},
+                 {"enablevsync", orNull(shown(frame.enableVsync))},
                  {"error", frame.error.empty() ? nlohmann::ordered_json(nullptr)
                                                : nlohmann::ordered_json(frame.error)}});
         }
@@ -401,9 +410,9 @@ std::string statusText(const Status& status) {
             text += frame.error + "\n";
             continue;
         }
-        text += first(frame.deviceWidth).value_or("?") + " x " +
-                first(frame.deviceHeight).value_or("?") + ", enablevsync " +
-                first(frame.enableVsync).value_or("?") + "\n";
+        text += shown(frame.deviceWidth).value_or("?") + " x " +
+                shown(frame.deviceHeight).value_or("?") + ", enablevsync " +
+                shown(frame.enableVsync).value_or("?") + "\n";
     }
     auto number = [](const std::optional<std::int32_t>& v) {
         return v ? std::to_string(*v) : std::string("not set");

@@ -159,6 +159,21 @@ TEST(OneArchive, WritesLandWhereALinkToTheArchiveLeadsAndTheLinkStays) {
         EXPECT_EQ(entry.path().filename(), "fmisc.viv") << "left beside the file";
 }
 
+TEST(OneArchive, AChangeThatCannotReachTheArchiveKeepsNothing) {
+    Machine machine;
+    fs::remove(machine.installation().archive());
+    EXPECT_EQ(machine.quenorctl({"apply", "--yes", "--resolution", "1280x800"}), ctl::kFailed);
+    std::string out;
+    machine.quenorctl({"status", "--json"}, &out);  // fails: the archive is missing
+    const nlohmann::json originals = nlohmann::json::parse(out)["originals"];
+    EXPECT_EQ(originals["kept"], false) << originals;
+    const fs::path folder = machine.installation().prefix() / ".quenor/originals";
+    if (fs::exists(folder)) {
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            EXPECT_FALSE(entry.is_regular_file()) << entry.path() << " was kept";
+    }
+}
+
 TEST(OneArchive, AnInstallDirNoCommandCanUseIsRefusedByEvery) {
     const struct {
         const char* installDir;

@@ -176,6 +176,16 @@ TEST(QuenorctlStatus, TellsTheSizeTheGameStartsAtAfterEveryOptionAndReset) {
     }
 }
 
+TEST(QuenorctlStatus, TheFrameTableShowsEveryValueOfLinesThatDisagree) {
+    Machine machine;
+    writeFrame3Width(machine, "devicewidth 1280\r\ndevicewidth 1600\r\ndevicewidth 1280");
+    std::string out;
+    machine.quenorctl({"status"}, &out);
+    EXPECT_NE(out.find("  frame 3 (sgsm3.cfg): 1280 or 1600 x 1024, enablevsync true\n"),
+              std::string::npos)
+        << out;
+}
+
 TEST(QuenorctlStatus, ComparesTheGameWithTheStoredSettingsAsTheWindowReadsThem) {
     // Stored values the window shows otherwise than they read: each applied by the window's
     // Apply, after which status finds nothing that differs.

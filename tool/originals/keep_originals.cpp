@@ -92,6 +92,23 @@ std::vector<std::string> versionsNoted(const KeptOriginals& kept,
     return all.wrote;
 }
 
+// Saves the record of a set; when that fails, the copy of the archive made for it goes too, so
+// that a set is whole or absent.
+void saveRecordOrDropCopy(KeptOriginals& kept, const OriginalsRecord& record, bool copied) {
+    try {
+        kept.saveRecord(record);
+    } catch (...) {
+        if (copied) {
+            try {
+                kept.io().remove(kept.archiveCopy());
+            } catch (const files::FileIoError&) {
+                // A copy without a record is nobody's originals; the next change replaces it.
+            }
+        }
+        throw;
+    }
+}
+
 // An archive that is a version Quenor wrote is not the game as it was: keeping it would make
 // a restore put Quenor's own change back.
 void refuseArchiveQuenorWrote(Tool& tool, const std::string& archivePath) {
@@ -136,26 +153,33 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
         OriginalsRecord record = kept_->record().value_or(OriginalsRecord{});
         const std::string now = recordTime(services.clock);
         // An archive that cannot be reached is left to the change itself, which reports it
-        // as it always has; it is kept at the first change that finds it.
+        // as it always has: every change writes the archive first, so it writes nothing then,
+        // and nothing is kept, so that no set holds a part of the originals.
         const std::optional<ReachedArchive> archive = reachArchive(services.files, archivePath);
+        if (!archive || !archive->exists()) {
+            kept_.reset();
+            others_.clear();
+            return;
+        }
         bool added = false;
-        if (!record.archive && archive && archive->exists()) {
+        bool copied = false;
+        if (!record.archive) {
             refuseArchiveQuenorWrote(tool, archivePath);
             record.archive = keepArchive(*kept_, *archive, now);
-            added = true;
+            added = copied = true;
         }
         if (!record.registry) {
             record.registry = registryNow(services.registry);
             record.registry->taken = now;
             added = true;
         }
-        if (added) kept_->saveRecord(record);
+        if (added) saveRecordOrDropCopy(*kept_, record, copied);
         written_ = {WrittenRecord::State::Changing,
-                    archive && archive->exists() ? archive->sha256() : "",
+                    archive->sha256(),
                     now,
                     {},
                     versionsNoted(*kept_, others_)};
-        if (archive && archive->exists()) {
+        {
             try {
                 written_.writing.push_back(archive->contentDigest());
             } catch (const viv::ArchiveError&) {
