@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/tool_error.h"
+#include "host/ansi_code_page_posix.h"
 #include "host/finding/game_in_prefix.h"
 #include "host/host_platform.h"
 #include "host/local_time_posix.h"
@@ -20,6 +21,7 @@
 #include "host/wineserver_detection_linux.h"
 #include "host/wow64_registry_view.h"
 #include "host/x_screen.h"
+#include "lib/base/code_page.h"
 #include "lib/files/file_io.h"
 #include "lib/registry/wine/wine_file_store.h"
 
@@ -62,6 +64,14 @@ std::unique_ptr<Store> openStore(const std::string& programName, auto&&... argum
     }
 }
 
+// The game gets the ANSI code page of the locale Wine runs it under; the registry's texts take
+// that form.
+int useLocalesCodePage(const Environment& environment) {
+    const int page = ansiCodePageOfLocale(environment);
+    base::setAnsiCodePage(page);
+    return page;
+}
+
 class LinuxPlatform : public HostPlatform {
   public:
     LinuxPlatform(const std::filesystem::path& executable,
@@ -72,6 +82,7 @@ class LinuxPlatform : public HostPlatform {
           environment_(environment),
           io_(io),
           use_(use),
+          codePage_(useLocalesCodePage(environment_)),
           location_(findRegistryLocation(io_, environment_, programName_)),
           reachedFolder_(location_.folder) {
         // One installation, one identity: the prefix by its real path, however it was reached
@@ -224,6 +235,7 @@ class LinuxPlatform : public HostPlatform {
     files::FileIo& io_;
     Use use_;
     bool wineRunning_ = false;
+    int codePage_;  // set before the registry is read: its texts take the form of the game's
     RegistryLocation location_;
     std::filesystem::path reachedFolder_;  // the registry's folder as it was named or found
     WineserverSearch search_;

@@ -1,11 +1,14 @@
 // The platform of a Windows machine: the registry of the system itself (32-bit view), the
 // user's locale, the process environment and the folder of the executable.
 
+#include <windows.h>
+
 #include <memory>
 
 #include "host/host_platform.h"
 #include "host/screen_windows.h"
 #include "host/windows_platform.h"
+#include "lib/base/code_page.h"
 #include "lib/registry/windows/windows_registry_store.h"
 
 namespace quenor::host {
@@ -14,7 +17,8 @@ namespace {
 class WindowsHostPlatform : public HostPlatform {
   public:
     WindowsHostPlatform(files::FileIo& io, Use use)
-        : executable_(windows::executablePath()),
+        : codePage_((base::setAnsiCodePage(static_cast<int>(GetACP())), GetACP())),
+          executable_(windows::executablePath()),
           programName_(windows::programNameOf(executable_)),
           toolFolder_(windows::folderOf(executable_)),
           files_(programName_, io, windows::virtualStoreFoldersOf(environment_),
@@ -42,6 +46,7 @@ class WindowsHostPlatform : public HostPlatform {
     Screen screen() const override { return windows::primaryDisplay(); }
 
   private:
+    unsigned codePage_;  // the system's, which the registry's "A" API uses too
     std::string executable_;
     std::string programName_;
     std::string toolFolder_;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "app/quenorctl/change_report.h"
+#include "app/quenorctl/displayed_output.h"
 #include "app/quenorctl/form_choices.h"
 #include "app/quenorctl/launcher_prefix.h"
 #include "app/quenorctl/platform_access.h"
@@ -187,7 +188,10 @@ int statusCommand(const Context& context, const Environment& environment, bool j
     auto platform = openPlatform(context, environment, host::HostPlatform::Use::Inspect);
     Status now = readStatus(*platform);
     if (now.prefix && !prefixSource.empty()) now.prefix->launcher = prefixSource;
-    context.out << (json ? statusJson(now).dump(2) + "\n" : statusText(now));
+    context.out << (json ? statusJson(now).dump(2, ' ', false,
+                                                nlohmann::ordered_json::error_handler_t::replace) +
+                               "\n"
+                         : statusText(now));
     if (!now.archiveError.empty()) {
         context.err << "quenorctl: the game's archive cannot be read: " << now.archiveError << '\n';
         return kFailed;
@@ -225,7 +229,29 @@ int changeCommand(const Context& context, const Environment& environment, const 
 
 }  // namespace
 
-int runQuenorctl(const std::vector<std::string>& arguments, const Context& context) {
+namespace {
+
+int runCommandLine(const std::vector<std::string>& arguments, const Context& context);
+
+}  // namespace
+
+int runQuenorctl(const std::vector<std::string>& arguments, const Context& given) {
+    // Everything printed reaches the terminal as UTF-8.
+    DisplayedLines outLines(given.out);
+    DisplayedLines errLines(given.err);
+    std::ostream out(&outLines);
+    std::ostream err(&errLines);
+    const Context context{given.executable, given.environment, given.in, out, err,
+                          given.io,         given.interactive};
+    const int status = runCommandLine(arguments, context);
+    out.flush();
+    err.flush();
+    return status;
+}
+
+namespace {
+
+int runCommandLine(const std::vector<std::string>& arguments, const Context& context) {
     CLI::App app{
         "Quenor from the command line: shows and changes NHL 09's widescreen "
         "resolution, VSYNC and FPS boost, as the Quenor window does.",
@@ -282,5 +308,7 @@ int runQuenorctl(const std::vector<std::string>& arguments, const Context& conte
         return kFailed;
     }
 }
+
+}  // namespace
 
 }  // namespace quenor::ctl

@@ -8,6 +8,7 @@
 #include "core/game_installation.h"
 #include "core/player_choices.h"
 #include "core/tool_error.h"
+#include "lib/base/code_page.h"
 #include "lib/files/file_error.h"
 #include "lib/registry/key_tree.h"
 #include "lib/registry/registry_store.h"
@@ -316,10 +317,14 @@ Status readStatus(host::HostPlatform& platform) {
 std::string unusableGameFolder(const FileSystem& files, const std::string& installDir) {
     const std::string why = files.whyNotAGameFolder(installDir);
     if (why.empty()) return why;
+    // A name of letters the code page lacks says what to do itself; a path of another form
+    // is the installation's to put right.
+    const bool ofLetters = why.find("code page") != std::string::npos;
     return "Quenor cannot use the game's folder \"" + installDir + "\" (its \"Install Dir\" in " +
            "HKEY_LOCAL_MACHINE\\" + game::kKeyPath + "): " + why +
-           ". Repair or reinstall NHL 09 so that it names the full path of its folder, such as "
-           "C:\\Games\\NHL 09\\; nothing was read or changed.";
+           (ofLetters ? std::string(". Nothing was read or changed.")
+                      : ". Repair or reinstall NHL 09 so that it names the full path of its "
+                        "folder, such as C:\\Games\\NHL 09\\; nothing was read or changed.");
 }
 
 std::optional<std::string> archiveToolPath(const PlatformServices& services) {
@@ -330,7 +335,31 @@ std::optional<std::string> archiveToolPath(const PlatformServices& services) {
     return installDir + game::kArchiveBelowGameFolder;
 }
 
+namespace {
+
+// JSON text is UTF-8: every text of the tool's (Windows paths in the game's code page, host
+// paths in UTF-8) as a person reads it.
+void makeTextsUtf8(nlohmann::ordered_json& json) {
+    if (json.is_string()) {
+        json = base::ansiCodePage().displayed(json.get<std::string>());
+    } else if (json.is_structured()) {
+        for (auto& element : json) makeTextsUtf8(element);
+    }
+}
+
+nlohmann::ordered_json statusJsonIn8Bit(const Status& status);
+
+}  // namespace
+
 nlohmann::ordered_json statusJson(const Status& status) {
+    nlohmann::ordered_json json = statusJsonIn8Bit(status);
+    makeTextsUtf8(json);
+    return json;
+}
+
+namespace {
+
+nlohmann::ordered_json statusJsonIn8Bit(const Status& status) {
     nlohmann::ordered_json json;
     json["registry"] = status.registry;
     json["prefix"] = status.prefix ? nlohmann::ordered_json(status.prefix->folder.string())
@@ -389,6 +418,8 @@ nlohmann::ordered_json statusJson(const Status& status) {
     json["originals"] = originalsJson(status.originals);
     return json;
 }
+
+}  // namespace
 
 std::string statusText(const Status& status) {
     std::string text = "Registry: " + status.registry + "\n";

@@ -1,5 +1,7 @@
 #include "core/platform/file_system.h"
 
+#include "lib/base/code_page.h"
+
 namespace quenor {
 
 std::string FileSystem::namingHostFile(const std::string& path, std::string text) const {
@@ -21,6 +23,23 @@ std::string FileSystem::whyNotAGameFolder(const std::string& folder) const {
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
     const auto separator = [](char c) { return c == '\\' || c == '/'; };
     if (folder.empty()) return "it is empty";
+    // The registry's text takes the code page's form: a character without one becomes '?',
+    // which no Windows name holds.
+    if (folder.find('?') != std::string::npos) {
+        const base::CodePage& page = base::ansiCodePage();
+        if (page.number() != base::wantedAnsiCodePage()) {
+            return "a name in it holds a character Quenor cannot read (shown as \"?\"): this "
+                   "locale's code page is " +
+                   std::to_string(base::wantedAnsiCodePage()) +
+                   ", and Quenor reads the single-byte code pages (Windows-874 and 1250 to 1258) "
+                   "only";
+        }
+        return "a name in it holds a character that " + page.name() +
+               ", the code page the game gets under this locale, cannot hold (shown as \"?\"): "
+               "the game cannot open that folder either. Start the game and Quenor under a "
+               "locale whose code page holds it (for Cyrillic names, LANG=ru_RU.UTF-8), or "
+               "install the game in a folder of such letters";
+    }
     if (folder.size() >= 2 && letter(folder[0]) && folder[1] == ':') {
         if (folder.size() >= 3 && separator(folder[2])) return {};
         return "it is not a full path (no separator after the drive)";

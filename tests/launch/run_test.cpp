@@ -198,6 +198,27 @@ TEST(QuenorctlRun, PutsTheStoredSettingsBackThenStartsTheGameAsGiven) {
               std::string::npos);
 }
 
+// A game folder of letters outside ASCII ("NHL 09 Ü", as Wine keeps it: a Unicode escape in
+// system.reg, UTF-8 on disk) is put right at launch like any other.
+TEST(QuenorctlRun, PutsAGameFolderOfLatinLettersRight) {
+    RunMachine machine;
+    const fs::path moved = machine.installation().gameFolder().parent_path() / "NHL 09 Ü";
+    fs::rename(machine.installation().gameFolder(), moved);
+    const fs::path systemReg = machine.installation().prefix() / "system.reg";
+    std::string text = readFileOrMissing(systemReg);
+    const std::string was = "NHL 09\\\\\"";
+    ASSERT_NE(text.find(was), std::string::npos) << text;
+    text.replace(text.find(was), was.size(), "NHL 09 \\x00dc\\\\\"");
+    writeFileBytes(systemReg, text);
+    ASSERT_EQ(machine.quenorctl(kStoreSettings).status, 0);
+    machine.changeGfxModeTo1();
+    const Ran ran = machine.quenorctl({"run", "--", machine.game().string(), "a", "b  c"});
+    EXPECT_EQ(ran.status, 7) << ran.err;
+    EXPECT_EQ(readFileOrMissing(machine.record()), recordOf("1")) << ran.err;
+    EXPECT_NE(readFileOrMissing(machine.userReg()).find("\"GFX Mode\"=dword:00000003"),
+              std::string::npos);
+}
+
 // What each kind of launcher gives the game: Proton's variables (Steam), WINEPREFIX (Lutris,
 // Heroic, Bottles, plain Wine), or nothing (the search finds ~/.wine).
 TEST(QuenorctlRun, FindsThePrefixEachLauncherGives) {

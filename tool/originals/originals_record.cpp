@@ -1,5 +1,7 @@
 #include "tool/originals/originals_record.h"
 
+#include "lib/base/code_page.h"
+
 #include <algorithm>
 
 #include <nlohmann/json.hpp>
@@ -93,7 +95,8 @@ std::string originalsText(const OriginalsRecord& record) {
     json["format"] = kFormat;
     json["archive"] = nullptr;
     if (record.archive) {
-        json["archive"] = {{"path", record.archive->toolPath},
+        // The path is kept in UTF-8, as JSON text is, and read back in the run's code page.
+        json["archive"] = {{"path", base::ansiCodePage().toUtf8(record.archive->toolPath)},
                            {"size", record.archive->size},
                            {"sha256", record.archive->sha256},
                            {"taken", record.archive->taken}};
@@ -112,7 +115,7 @@ std::string originalsText(const OriginalsRecord& record) {
         }
         json["registry"] = {{"keys", keys}, {"values", values}, {"taken", record.registry->taken}};
     }
-    return json.dump(2) + "\n";
+    return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 OriginalsRecord parseOriginals(std::string_view source) {
@@ -122,9 +125,10 @@ OriginalsRecord parseOriginals(std::string_view source) {
         throw RecordError("the parts \"archive\" and \"registry\" are missing");
     }
     if (const Json& archive = json.at("archive"); !archive.is_null()) {
-        record.archive =
-            ArchiveOriginal{text(archive, "path"), number(archive, "size"),
-                            sha256Field(archive, "sha256", false), text(archive, "taken")};
+        const std::string path = text(archive, "path");
+        record.archive = ArchiveOriginal{
+            base::ansiCodePage().fromUtf8(path).value_or(path), number(archive, "size"),
+            sha256Field(archive, "sha256", false), text(archive, "taken")};
     }
     if (const Json& registry = json.at("registry"); !registry.is_null()) {
         RegistryOriginal kept;
@@ -161,7 +165,7 @@ std::string writtenText(const WrittenRecord& record) {
     json["when"] = record.when;
     json["writing"] = record.writing;
     json["wrote"] = record.wrote;
-    return json.dump(2) + "\n";
+    return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 void WrittenRecord::noteWrote(const std::string& sha256) {

@@ -45,7 +45,8 @@ void showGameNotFound(Tool& tool) {
         "NHL 09 not found",
         "Quenor does not know where NHL 09 is installed: " +
             (folder.empty() ? std::string("the registry holds no \"Install Dir\" for it")
-                            : "its \"Install Dir\", \"" + folder + "\", names no whole folder") +
+                            : "its \"Install Dir\", \"" + folder + "\", names no whole folder (" +
+                                  tool.services.files.whyNotAGameFolder(folder) + ")") +
             " (HKEY_LOCAL_MACHINE\\" + game::kKeyPath +
             "). Nothing was changed.\r\r"
             "Start Quenor for the Wine prefix the game is installed in: "

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "lib/base/code_page.h"
+
 namespace quenor::ui::qt {
 
 namespace {
@@ -46,7 +48,8 @@ QMessageBox::Icon iconOf(MessageIcon icon) {
 }  // namespace
 
 QString boxText(const std::string& text) {
-    QString result = QString::fromStdString(text);
+    // The tool's texts hold Windows paths in the game's code page and host paths in UTF-8.
+    QString result = QString::fromStdString(base::ansiCodePage().displayed(text));
     result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return result;
@@ -54,7 +57,7 @@ QString boxText(const std::string& text) {
 
 MessageAnswer QtMessageBoxes::show(const MessageBoxRequest& request) {
     QMessageBox box(parent_.data());
-    box.setWindowTitle(QString::fromStdString(request.title));
+    box.setWindowTitle(QString::fromStdString(base::ansiCodePage().displayed(request.title)));
     box.setTextFormat(Qt::PlainText);
     box.setText(boxText(request.text));
     box.setIcon(iconOf(request.icon));

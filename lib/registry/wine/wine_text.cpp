@@ -2,6 +2,7 @@
 
 #include "lib/base/ascii.h"
 #include "lib/base/byte_reader.h"
+#include "lib/base/code_page.h"
 
 #include <array>
 #include <cstdio>
@@ -9,20 +10,6 @@
 namespace quenor::reg::wine {
 
 namespace {
-
-// Unicode of the bytes 0x80..0x9F in Windows-1252; the rest match Latin-1.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char toCodePageChar(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
 
 void appendCodePoint(std::u16string& out, char32_t cp) {
     if (cp >= 0x10000) {
@@ -110,19 +97,18 @@ void appendEscaped(base::ByteReader& in, std::u16string& out) {
 }  // namespace
 
 std::string toCodePage(std::u16string_view text) {
+    const base::CodePage& page = base::ansiCodePage();
     std::string out;
     out.reserve(text.size());
-    for (char16_t c : text) out.push_back(toCodePageChar(c));
+    for (char16_t c : text) out.push_back(page.fromUnicode(c).value_or('?'));
     return out;
 }
 
 std::u16string fromCodePage(std::string_view text) {
+    const base::CodePage& page = base::ansiCodePage();
     std::u16string out;
     out.reserve(text.size());
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        out.push_back(b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : static_cast<char16_t>(b));
-    }
+    for (char c : text) out.push_back(page.toUnicode(c));
     return out;
 }
 

@@ -8,10 +8,11 @@
 namespace quenor::reg::wine {
 
 // Texts in Wine's registry files are Unicode (UTF-16 code units, as Windows holds them);
-// the store's API is 8-bit. The 8-bit side uses Windows-1252, the code page Wine uses for
-// an English locale. Characters without a Windows-1252 form become '?', as Wine's
-// RegQueryValueExA does. Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to U+0081 etc. so that
-// every byte survives a round trip.
+// the store's API is 8-bit. The 8-bit side uses the ANSI code page of the run
+// (base::ansiCodePage(): the one Wine gives the game for the locale, Windows-1252 for English
+// and "C"). Characters without a form in it become '?', as Wine's RegQueryValueExA does. Bytes
+// a code page leaves undefined map to U+0081 etc. so that every byte survives a round trip.
+// This is the one place where the registry's text changes form.
 std::string toCodePage(std::u16string_view text);
 std::u16string fromCodePage(std::string_view text);
 
