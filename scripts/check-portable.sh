@@ -79,7 +79,9 @@ mirror="$(sed -n 's/^URIs: *\(http[^ ]*debian\)\/*$/\1/p' /etc/apt/sources.list.
 [ -n "$mirror" ] || mirror="$(sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\(http[^ ]*debian\)\/* .*/\2/p' \
     /etc/apt/sources.list 2>/dev/null | head -1)" || true
 [ -n "$mirror" ] || mirror="http://deb.debian.org/debian"
-desktop_packages="xvfb,libgl1,libegl1,libopengl0,fontconfig,libx11-6,libx11-xcb1,libxcb1,fonts-dejavu-core"
+# The GL drivers without glvnd's libOpenGL.so.0 (libopengl0), which Debian's libgl1 does not
+# bring: the bundle's fallback copy opens the window.
+desktop_packages="xvfb,libgl1,libegl1,fontconfig,libx11-6,libx11-xcb1,libxcb1,fonts-dejavu-core"
 cache="${QUENOR_ROOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quenor-portable-root}"
 cached_root="$cache/trixie-minbase-$(echo "$desktop_packages" | sha256sum | cut -c1-12)"
 if [ ! -x "$cached_root/usr/bin/Xvfb" ]; then
@@ -98,6 +100,7 @@ else
     echo "the root from the cache: $cached_root"
 fi
 for absent in /usr/share/fonts/truetype/liberation /usr/lib/x86_64-linux-gnu/libQt6Core.so.6 \
+    /usr/lib/x86_64-linux-gnu/libOpenGL.so.0 \
     /usr/lib/x86_64-linux-gnu/libyaml-cpp.so.0.7; do
     [ ! -e "$cached_root$absent" ] || fail "the root holds $absent, which a desktop may lack"
 done
@@ -165,7 +168,7 @@ stage "the window"
 # Every program, library and plugin of the bundle finds what it needs in the root: what the
 # bundle carries, or what the desktop has (the Wayland plugins, which no X server here tries).
 as_player sh -c "find '$installed' -type f -name '*.so*' -o -type f -name 'quenor-window' |
-    LD_LIBRARY_PATH='$installed/lib' xargs ldd" >"$work/ldd.txt" 2>&1 || true
+    LD_LIBRARY_PATH='$installed/lib:$installed/lib/opengl-fallback' xargs ldd" >"$work/ldd.txt" 2>&1 || true
 if grep -q 'not found' "$work/ldd.txt"; then
     grep -B20 'not found' "$work/ldd.txt" | grep -E ':$|not found' >&2
     fail "a file of the bundle needs a library the root lacks"
@@ -228,7 +231,7 @@ cp "$qt_tests" "$root$installed/bin/qt_front_end_tests"
 mkdir -p "$root/tmp/test-libraries"
 cp -L /usr/lib/x86_64-linux-gnu/libQt6Test.so.6 "$root/tmp/test-libraries/"
 as_player DISPLAY="$display" QUENOR_QT_TEST_PLATFORM=xcb \
-    LD_LIBRARY_PATH="$installed/lib:/tmp/test-libraries" "$installed/bin/qt_front_end_tests" \
+    LD_LIBRARY_PATH="$installed/lib:$installed/lib/opengl-fallback:/tmp/test-libraries" "$installed/bin/qt_front_end_tests" \
     --gtest_filter='*CaptionFit*:*FormViewLayout*' >"$out/captions.log" 2>&1 || {
     tail -40 "$out/captions.log" >&2
     fail "a caption is cut, or the layout differs, with the bundle's libraries and fonts"

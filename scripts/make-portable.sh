@@ -103,6 +103,16 @@ while read -r soname path; do
     echo "$soname $(readlink -f "$path")" >>"$work/bundled.txt"
 done < <(awk '$2 == "=>" && $3 ~ /^\// { print $1, $3 }' "$work/ldd.txt" | sort -u)
 
+# glvnd's libOpenGL.so.0, which Qt's GUI library needs and a system with the GL drivers may
+# lack: carried apart, in lib/opengl-fallback, which the wrapper uses only where the loader
+# finds none (the system's dispatcher must be the one loaded wherever there is one).
+opengl="$(awk '$1 == "libOpenGL.so.0" && $3 ~ /^\// { print $3; exit }' "$work/ldd.txt")"
+[ -n "$opengl" ] || fail "the window needs no libOpenGL.so.0 (Debian: libopengl0)?"
+mkdir -p "$stage/lib/opengl-fallback"
+cp -L "$opengl" "$stage/lib/opengl-fallback/libOpenGL.so.0"
+chmod 644 "$stage/lib/opengl-fallback/libOpenGL.so.0"
+echo "libOpenGL.so.0 $(readlink -f "$opengl")" >>"$work/bundled.txt"
+
 # The newest C++ runtime version the window and its libraries need: the wrapper compares the
 # system's with it.
 glibcxx="$(find "$stage/bin/quenor-window" "$stage/lib" -path "$stage/lib/fallback" -prune -o \

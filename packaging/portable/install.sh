@@ -9,8 +9,18 @@
 # Everything lies below the home, so a system update (SteamOS replaces its root) leaves it
 # alone. Run again from a newer version, it upgrades in place.
 #
-#   ./install.sh [--prefix DIR]               install (DIR instead of ~/.local)
+#   ./install.sh [--prefix DIR] [--force]     install (DIR instead of ~/.local); --force
+#                                             installs over a newer version
 #   ./install.sh [--prefix DIR] --uninstall   remove exactly what it installed
+# The menu entry and icons go where the desktop looks: $XDG_DATA_HOME when set (without
+# --prefix), else ~/.local/share.
+
+# Written for bash: "sh install.sh" runs it again with bash.
+if [ -z "${BASH_VERSION:-}" ]; then
+    if command -v bash >/dev/null 2>&1; then exec bash "$0" "$@"; fi
+    echo "install.sh: run it with bash (bash install.sh); nothing was changed." >&2
+    exit 1
+fi
 set -euo pipefail
 
 usage() {
@@ -24,6 +34,7 @@ fail() {
 
 prefix=""
 uninstall=0
+force=0
 while [ $# -gt 0 ]; do
     case "$1" in
     --prefix)
@@ -37,6 +48,10 @@ while [ $# -gt 0 ]; do
         ;;
     --uninstall)
         uninstall=1
+        shift
+        ;;
+    --force)
+        force=1
         shift
         ;;
     -h | --help)
@@ -54,6 +69,7 @@ if [ "$(id -u)" -eq 0 ] && [ -z "$prefix" ]; then
     fail "run it as the player who plays NHL 09, not as root: it installs below that player's" \
         "home. To install for every user, name the place: --prefix /opt/quenor (or /usr/local)."
 fi
+prefix_given="$prefix"
 if [ -z "$prefix" ]; then
     [ -n "${HOME:-}" ] && [ "${HOME#/}" != "$HOME" ] || fail "HOME is not set to a folder"
     prefix="$HOME/.local"
@@ -65,12 +81,19 @@ esac
 prefix="${prefix%/}"
 
 data="$prefix/share/quenor"
+# Where the desktop looks for menu entries and icons: $XDG_DATA_HOME for the player's own
+# installation (an absolute path, as the specification wants), else below the prefix.
+desktop_data="$prefix/share"
+xdg_data_home="${XDG_DATA_HOME:-}"
+if [ -z "$prefix_given" ] && [ -n "$xdg_data_home" ] && [ "${xdg_data_home#/}" != "$xdg_data_home" ]; then
+    desktop_data="${xdg_data_home%/}"
+fi
 manifest="$data/.installed-files"
 marker=".quenor-installed"
 programs=(quenor quenorctl quenor-viv)
 icon_sizes=(32x32 48x48 64x64 128x128 256x256)
 flatpak_steam=""
-if [ "$(id -u)" -ne 0 ] && [ -n "${HOME:-}" ] && [ -d "$HOME/.var/app/com.valvesoftware.Steam" ]; then
+if [ "$(id -u)" -ne 0 ] && [ -n "${HOME:-}" ] && [ -d "${HOME:-}/.var/app/com.valvesoftware.Steam" ]; then
     flatpak_steam="$HOME/.var/app/com.valvesoftware.Steam"
 fi
 
@@ -112,8 +135,8 @@ remove_installation() {
 }
 
 where_the_players_files_are() {
-    local state="${XDG_STATE_HOME:-$HOME/.local/state}/quenor"
-    local config="${XDG_CONFIG_HOME:-$HOME/.config}/quenor"
+    local state="${XDG_STATE_HOME:-${HOME:-~}/.local/state}/quenor"
+    local config="${XDG_CONFIG_HOME:-${HOME:-~}/.config}/quenor"
     say "The player's own files stay where they are:"
     say "  the log, and what Quenor found:  $state"
     say "  the settings:                    the game's Wine prefix (Software\\Olm\\Quenor), or"
@@ -121,9 +144,22 @@ where_the_players_files_are() {
     say "  the originals of each game:      .quenor/originals in its Wine prefix (quenorctl restore)"
 }
 
-# One installer at a time for this user: a second waits for the first.
-if command -v flock >/dev/null 2>&1; then
-    exec 9>"${TMPDIR:-/tmp}/quenor-install-$(id -u).lock"
+# One installer at a time for this user: a second waits for the first. The lock lies where
+# only this user may write ($XDG_RUNTIME_DIR, else beside the installation), and is opened
+# without emptying it; a link there, which someone else may have planted, is refused.
+lock=""
+if [ -n "${XDG_RUNTIME_DIR:-}" ] && [ -d "$XDG_RUNTIME_DIR" ] && [ -O "$XDG_RUNTIME_DIR" ] &&
+    [ -w "$XDG_RUNTIME_DIR" ]; then
+    lock="$XDG_RUNTIME_DIR/quenor-install.lock"
+elif [ -d "$prefix" ] && [ -w "$prefix" ]; then
+    lock="$prefix/.quenor-install.lock"
+fi
+if [ -n "$lock" ] && command -v flock >/dev/null 2>&1; then
+    if [ -L "$lock" ] || { [ -e "$lock" ] && [ ! -f "$lock" ]; }; then
+        fail "$lock, the installer's lock, is a link or not a file: remove it, then run" \
+            "install.sh again. Nothing was changed."
+    fi
+    exec 9<>"$lock"
     flock 9
 fi
 # What a run that was killed left: its half copy goes, and an earlier copy it had moved aside
@@ -140,6 +176,7 @@ done
 if [ "$uninstall" -eq 1 ]; then
     [ -f "$manifest" ] || fail "Quenor is not installed in $data (nothing to remove)"
     remove_installation "$(cat "$manifest")"
+    [ -n "$lock" ] && rm -f "$lock"
     say "Quenor is removed from $prefix."
     where_the_players_files_are
     exit 0
@@ -165,11 +202,38 @@ if [ -e "$data" ] && [ ! -f "$manifest" ]; then
     fail "$data is there already and was not made by this installer: move it away, or install" \
         "elsewhere with --prefix. Nothing was changed."
 fi
-desktop="$prefix/share/applications/quenor.desktop"
+desktop="$desktop_data/applications/quenor.desktop"
 if [ -e "$desktop" ] && ! grep -q '^X-Quenor-Installed-By=install.sh$' "$desktop"; then
     fail "$desktop is there already and was not written by this installer: move it away, or" \
         "install elsewhere with --prefix. Nothing was changed."
 fi
+# An older bundle does not replace a newer installation unless told to.
+installed_version="$(cat "$data/VERSION" 2>/dev/null || true)"
+if [ -f "$manifest" ] && [ -n "$installed_version" ] && [ "$force" -eq 0 ] &&
+    [ "$installed_version" != "$version" ] &&
+    [ "$(printf '%s\n%s\n' "$installed_version" "$version" | sort -V | tail -n 1)" = "$installed_version" ]; then
+    fail "Quenor $installed_version is installed in $data, newer than this bundle's $version." \
+        "Nothing was changed. To go back to $version, run install.sh --force."
+fi
+# Every folder it will write into, before it writes anything: each must be a folder this user
+# may write, or one it may make.
+writable() {
+    local folder="$1"
+    while [ ! -e "$folder" ] && [ ! -L "$folder" ]; do folder="$(dirname "$folder")"; done
+    if [ ! -d "$folder" ]; then
+        fail "$folder is not a folder, so Quenor cannot be installed below it: move it away," \
+            "or install elsewhere with --prefix. Nothing was changed."
+    fi
+    if [ ! -w "$folder" ] || [ ! -x "$folder" ]; then
+        fail "$folder may not be written by $(id -un 2>/dev/null || id -u): make it writable," \
+            "or install elsewhere with --prefix. Nothing was changed."
+    fi
+}
+for folder in "$prefix/share" "$prefix/bin" "$prefix/share/man/man1" \
+    "$desktop_data/applications" "$desktop_data/icons/hicolor"; do
+    writable "$folder"
+done
+if [ -n "$flatpak_steam" ]; then writable "$flatpak_steam/.local/share/quenor/bin"; fi
 
 # The entries of an earlier installation carry over (the folders it made, and what it placed
 # that this version may no longer place), then this one's are added.
@@ -257,24 +321,28 @@ for page in "$data"/share/man/man1/*.1.gz; do
 done
 # The menu entry with absolute paths (Steam's "Add a Non-Steam Game" lists it too), and the
 # icons it names.
-make_folder "$prefix/share/applications"
-# Exec's program in double quotes (a home may hold blanks), with the characters the desktop
-# entry format escapes inside them escaped; TryExec takes the path as it is.
-exec_path="$(printf '%s' "$data/bin/quenor" | sed -e 's/[\\"`$]/\\&/g')"
+make_folder "$desktop_data/applications"
+# As the Desktop Entry specification wants it: Exec's program in double quotes (a home may
+# hold blanks) with \ " ` $ escaped inside them and % written %%, then, as for every string
+# value, each \ written \\; TryExec is a plain string, with the general escapes only.
+general_escapes() { sed -e 's/\\/\\\\/g'; }
+exec_path="$(printf '%s' "$data/bin/quenor" | sed -e 's/[\\"`$]/\\&/g' -e 's/%/%%/g' |
+    general_escapes)"
+try_exec="$(printf '%s' "$data/bin/quenor" | general_escapes)"
 grep -v -e '^Exec=' -e '^TryExec=' "$data/share/applications/quenor.desktop" |
     grep -v '^$' >"$desktop.new"
 {
     printf 'Exec="%s"\n' "$exec_path"
-    printf 'TryExec=%s\nX-Quenor-Installed-By=install.sh\n' "$data/bin/quenor"
+    printf 'TryExec=%s\nX-Quenor-Installed-By=install.sh\n' "$try_exec"
 } >>"$desktop.new"
 mv "$desktop.new" "$desktop"
 note file "$desktop"
 for size in "${icon_sizes[@]}"; do
     icon="$data/share/icons/hicolor/$size/apps/quenor.png"
     [ -f "$icon" ] || continue
-    make_folder "$prefix/share/icons/hicolor/$size/apps"
-    ln -sfn "$icon" "$prefix/share/icons/hicolor/$size/apps/quenor.png"
-    note link "$prefix/share/icons/hicolor/$size/apps/quenor.png"
+    make_folder "$desktop_data/icons/hicolor/$size/apps"
+    ln -sfn "$icon" "$desktop_data/icons/hicolor/$size/apps/quenor.png"
+    note link "$desktop_data/icons/hicolor/$size/apps/quenor.png"
 done
 # Flatpak Steam's sandbox sees only its own folder as the home: quenorctl (which needs nothing
 # but the C library) is copied there, to the path it has in the native installation.
@@ -291,6 +359,7 @@ save_list
 
 ctl="$data/bin/quenorctl"
 say "Quenor $version is installed in $data."
+say "Its menu entry is $desktop."
 say "Open it from the menu (Games), or run $prefix/bin/quenor."
 case ":${PATH:-}:" in
 *":$prefix/bin:"*) ;;
@@ -305,23 +374,23 @@ recipe() {
     say "      $2"
     found=1
 }
-if [ -d "$HOME/.steam/steam" ] || [ -d "$HOME/.local/share/Steam" ]; then
+if [ -d "${HOME:-/nonexistent}/.steam/steam" ] || [ -d "${HOME:-/nonexistent}/.local/share/Steam" ]; then
     recipe "Steam: NHL 09's shortcut > Properties > Launch options:" "$ctl run --resolution screen -- %command%"
 fi
 if [ -n "$flatpak_steam" ]; then
     recipe "Steam (Flatpak): NHL 09's shortcut > Properties > Launch options:" \
         "$ctl run --resolution screen -- %command%"
 fi
-if [ -d "$HOME/.config/lutris" ] || [ -d "$HOME/.local/share/lutris" ]; then
+if [ -d "${HOME:-/nonexistent}/.config/lutris" ] || [ -d "${HOME:-/nonexistent}/.local/share/lutris" ]; then
     recipe "Lutris: the game's Configure > System options > Command prefix:" "$ctl run --resolution screen --"
 fi
-if [ -d "$HOME/.config/heroic" ]; then
+if [ -d "${HOME:-/nonexistent}/.config/heroic" ]; then
     recipe "Heroic: the game's Settings > Other > Wrapper command, and its arguments:" \
         "$ctl   run --resolution screen --"
 fi
 # Flatpak launchers see Quenor's folder once they may read it.
 for app in net.lutris.Lutris com.heroicgameslauncher.hgl com.usebottles.bottles; do
-    [ -d "$HOME/.var/app/$app" ] || continue
+    [ -d "${HOME:-/nonexistent}/.var/app/$app" ] || continue
     recipe "$app (Flatpak): first let its sandbox read Quenor's folder:" \
         "flatpak override --user --filesystem=$data:ro $app"
     case "$app" in
