@@ -16,7 +16,9 @@
 #   5. install.sh of a newer tarball upgrades the installed copy in place, and
 #      install.sh --uninstall leaves the home as it was but for the log, settings and originals;
 #   6. the bundle's quenorctl runs status in a root that holds only it, the C library's files
-#      and a demo prefix.
+#      and a demo prefix;
+#   7. in Flathub Steam's sandbox (bubblewrap: its home, PIDs and LD_PRELOAD), the launch
+#      option install.sh printed gives the game the screen's size and starts it.
 # The root is kept in a cache folder ($QUENOR_ROOT_CACHE, else ~/.cache/quenor-portable-root),
 # so a later run downloads nothing; each run works on a copy. Reuses the portable build
 # (scripts/make-portable.sh) and the CI build (build/ci) for the Debian programs and the Qt
@@ -46,7 +48,7 @@ stage() {
 }
 
 scripts/install-deps.sh debootstrap x11-utils x11-apps netpbm binutils curl ca-certificates \
-    desktop-file-utils
+    desktop-file-utils bubblewrap
 
 stage "the bundles"
 scripts/make-portable.sh "$out" | tail -3
@@ -152,6 +154,8 @@ fi
 home_list | diff "$work/home-foreign.txt" - || fail "a refused installation changed the home"
 grep -q 'is not Quenor.s link' "$work/refused.txt" || { cat "$work/refused.txt"; fail "no reason given"; }
 as_player sh -c 'rm -r ~/.local'
+# Steam from Flathub is installed: install.sh puts quenorctl where its sandbox sees it.
+as_player mkdir -p "$home/.var/app/com.valvesoftware.Steam"
 home_list >"$work/home-before.txt"
 as_player sh -c "cd ~/Downloads/quenor-$version && ./install.sh" | tee "$out/install.txt"
 installed="$home/.local/share/quenor"
@@ -266,8 +270,10 @@ ctl status --json >"$out/status.json" 2>"$work/status.err" ||
     { cat "$work/status.err"; fail "status --json failed"; }
 HOME="$work/debian-home" "$debian_ctl" --prefix "$work/debian-prefix" status --json \
     >"$work/debian-status.json"
-diff <(sed "s|$prefix_in_root|PREFIX|g" "$out/status.json") \
-    <(sed "s|$work/debian-prefix|PREFIX|g" "$work/debian-status.json") ||
+# A set of originals is named after the real path of the archive, which differs.
+diff <(sed -e "s|$prefix_in_root|PREFIX|g" -e 's/archive-[0-9a-f]\{16\}/archive-ID/' "$out/status.json") \
+    <(sed -e "s|$work/debian-prefix|PREFIX|g" -e 's/archive-[0-9a-f]\{16\}/archive-ID/' \
+        "$work/debian-status.json") ||
     fail "status --json differs from the Debian build's"
 ctl restore >"$out/restore.txt" 2>&1 || { cat "$out/restore.txt"; fail "restore failed"; }
 cmp "$root$prefix_in_root/$archive" "$work/demo-prefix/$archive" ||
@@ -275,6 +281,43 @@ cmp "$root$prefix_in_root/$archive" "$work/demo-prefix/$archive" ||
 [ -s "$root$home/.local/state/quenor/quenor.log" ] ||
     fail "the installed quenorctl did not log to ~/.local/state/quenor/quenor.log"
 echo "apply, status --json and restore: as the Debian build"
+
+stage "Steam from Flathub"
+# The sandbox as Flatpak makes it for Steam: the home replaced by Steam's own folder, a PID
+# namespace of its own, Steam's LD_PRELOAD (a library the sandbox lacks), the X display, and
+# Proton's STEAM_COMPAT_DATA_PATH naming a prefix inside it. The launch option install.sh
+# printed puts the screen's size right, starts a stand-in game with its arguments and gives its
+# exit status; status, in the sandbox too, reads the result.
+steam_home="$home/.var/app/com.valvesoftware.Steam"
+QUENOR_VIV="$root$installed/bin/quenor-viv" scripts/make-demo-prefix.sh \
+    "$root$steam_home/compatdata/pfx" >/dev/null
+printf '#!/bin/sh\necho "$#:$*" >"$HOME/game-record"\nexit 7\n' >"$root$steam_home/game.sh"
+chmod 755 "$root$steam_home/game.sh"
+chown -R "$player:$player" "$root$steam_home"
+launch="$(grep -A1 '^  Steam (Flatpak)' "$out/install.txt" | tail -n 1 | sed 's/^ *//')"
+case "$launch" in
+*"quenorctl run --resolution screen -- %command%") ;;
+*) fail "install.sh printed no launch option for Flatpak Steam: \"$launch\"" ;;
+esac
+in_steam_sandbox() {
+    setpriv --reuid="$player" --regid="$player" --clear-groups \
+        bwrap --bind "$root" / --bind "$root$steam_home" "$home" --unshare-pid --proc /proc \
+        --dev /dev --clearenv --setenv HOME "$home" --setenv PATH /usr/bin:/bin \
+        --setenv DISPLAY "$display" \
+        --setenv LD_PRELOAD "$home/.local/share/Steam/ubuntu12_64/gameoverlayrenderer.so" \
+        --setenv STEAM_COMPAT_DATA_PATH "$home/compatdata" -- "$@"
+}
+status=0
+in_steam_sandbox sh -c "${launch%\%command%}$home/game.sh 'a b' c" >"$out/flatpak-run.txt" 2>&1 ||
+    status=$?
+[ "$status" = 7 ] || { cat "$out/flatpak-run.txt"; fail "the game's exit status was not passed on"; }
+[ "$(cat "$root$steam_home/game-record")" = "2:a b c" ] || fail "the game lost its arguments"
+in_steam_sandbox "$home/.local/share/quenor/bin/quenorctl" status >"$out/flatpak-status.txt" 2>&1 ||
+    { cat "$out/flatpak-status.txt"; fail "status failed in the sandbox"; }
+grep -qx "The game starts at 1280 x 1024 (GFX Mode 3: frame 3, sgsm3.cfg)" \
+    "$out/flatpak-status.txt" || { cat "$out/flatpak-status.txt"; fail "the screen's size was not applied"; }
+echo "Flatpak Steam's sandbox: $launch applied the screen's 1280 x 1024 and started the game"
+rm -rf "$root$steam_home/compatdata" "$root$steam_home/game.sh" "$root$steam_home/game-record"
 
 stage "the window on an older C++ runtime"
 curl -fsS -o "$work/bullseye-packages.gz" "$mirror/dists/bullseye/main/binary-amd64/Packages.gz"
