@@ -306,6 +306,11 @@ int runCommandLine(const std::vector<std::string>& arguments, const Context& con
     } catch (const ToolError& error) {
         context.err << "quenorctl: " << error.description() << '\n';
         return kFailed;
+    } catch (const std::exception& error) {
+        // A fault of quenorctl's own: said as such, never an abort.
+        context.err << "quenorctl: an unexpected error stopped it: " << error.what()
+                    << ". Nothing more was done; quenor.log lists what was.\n";
+        return kFailed;
     }
 }
 
