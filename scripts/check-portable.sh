@@ -289,6 +289,8 @@ stage "Steam from Flathub"
 # printed puts the screen's size right, starts a stand-in game with its arguments and gives its
 # exit status; status, in the sandbox too, reads the result.
 steam_home="$home/.var/app/com.valvesoftware.Steam"
+# bubblewrap runs as the player outside the root: the way into the root must be open to it.
+chmod 711 "$work"
 QUENOR_VIV="$root$installed/bin/quenor-viv" scripts/make-demo-prefix.sh \
     "$root$steam_home/compatdata/pfx" >/dev/null
 printf '#!/bin/sh\necho "$#:$*" >"$HOME/game-record"\nexit 7\n' >"$root$steam_home/game.sh"
@@ -317,7 +319,10 @@ in_steam_sandbox "$home/.local/share/quenor/bin/quenorctl" status >"$out/flatpak
 grep -qx "The game starts at 1280 x 1024 (GFX Mode 3: frame 3, sgsm3.cfg)" \
     "$out/flatpak-status.txt" || { cat "$out/flatpak-status.txt"; fail "the screen's size was not applied"; }
 echo "Flatpak Steam's sandbox: $launch applied the screen's 1280 x 1024 and started the game"
-rm -rf "$root$steam_home/compatdata" "$root$steam_home/game.sh" "$root$steam_home/game-record"
+# What the game and quenorctl left in the sandbox's home (the prefix, the log) is the player's,
+# which uninstall leaves; it goes here, so that the home compares as it was.
+rm -rf "$root$steam_home/compatdata" "$root$steam_home/game.sh" "$root$steam_home/game-record" \
+    "$root$steam_home/.local/state"
 
 stage "the window on an older C++ runtime"
 curl -fsS -o "$work/bullseye-packages.gz" "$mirror/dists/bullseye/main/binary-amd64/Packages.gz"
