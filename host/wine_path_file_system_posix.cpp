@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/tool_error.h"
-#include "lib/registry/wine/wine_text.h"
+#include "lib/base/code_page.h"
 
 namespace quenor::host {
 
@@ -30,29 +30,9 @@ bool isForbiddenInName(char c) {
            std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// A Windows-1252 name as the UTF-8 name of a host file.
+// A name in the game's code page as the UTF-8 name of a host file, as Wine names it.
 std::string codePageToUtf8(const std::string& name) {
-    std::string out;
-    for (char16_t c : reg::wine::fromCodePage(name)) appendUtf8(out, c);
-    return out;
+    return base::ansiCodePage().toUtf8(name);
 }
 
 // The characters of a UTF-8 name with letter case folded (ASCII and Latin-1 letters);

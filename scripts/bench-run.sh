@@ -24,14 +24,10 @@ fi
 work="$(mktemp -d)"
 xvfb=""
 trap '[ -n "$xvfb" ] && kill "$xvfb"; rm -rf "$work"' EXIT
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" \
-    >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-screen=":$(head -n1 "$work/display")"
+. scripts/xvfb.sh
+start_xvfb 1280x800 || { echo "bench-run.sh: Xvfb did not start" >&2; exit 1; }
+xvfb="$xvfb_pid"
+screen="$display"
 mkdir -p "$work/bin" "$work/home"
 cp "$build/app/quenorctl/quenorctl" "$work/bin/"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \

@@ -25,14 +25,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1152x864x24 -nolisten tcp -noreset 3>"$work/display" \
-    >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")" WINEPREFIX="$work/prefix"
+. "$root/scripts/xvfb.sh"
+start_xvfb 1152x864 || { echo "windows-screen-check.sh: Xvfb did not start" >&2; exit 1; }
+xvfb="$xvfb_pid"
+export DISPLAY="$display" WINEPREFIX="$work/prefix"
 "$wine" wineboot --init >/dev/null 2>&1
 "$wine" reg add 'HKLM\Software\EA Sports\NHL 09' /v 'Install Dir' /t REG_SZ \
     /d 'C:\Games\NHL 09\' /reg:32 /f >/dev/null

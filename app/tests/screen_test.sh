@@ -25,17 +25,11 @@ mkdir -p "$work"
 servers=()
 trap 'kill "${servers[@]}" 2>/dev/null || true' EXIT
 
+. "$root/scripts/xvfb.sh"
 # An Xvfb server of the size given; sets `display` to its name.
 start_x() {
-    local file="$work/display-$1"
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
-    servers+=($!)
-    for _ in $(seq 100); do
-        [ -s "$file" ] && break
-        sleep 0.1
-    done
-    [ -s "$file" ] || fail "Xvfb at $1 did not start"
-    display=":$(head -n1 "$file")"
+    start_xvfb "$1" || fail "Xvfb at $1 did not start"
+    servers+=("$xvfb_pid")
 }
 start_x 1280x800
 small="$display"
