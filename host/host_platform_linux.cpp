@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <cctype>
+
 #include "core/tool_error.h"
 #include "host/ansi_code_page_posix.h"
 #include "host/finding/game_in_prefix.h"
@@ -199,7 +201,14 @@ class LinuxPlatform : public HostPlatform {
         }
         if (installDir) {
             search.installDir = *installDir;
-            const MappedPath folder = mapToolPath(io, location.folder, *installDir);
+            // Only a full path on a drive names the game's folder: any other is never read
+            // against the current folder.
+            const std::string& dir = *installDir;
+            const bool onADrive = dir.size() >= 3 &&
+                                  std::isalpha(static_cast<unsigned char>(dir[0])) &&
+                                  dir[1] == ':' && (dir[2] == '\\' || dir[2] == '/');
+            const MappedPath folder =
+                onADrive ? mapToolPath(io, location.folder, dir) : MappedPath{{}, "no drive"};
             if (folder.error.empty()) search.gameFolder = folder.host;
         }
         return search;

@@ -37,6 +37,42 @@ std::string codePageToUtf8(const std::string& name) {
 
 // The characters of a UTF-8 name with letter case folded (ASCII and Latin-1 letters);
 // a byte that is not part of valid UTF-8 stands for itself.
+// The small letter of a capital of the scripts Windows-1250 to 1257 hold (Latin with its
+// accents, Greek, Cyrillic), as Wine folds names; any other character as it is.
+char32_t lowerCase(char32_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x138 && c != 0x149 && c != 0x17F) {
+        // Latin Extended-A pairs capital and small: even-odd, but odd-even from U+0139 to U+0148
+        // and from U+0179 on.
+        const bool oddPairs = (c >= 0x139 && c <= 0x148) || c >= 0x179;
+        return (c % 2 == (oddPairs ? 1 : 0)) ? c + 1 : c;
+    }
+    if (c == 0x178) return 0xFF;
+    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    if (c >= 0x386 && c <= 0x38F) {
+        switch (c) {
+            case 0x386:
+                return 0x3AC;
+            case 0x388:
+                return 0x3AD;
+            case 0x389:
+                return 0x3AE;
+            case 0x38A:
+                return 0x3AF;
+            case 0x38C:
+                return 0x3CC;
+            case 0x38E:
+                return 0x3CD;
+            case 0x38F:
+                return 0x3CE;
+            default:
+                return c;
+        }
+    }
+    return c;
+}
+
 std::u32string folded(std::string_view name) {
     std::u32string out;
     for (std::size_t i = 0; i < name.size();) {
@@ -60,8 +96,7 @@ std::u32string folded(std::string_view name) {
             c = 0xDC00 + lead;  // keeps a stray byte distinct from every character
             length = 1;
         }
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c += 0x20;
-        out += c;
+        out += lowerCase(c);
         i += length;
     }
     return out;
@@ -89,14 +124,10 @@ namespace {
 // Where a file that is a symbolic link leads (a link to a link followed to its end), so that
 // a write lands in the file the link leads to and the link stays a link; any other path as it
 // is.
-std::filesystem::path linkEnd(files::FileIo& io, std::filesystem::path file) {
-    constexpr int kMostLinks = 40;
-    for (int i = 0; i < kMostLinks; ++i) {
-        const std::optional<std::filesystem::path> link = io.linkTarget(file);
-        if (!link) break;
-        file = link->is_absolute() ? *link : (file.parent_path() / *link).lexically_normal();
-    }
-    return file;
+std::filesystem::path linkEnd(files::FileIo& io, const std::filesystem::path& file) {
+    // A relative link leads from the folder it lies in as the system reaches that folder
+    // (through the prefix's drive link, say), which only the real path tells.
+    return io.linkTarget(file) ? io.realPath(file) : file;
 }
 
 }  // namespace

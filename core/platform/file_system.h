@@ -49,6 +49,8 @@ class FileSystem {
     // own registry files, without Wine), a path from this machine's root. A relative path is
     // never read against the current folder.
     std::string whyNotAGameFolder(const std::string& folder) const;
+    // The part of it that is about the form of the path.
+    std::string whyNotAFullPath(const std::string& folder) const;
     // Whether the game's folder may be a host path ("/home/..."): only without a Wine prefix.
     virtual bool takesHostGameFolders() const { return true; }
 

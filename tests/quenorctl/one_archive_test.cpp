@@ -7,6 +7,8 @@
 
 #include "app/quenorctl/quenorctl.h"
 #include "lib/digest/sha256.h"
+#include "lib/files/file_io.h"
+#include "lib/viv/archive_edit.h"
 #include "tests/quenorctl/machine.h"
 #include "tool/originals/kept_originals.h"
 
@@ -140,38 +142,79 @@ TEST(OneArchive, AnArchiveQuenorWroteIsNeverKeptAsTheOriginal) {
 }
 
 TEST(OneArchive, WritesLandWhereALinkToTheArchiveLeadsAndTheLinkStays) {
-    Machine machine;
-    // The archive lies outside the prefix; the game folder holds a link to it.
-    const fs::path elsewhere = machine.root() / "elsewhere" / "fmisc.viv";
-    fs::create_directories(elsewhere.parent_path());
-    fs::rename(machine.installation().archive(), elsewhere);
-    fs::create_symlink(elsewhere, machine.installation().archive());
-    const std::string pristine = readFileOrMissing(elsewhere);
+    // The archive lies elsewhere; the game folder holds a link to it: one from the root, and
+    // one relative to the folder as the system reaches it (through the drive's link).
+    const std::vector<std::pair<const char*, std::function<fs::path(const Machine&)>>> links = {
+        {"absolute", [](const Machine& m) { return m.root() / "elsewhere" / "fmisc.viv"; }},
+        {"relative, above the drive's folder",
+         [](const Machine&) { return fs::path("../../../../shared/fmisc.viv"); }},
+    };
+    for (const auto& [name, target] : links) {
+        SCOPED_TRACE(name);
+        Machine machine;
+        const fs::path archive = machine.installation().archive();
+        const fs::path link = target(machine);
+        const fs::path file =
+            link.is_absolute() ? link : machine.installation().prefix() / "shared" / "fmisc.viv";
+        fs::create_directories(file.parent_path());
+        fs::rename(archive, file);
+        fs::create_symlink(link, archive);
+        const std::string pristine = readFileOrMissing(file);
 
-    done(machine, {"apply", "--yes", "--resolution", "1600x1000"});
-    EXPECT_NE(readFileOrMissing(elsewhere), pristine);
-    done(machine, {"restore"});
-    EXPECT_TRUE(fs::is_symlink(machine.installation().archive()));
-    EXPECT_EQ(readFileOrMissing(elsewhere), pristine);
-    for (const auto& entry : fs::directory_iterator(machine.installation().archive().parent_path()))
-        EXPECT_EQ(entry.path().filename(), "fmisc.viv") << "left beside the link";
-    for (const auto& entry : fs::directory_iterator(elsewhere.parent_path()))
-        EXPECT_EQ(entry.path().filename(), "fmisc.viv") << "left beside the file";
+        done(machine, {"apply", "--yes", "--resolution", "1600x1000"});
+        EXPECT_NE(readFileOrMissing(file), pristine);
+        done(machine, {"restore"});
+        EXPECT_TRUE(fs::is_symlink(archive));
+        EXPECT_EQ(readFileOrMissing(file), pristine);
+        for (const fs::path& folder : {archive.parent_path(), file.parent_path()}) {
+            for (const auto& entry : fs::directory_iterator(folder))
+                EXPECT_EQ(entry.path().filename(), "fmisc.viv") << "left in " << folder;
+        }
+    }
 }
 
-TEST(OneArchive, AChangeThatCannotReachTheArchiveKeepsNothing) {
-    Machine machine;
-    fs::remove(machine.installation().archive());
-    EXPECT_EQ(machine.quenorctl({"apply", "--yes", "--resolution", "1280x800"}), ctl::kFailed);
-    std::string out;
-    machine.quenorctl({"status", "--json"}, &out);  // fails: the archive is missing
-    const nlohmann::json originals = nlohmann::json::parse(out)["originals"];
-    EXPECT_EQ(originals["kept"], false) << originals;
-    const fs::path folder = machine.installation().prefix() / ".quenor/originals";
-    if (fs::exists(folder)) {
-        for (const auto& entry : fs::recursive_directory_iterator(folder))
-            EXPECT_FALSE(entry.is_regular_file()) << entry.path() << " was kept";
+TEST(OneArchive, AChangeThatCannotReadTheArchiveKeepsNothing) {
+    const std::vector<std::pair<const char*, std::function<void(const fs::path&)>>> spoils = {
+        {"missing", [](const fs::path& a) { fs::remove(a); }},
+        {"empty", [](const fs::path& a) { writeFileBytes(a, ""); }},
+        {"cut short",
+         [](const fs::path& a) { writeFileBytes(a, readFileOrMissing(a).substr(0, 100)); }},
+    };
+    for (const auto& [name, spoil] : spoils) {
+        SCOPED_TRACE(name);
+        Machine machine;
+        const std::string pristine = machine.archive();
+        spoil(machine.installation().archive());
+        EXPECT_EQ(machine.quenorctl({"apply", "--yes", "--resolution", "1280x800"}), ctl::kFailed);
+        const fs::path folder = machine.installation().prefix() / ".quenor/originals";
+        if (fs::exists(folder)) {
+            for (const auto& entry : fs::recursive_directory_iterator(folder))
+                EXPECT_FALSE(entry.is_regular_file()) << entry.path() << " was kept";
+        }
+        // Repaired, the game is changed and restored to what it is now.
+        writeFileBytes(machine.installation().archive(), pristine);
+        done(machine, {"apply", "--yes", "--resolution", "1600x1000"});
+        done(machine, {"restore"});
+        EXPECT_EQ(machine.archive(), pristine);
     }
+}
+
+TEST(OneArchive, TwoFoldersThatDifferInLetterCaseAreTwoInstallations) {
+    Machine machine;
+    const fs::path games = machine.installation().gameFolder().parent_path();
+    fs::copy(games / "NHL 09", games / "nhl 09", fs::copy_options::recursive);
+    std::string text = machine.installation().entry("sgsm4.cfg");
+    text.replace(text.find("deviceheight 1200"), 17, "deviceheight 1199");
+    viv::putEntry(files::systemFileIo(), games / "nhl 09/preload/fmisc.viv", "sgsm4.cfg",
+                  std::vector<std::uint8_t>(text.begin(), text.end()));
+    const std::string other = readFileOrMissing(games / "nhl 09/preload/fmisc.viv");
+    done(machine, {"apply", "--yes", "--resolution", "1600x1000"});
+    const std::string changed = machine.archive();
+    setInstallDir(machine, "C:\\Games\\nhl 09\\");
+    done(machine, {"apply", "--yes", "--resolution", "1600x1000"});
+    done(machine, {"restore"});
+    EXPECT_EQ(readFileOrMissing(games / "nhl 09/preload/fmisc.viv"), other);
+    EXPECT_EQ(machine.archive(), changed) << "the other folder's game was touched";
 }
 
 TEST(OneArchive, AnInstallDirNoCommandCanUseIsRefusedByEvery) {

@@ -92,6 +92,18 @@ std::vector<std::string> versionsNoted(const KeptOriginals& kept,
     return all.wrote;
 }
 
+// What the archive holds (ReachedArchive::contentDigest); nothing when it is missing or does not
+// read as an archive.
+std::optional<std::string> contentOf(const std::optional<ReachedArchive>& archive) {
+    if (!archive || !archive->exists()) return std::nullopt;
+    try {
+        return archive->contentDigest();
+    } catch (const viv::ArchiveError&) {
+    } catch (const files::FileIoError&) {
+    }
+    return std::nullopt;
+}
+
 // Saves the record of a set; when that fails, the copy of the archive made for it goes too, so
 // that a set is whole or absent.
 void saveRecordOrDropCopy(KeptOriginals& kept, const OriginalsRecord& record, bool copied) {
@@ -155,8 +167,11 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
         // An archive that cannot be reached is left to the change itself, which reports it
         // as it always has: every change writes the archive first, so it writes nothing then,
         // and nothing is kept, so that no set holds a part of the originals.
+        // An archive that does not read as one (damaged, cut short) is no original either: the
+        // change stops at it, and a copy of it must never be put back over a repaired one.
         const std::optional<ReachedArchive> archive = reachArchive(services.files, archivePath);
-        if (!archive || !archive->exists()) {
+        const std::optional<std::string> content = contentOf(archive);
+        if (!content) {
             kept_.reset();
             others_.clear();
             return;
@@ -177,15 +192,9 @@ ChangeOfInstallation::ChangeOfInstallation(Tool& tool) : tool_(tool) {
         written_ = {WrittenRecord::State::Changing,
                     archive->sha256(),
                     now,
-                    {},
+                    {*content},
                     versionsNoted(*kept_, others_)};
-        {
-            try {
-                written_.writing.push_back(archive->contentDigest());
-            } catch (const viv::ArchiveError&) {
-                // An archive that cannot be read is the change's to report.
-            }
-        }
+        startSha256_ = written_.archiveSha256;
         try {
             noteWritten();
         } catch (const std::runtime_error& error) {  // OriginalsError, files::FileIoError
@@ -239,7 +248,8 @@ ChangeOfInstallation::~ChangeOfInstallation() {
                     recordTime(tool_.services.clock),
                     {},
                     written_.wrote};
-        written_.noteWrote(written_.archiveSha256);
+        // Only an archive the change made other than it found it is one Quenor wrote.
+        if (written_.archiveSha256 != startSha256_) written_.noteWrote(written_.archiveSha256);
         noteWritten();
     } catch (const std::exception&) {
         // The change stays noted as begun (see the class).

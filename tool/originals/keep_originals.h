@@ -37,6 +37,7 @@ class ChangeOfInstallation {
     std::unique_ptr<KeptOriginals> kept_;
     std::vector<KeptOriginals> others_;  // further sets an earlier version kept
     WrittenRecord written_;
+    std::string startSha256_;  // the archive as the change found it
 };
 
 // The local date and time as the records note it: "2026-12-08 14:03:59".

@@ -21,10 +21,13 @@ std::string readText(files::FileIo& io, const std::filesystem::path& file) {
 constexpr const char* kSetFolderPrefix = "archive-";
 
 std::string installationFolderName(const std::string& archiveKey) {
-    const std::string key = base::asciiLowered(archiveKey);
     digest::Sha256 sha;
-    sha.update({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()});
+    sha.update({reinterpret_cast<const std::uint8_t*>(archiveKey.data()), archiveKey.size()});
     return kSetFolderPrefix + digest::hex(sha.finish()).substr(0, 16);
+}
+
+std::string earlierInstallationFolderName(const std::string& archiveToolPath) {
+    return installationFolderName(base::asciiLowered(archiveToolPath));
 }
 
 bool isInstallationFolderName(const std::string& name) {

@@ -66,8 +66,11 @@ class KeptOriginals {
 };
 
 // The folder name of an installation's originals: the archive's identity (its real path on this
-// machine; earlier versions took its tool path), reduced to a digest without regard to case.
+// machine, letter case and all: two folders may differ only in it), reduced to a digest.
 std::string installationFolderName(const std::string& archiveKey);
+// The name an earlier version gave the set of the archive at a tool path: the path's text
+// without regard to letter case.
+std::string earlierInstallationFolderName(const std::string& archiveToolPath);
 // Whether a folder name is one installationFolderName() gives.
 bool isInstallationFolderName(const std::string& name);
 

@@ -92,9 +92,8 @@ struct Found {
 std::vector<Found> setsOfArchive(PlatformServices& services, const std::string& toolPath,
                                  const std::string& identity, const KeptOriginals& own) {
     files::FileIo& io = services.files.io();
-    const std::string key = base::asciiLowered(identity);
     const std::string ownName = installationFolderName(identity);
-    const std::string earlierName = installationFolderName(toolPath);
+    const std::string earlierName = earlierInstallationFolderName(toolPath);
     std::vector<Found> found;
     for (const std::filesystem::path& folder : setFolders(services)) {
         for (const std::string& name : io.namesIn(folder)) {
@@ -106,8 +105,7 @@ std::vector<Found> setsOfArchive(PlatformServices& services, const std::string& 
                 std::optional<OriginalsRecord> record = set.record();
                 const bool ofArchive =
                     record && record->archive &&
-                    base::asciiLowered(services.files.identityPath(record->archive->toolPath)) ==
-                        key;
+                    services.files.identityPath(record->archive->toolPath) == identity;
                 if (named || ofArchive) found.push_back({set, std::move(record), {}});
             } catch (const OriginalsError& error) {
                 if (named) found.push_back({set, std::nullopt, error.what()});

@@ -157,9 +157,8 @@ void requireRecordOfThisInstallation(const PlatformServices& services,
                                      const KeptOriginals& kept) {
     std::string fault;
     // One archive, however the path to it is spelled.
-    if (record.archive &&
-        !base::equalsIgnoringAsciiCase(services.files.identityPath(record.archive->toolPath),
-                                       services.files.identityPath(archive))) {
+    if (record.archive && services.files.identityPath(record.archive->toolPath) !=
+                              services.files.identityPath(archive)) {
         fault = "it names the archive " + record.archive->toolPath + ", not this installation's " +
                 archive;
     }
@@ -358,7 +357,8 @@ std::optional<std::string> forgetOriginals(PlatformServices& services,
                                            const std::string& folder) {
     const InstallationLock lock(services, archiveToolPath, "");
     const OriginalsPlace place = findOriginals(services, archiveToolPath);
-    std::vector<KeptOriginals> sets{place.kept};
+    std::vector<KeptOriginals> sets;
+    if (place.kept.holdsRecord()) sets.push_back(place.kept);
     for (const OriginalsPlace::Other& other : place.others) sets.push_back(other.set);
     if (folder.empty() && sets.size() > 1) {
         throw OriginalsError("Quenor keeps " + std::to_string(sets.size()) +
