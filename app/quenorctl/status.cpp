@@ -315,7 +315,7 @@ Status readStatus(host::HostPlatform& platform) {
 }
 
 std::string unusableGameFolder(const FileSystem& files, const std::string& installDir) {
-    const std::string why = files.whyNotAGameFolder(installDir);
+    std::string why = files.whyNotAGameFolder(installDir);
     if (why.empty()) return why;
     // A name of letters the code page lacks says what to do itself; a path of another form
     // is the installation's to put right.
